@@ -1,0 +1,80 @@
+// Platform services the portable core calls. The Win32 program and the POSIX
+// tools each implement them; tests use recording fakes.
+//
+// All texts crossing these interfaces are UTF-8, except where a comment says
+// Shift_JIS. Conversion to the platform's own encoding happens at the edge.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vqx {
+
+// Result boxes and questions. The three box kinds each play the question-mark
+// sound first, have no owner window and block the calling thread until the
+// user closes them (the receive thread may call them too).
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Caption "Success", no icon.
+  virtual void ShowSuccessBox(std::string_view text) = 0;
+  // Caption "Error", error icon.
+  virtual void ShowErrorBox(std::string_view text) = 0;
+  // Caption "Error", warning icon.
+  virtual void ShowWarningBox(std::string_view text) = 0;
+  // Yes/No question with the question icon and the given caption.
+  // Returns true for Yes.
+  virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
+};
+
+struct LocalTime {
+  int year = 2000;
+  int month = 1;   // 1..12
+  int day = 1;     // 1..31
+  int weekday = 0; // 0 Sunday .. 6 Saturday
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime Now() = 0;
+};
+
+// Private-profile style key/value store (the INI file).
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  // The value of `key` in `section`, or `fallback` when the file, section or
+  // key is missing.
+  virtual std::string GetString(std::string_view section, std::string_view key,
+                                std::string_view fallback) = 0;
+  // Returns false when the value could not be written.
+  virtual bool WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) = 0;
+};
+
+// Conversion between UTF-8 (user interface) and Shift_JIS (code page 932,
+// titles and settings files).
+class TextCodec {
+ public:
+  virtual ~TextCodec() = default;
+  // Bytes that do not convert become U+FFFD or '?', never an error.
+  virtual std::string ShiftJisToUtf8(std::string_view sjis) = 0;
+  // Characters without a Shift_JIS form become '?'.
+  virtual std::string Utf8ToShiftJis(std::string_view utf8) = 0;
+};
+
+enum class FileChooserMode { kOpen = 1, kSave = 2 };
+
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+  // The chosen path (UTF-8), or nothing when the user cancelled.
+  virtual std::optional<std::string> Choose(FileChooserMode mode) = 0;
+};
+
+}  // namespace vqx
