@@ -2,20 +2,12 @@
 // and adjustment set-all) reports to the dialog or tool that drives it.
 #pragma once
 
-#include <string_view>
-
 namespace vqx {
 
 enum class SequenceTick {
   kRunning,         // a step ran; keep the timer going
   kStoppedOnError,  // an error reply stopped the run; the timer must stop
   kFinished,        // the last step ran; the timer must stop
-};
-
-// What the progress controls show after a tick.
-struct SequenceProgress {
-  int position = 0;       // progress bar position
-  std::string_view percent_text;  // text of the percentage box
 };
 
 }  // namespace vqx
