@@ -55,6 +55,10 @@ std::string ReadAllCommand(int step) {
   return std::string(kFixedReads[step - kChannelReadSteps - 1]);
 }
 
+std::string ReadAllPercent(int step) {
+  return std::to_string(step * 100 / kReadAllSteps);
+}
+
 ReadAllSequence::ReadAllSequence(LinkState& state, CommandSink& sink)
     : state_(state), sink_(sink) {}
 
@@ -77,7 +81,7 @@ SequenceTick ReadAllSequence::OnTick() {
     return SequenceTick::kStoppedOnError;
   }
   sink_.SendCommand(ReadAllCommand(step_));
-  percent_text_ = std::to_string(step_ * 100 / kReadAllSteps);
+  percent_text_ = ReadAllPercent(step_);
   bar_position_ = StepBar(bar_position_);
   ++step_;
   if (step_ > kReadAllSteps) {

@@ -17,6 +17,9 @@ inline constexpr int kReadAllPeriodMs = 400;
 // step.
 std::string ReadAllCommand(int step);
 
+// The percentage shown after step 1..79: step * 100 / 79, rounded down.
+std::string ReadAllPercent(int step);
+
 // The tick-driven sequence. The dialog (or the command-line tool) calls
 // Start, then OnTick on each timer tick until it reports that the timer
 // must stop.
