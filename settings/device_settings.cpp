@@ -61,7 +61,8 @@ void LoadDefaultSettings(DeviceSettings& s) {
   Fill(s.format_video, 0);
   s.misc_osd_offset_h = 8;
   s.misc_osd_offset_v = 8;
-  for (int ch = 0; ch < kChannelCount; ++ch) SetDefaultTitle(s.title_text[ch], ch);
+  for (int ch = 0; ch < kChannelCount; ++ch)
+    SetDefaultTitle(s.title_text[ch], ch);
   for (int i = 0; i < 2; ++i) s.layout_2[i] = i;
   for (int i = 0; i < 4; ++i) s.layout_4a[i] = i;
   for (int i = 0; i < 4; ++i) s.layout_4b[i] = 4 + i;
