@@ -1,0 +1,103 @@
+#include "app/link_config.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+namespace vqx {
+
+namespace {
+
+// The profile value is read into a 10-character buffer.
+constexpr std::size_t kProfileValueCharacters = 9;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+int ReadKey(ProfileStore& profile, std::string_view key) {
+  return ParseProfileInteger(profile.GetString(kIniSection, key, "0"));
+}
+
+std::array<DeviceNameEntry, kDeviceNameCount> MakeDeviceNameTable() {
+  std::array<DeviceNameEntry, kDeviceNameCount> table{};
+  table[0].flag = 1;
+  return table;
+}
+
+}  // namespace
+
+int ParseProfileInteger(std::string_view text) {
+  text = text.substr(0, kProfileValueCharacters);
+  std::size_t position = 0;
+  while (position < text.size() && IsBlank(text[position])) ++position;
+  bool negative = false;
+  if (position < text.size() &&
+      (text[position] == '+' || text[position] == '-')) {
+    negative = text[position] == '-';
+    ++position;
+  }
+  // Nine characters hold at most nine digits, which always fit an int.
+  int value = 0;
+  while (position < text.size() && text[position] >= '0' &&
+         text[position] <= '9') {
+    value = value * 10 + (text[position] - '0');
+    ++position;
+  }
+  return negative ? -value : value;
+}
+
+void ReadLinkConfig(ProfileStore& profile, LinkConfig& config) {
+  config.com_port = ReadKey(profile, kComPortKey);
+  config.rs_control = ReadKey(profile, kRsControlKey);
+  config.select_number = ReadKey(profile, kSelectNumberKey);
+}
+
+bool WriteComPort(ProfileStore& profile, int com_port) {
+  return profile.WriteString(kIniSection, kComPortKey,
+                             std::to_string(com_port));
+}
+
+bool WriteRsControl(ProfileStore& profile, int rs_control) {
+  return profile.WriteString(kIniSection, kRsControlKey,
+                             std::to_string(rs_control));
+}
+
+bool WriteComPort(ProfileStore& profile, LinkConfig& config, int com_port) {
+  config.com_port = com_port;
+  return WriteComPort(profile, com_port);
+}
+
+bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control) {
+  config.rs_control = rs_control;
+  return WriteRsControl(profile, rs_control);
+}
+
+const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable() {
+  static const std::array<DeviceNameEntry, kDeviceNameCount> table =
+      MakeDeviceNameTable();
+  return table;
+}
+
+std::optional<std::string> DialogCaption(int select_number,
+                                         std::string_view heading) {
+  if (select_number < 0 || select_number >= kDeviceNameCount) {
+    return std::nullopt;
+  }
+  const DeviceNameEntry& entry = DeviceNameTable()[select_number];
+  std::string caption(heading);
+  const char* name_end =
+      std::find(std::begin(entry.name), std::end(entry.name), '\0');
+  caption.append(entry.name, name_end);
+  return caption;
+}
+
+std::optional<std::string_view> HeadingOfDialog(int template_id) {
+  for (const DialogHeading& dialog : kDialogHeadings) {
+    if (dialog.template_id == template_id) return dialog.heading;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vqx

@@ -1,0 +1,91 @@
+// The program's own configuration (`LinkConfig`) in its INI file, and the
+// device-name table behind the dialogs' captions.
+//
+// The file holds three keys in section "VQX-460J_Section": "com_port" and
+// "rs_control", which the serial settings dialog writes as the user changes
+// them, and "select_number", which only a hand edit changes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/platform.h"
+#include "link/link_state.h"
+
+namespace vqx {
+
+inline constexpr std::string_view kIniFileName = "vqx460j.ini";
+inline constexpr std::string_view kIniSection = "VQX-460J_Section";
+inline constexpr std::string_view kComPortKey = "com_port";
+inline constexpr std::string_view kRsControlKey = "rs_control";
+inline constexpr std::string_view kSelectNumberKey = "select_number";
+
+// The value of a profile string as the program has always converted it:
+// only its first 9 characters count; leading blanks are skipped, an
+// optional sign and the decimal digits up to the first other character
+// make the number, and text without digits is 0. Never overflows.
+int ParseProfileInteger(std::string_view text);
+
+// Reads com_port, rs_control and select_number; a missing file, section or
+// key gives 0. Values are taken as they stand; their users check ranges.
+void ReadLinkConfig(ProfileStore& profile, LinkConfig& config);
+
+// Store the choice of the serial settings dialog in memory and in the INI
+// file at once. The in-memory value changes even when the file cannot be
+// written; the result says whether it was.
+bool WriteComPort(ProfileStore& profile, LinkConfig& config, int com_port);
+bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control);
+// The INI half of the above, for callers that set the memory themselves.
+bool WriteComPort(ProfileStore& profile, int com_port);
+bool WriteRsControl(ProfileStore& profile, int rs_control);
+
+// One entry of the device-name table. The program never names a device, so
+// every name is empty; entry 0 carries flag 1.
+struct DeviceNameEntry {
+  std::int32_t flag = 0;
+  std::int32_t word = 0;
+  char name[16] = {};
+};
+
+inline constexpr int kDeviceNameCount = 97;
+
+const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable();
+
+// The caption a settings dialog gets as the last step of opening: the
+// heading followed by the name of device entry `select_number`, or nothing
+// (keep the template's caption) when select_number is -1 or names no entry.
+std::optional<std::string> DialogCaption(int select_number,
+                                         std::string_view heading);
+
+// The headings of the settings dialogs, by dialog template id (UTF-8), and
+// the captions of the templates themselves.
+struct DialogHeading {
+  int template_id;
+  std::string_view template_caption;
+  std::string_view heading;
+};
+
+inline constexpr std::array<DialogHeading, 13> kDialogHeadings = {{
+    {133, "アラームの設定", "アラーム "},
+    {134, "ビデオロスの設定", "ビデオロス "},
+    {135, "日付＆時刻の設定", "日付・時刻 "},
+    {136, "タイトルの設定", "タイトル "},
+    {138, "自動切換えの設定", "自動切換え "},
+    {139, "表示チャンネルの設定", "表示チャンネル "},
+    {140, "ビデオゲイン調整", "ビデオ映像の調整 "},
+    {141, "その他の設定", "その他 "},
+    {142, "機器のスレーブアドレス", "機器のスレーブアドレス "},
+    {143, "全項目の設定", "全項目の設定"},
+    {145, "全項目の読み込み", "設定項目の読み込み"},
+    {148, "ビデオフォーマット", "ビデオフォーマット "},
+    {150, "ﾀﾞｲｱﾛｸﾞ", "オート・ゲイン・コントロール "},
+}};
+
+// The heading of dialog template `template_id`, or nothing for a template
+// without one.
+std::optional<std::string_view> HeadingOfDialog(int template_id);
+
+}  // namespace vqx
