@@ -1,0 +1,58 @@
+// The program's INI file on any platform: a `ProfileStore` over one file,
+// read and written the way the Windows profile functions treat such files.
+//
+// Reading tolerates hand edits: CR LF or LF line ends, blanks around names,
+// "=" and values, section and key names in any letter case, ";" comment
+// lines, a UTF-8 byte order mark and lines that mean nothing (ignored).
+// Values may be enclosed in matching quotes, which are removed. The first
+// occurrence of a key wins. Only the first kMaxIniFileBytes of a file count.
+//
+// Writing keeps every other line of the file byte for byte, replaces the
+// key's line or adds it to its section (or adds the section at the end),
+// and replaces the file in one step, so an interrupted write never leaves a
+// half-written file.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/platform.h"
+
+namespace vqx {
+
+inline constexpr std::size_t kMaxIniFileBytes = 1024 * 1024;
+
+// The value of `key` in `section` of INI text, or nothing when the section
+// or key is missing.
+std::optional<std::string> FindIniValue(std::string_view text,
+                                        std::string_view section,
+                                        std::string_view key);
+
+// INI text with `key` of `section` set to `value`, every other line kept.
+std::string SetIniValue(std::string_view text, std::string_view section,
+                        std::string_view key, std::string_view value);
+
+class IniFileProfileStore : public ProfileStore {
+ public:
+  explicit IniFileProfileStore(std::string utf8_path);
+
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view fallback) override;
+  // False when the names or value cannot be stored in an INI line (line
+  // breaks, "]" in a section, "=" in a key, empty names), when an existing
+  // file cannot be read whole, or when the file cannot be replaced. The
+  // file's folder is created when missing.
+  bool WriteString(std::string_view section, std::string_view key,
+                   std::string_view value) override;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::mutex mutex_;
+};
+
+}  // namespace vqx

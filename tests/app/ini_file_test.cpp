@@ -1,0 +1,172 @@
+#include "app/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/link_config.h"
+
+namespace vqx {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FindIniValue, ToleratesHandEdits) {
+  const std::string text =
+      "\xEF\xBB\xBF; written by hand\r\n"
+      "garbage line\n"
+      "stray=1\n"
+      "  [ vqx-460j_section ]  \r\n"
+      "\r\n"
+      "  COM_PORT  =  2  \r\n"
+      "rs_control=\t1\n"
+      "select_number=\"-1\"\n"
+      "empty=\n"
+      "=5\n"
+      "[Other]\n"
+      "com_port=9\n";
+  const std::string_view section = "VQX-460J_Section";
+  EXPECT_EQ(FindIniValue(text, section, "com_port"), "2");
+  EXPECT_EQ(FindIniValue(text, section, "rs_control"), "1");
+  EXPECT_EQ(FindIniValue(text, section, "select_number"), "-1");
+  EXPECT_EQ(FindIniValue(text, section, "empty"), "");
+  EXPECT_EQ(FindIniValue(text, section, "stray"), std::nullopt);
+  EXPECT_EQ(FindIniValue(text, section, "missing"), std::nullopt);
+  EXPECT_EQ(FindIniValue(text, "Other", "com_port"), "9");
+  EXPECT_EQ(FindIniValue(text, "Missing", "com_port"), std::nullopt);
+}
+
+TEST(FindIniValue, FirstKeyWinsAndCommentsDoNotCount) {
+  const std::string text =
+      "[S]\n;k=commented\nk=first\nk=second\n[S]\nk=third\nj=later\n";
+  EXPECT_EQ(FindIniValue(text, "s", "K"), "first");
+  EXPECT_EQ(FindIniValue(text, "S", "j"), "later");
+}
+
+TEST(SetIniValue, KeepsEveryOtherLine) {
+  struct Case {
+    const char* name;
+    std::string before;
+    std::string after;
+  };
+  const Case cases[] = {
+      {"new file", "", "[S]\r\nk=1\r\n"},
+      {"replaces in place", "; c\r\n[s]\r\nK = 0 \r\nx=y\r\n",
+       "; c\r\n[s]\r\nK=1\r\nx=y\r\n"},
+      {"adds to its section", "[S]\r\na=b\r\n\r\n[T]\r\nk=9\r\n",
+       "[S]\r\na=b\r\nk=1\r\n\r\n[T]\r\nk=9\r\n"},
+      {"adds the section", "[T]\nk=9\n", "[T]\nk=9\n[S]\nk=1\n"},
+      {"last line without end", "[S]\na=b", "[S]\na=b\nk=1\n"},
+      {"section line last", "[S]", "[S]\r\nk=1\r\n"},
+      {"file without end", "x", "x\r\n[S]\r\nk=1\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SetIniValue(c.before, "S", "k", "1"), c.after) << c.name;
+    EXPECT_EQ(FindIniValue(c.after, "S", "k"), "1") << c.name;
+  }
+}
+
+class IniFileOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        fs::temp_directory_path() /
+        ("vqx_ini_" +
+         std::string(
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(folder_, error);
+  }
+  std::string PathOf(const std::string& name) const {
+    const std::u8string text = (folder_ / name).u8string();
+    return std::string(text.begin(), text.end());
+  }
+  void Put(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+  }
+  std::string Contents(const std::string& name) {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(IniFileOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "0");
+  LinkConfig config;
+  config.select_number = 5;
+  ReadLinkConfig(store, config);
+  EXPECT_EQ(config.com_port, 0);
+  EXPECT_EQ(config.rs_control, 0);
+  EXPECT_EQ(config.select_number, 0);
+}
+
+TEST_F(IniFileOnDisk, TypicalFileAndDialogWrites) {
+  Put("vqx460j.ini",
+      "[VQX-460J_Section]\r\ncom_port=2\r\nrs_control=1\r\n"
+      "select_number=-1\r\n");
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  LinkConfig config;
+  ReadLinkConfig(store, config);
+  EXPECT_EQ(config.com_port, 2);
+  EXPECT_EQ(config.rs_control, 1);
+  EXPECT_EQ(config.select_number, -1);
+
+  EXPECT_TRUE(WriteComPort(store, config, 4));
+  EXPECT_TRUE(WriteRsControl(store, config, 0));
+  EXPECT_EQ(Contents("vqx460j.ini"),
+            "[VQX-460J_Section]\r\ncom_port=4\r\nrs_control=0\r\n"
+            "select_number=-1\r\n");
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(folder_), fs::directory_iterator()),
+      1);  // no temporary file left
+}
+
+TEST_F(IniFileOnDisk, CreatesTheFileAndItsFolder) {
+  IniFileProfileStore store(PathOf("config/vqx460/vqx460j.ini"));
+  ASSERT_TRUE(store.WriteString(kIniSection, kComPortKey, "3"));
+  EXPECT_EQ(Contents("config/vqx460/vqx460j.ini"),
+            "[VQX-460J_Section]\r\ncom_port=3\r\n");
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "3");
+}
+
+TEST_F(IniFileOnDisk, RefusesWhatCannotBeStoredSafely) {
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  EXPECT_FALSE(store.WriteString("S", "k", "1\r\n[T]"));
+  EXPECT_FALSE(store.WriteString("S]", "k", "1"));
+  EXPECT_FALSE(store.WriteString("S", "k=j", "1"));
+  EXPECT_FALSE(store.WriteString("", "k", "1"));
+  EXPECT_FALSE(fs::exists(folder_ / "vqx460j.ini"));
+
+  // A folder in place of the file is neither read nor replaced.
+  fs::create_directory(folder_ / "dir.ini");
+  IniFileProfileStore folder_store(PathOf("dir.ini"));
+  EXPECT_EQ(folder_store.GetString("S", "k", "fb"), "fb");
+  EXPECT_FALSE(folder_store.WriteString("S", "k", "1"));
+  EXPECT_TRUE(fs::is_directory(folder_ / "dir.ini"));
+}
+
+TEST_F(IniFileOnDisk, HugeFileIsReadInPartAndNeverRewritten) {
+  std::string huge = "[VQX-460J_Section]\ncom_port=5\n";
+  huge += std::string(kMaxIniFileBytes, ';');
+  huge += "\nrs_control=1\n";
+  Put("vqx460j.ini", huge);
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "5");
+  EXPECT_EQ(store.GetString(kIniSection, kRsControlKey, "0"), "0");
+  EXPECT_FALSE(store.WriteString(kIniSection, kComPortKey, "1"));
+  EXPECT_EQ(fs::file_size(folder_ / "vqx460j.ini"), huge.size());
+}
+
+}  // namespace
+}  // namespace vqx
