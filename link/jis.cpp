@@ -19,17 +19,18 @@ std::uint16_t JisToShiftJis(std::uint16_t jis) {
 std::uint16_t ShiftJisToJis(std::uint16_t sjis) {
   const unsigned lead = sjis >> 8;
   const unsigned trail = sjis & 0xFF;
-  const bool lead_ok = (lead >= 0x81 && lead <= 0x9F) ||
-                       (lead >= 0xE0 && lead <= 0xFC);
-  const bool trail_ok = (trail >= 0x40 && trail <= 0x7E) ||
-                        (trail >= 0x80 && trail <= 0xFC);
+  const bool lead_ok =
+      (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+  const bool trail_ok =
+      (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
   if (!lead_ok || !trail_ok) return 0;
   const unsigned h = lead < 0xA0 ? lead - 0x81 : lead - 0xC1;
   unsigned code;
   if (trail >= 0x9F) {
     code = ((h * 2 + 0x22) << 8) + (trail - 0x7E);
   } else {
-    code = ((h * 2 + 0x21) << 8) + (trail <= 0x7E ? trail - 0x1F : trail - 0x20);
+    code =
+        ((h * 2 + 0x21) << 8) + (trail <= 0x7E ? trail - 0x1F : trail - 0x20);
   }
   const unsigned low = code & 0xFF;
   if (code < 0x2121 || code > 0x7E7E || low < 0x21 || low > 0x7E) return 0;
