@@ -1,0 +1,210 @@
+// vqx460-sim: a simulated VQX-460 on a pseudo-terminal.
+//
+// Prints the slave path on the first line of stdout, then serves the line
+// until SIGINT or SIGTERM. Every received line and every reply is logged with
+// a timestamp to --log (flushed per line) and to stderr.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "posix/platform_posix.h"
+#include "posix/posix_error.h"
+#include "posix/sim/device_model.h"
+#include "posix/sim/pty_device.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+using vqx::sim::DeviceOptions;
+using vqx::sim::Fault;
+
+int g_signal_pipe[2] = {-1, -1};
+
+void OnSignal(int signal_number) {
+  int saved = errno;
+  char byte = static_cast<char>(signal_number);
+  [[maybe_unused]] ssize_t written = write(g_signal_pipe[1], &byte, 1);
+  errno = saved;
+}
+
+// "N=FAULT" of --reply.
+bool ParseReplyRule(const std::string& rule, DeviceOptions& options,
+                    std::string& error) {
+  auto equals = rule.find('=');
+  if (equals == std::string::npos) {
+    error = "--reply " + rule + ": expected N=E0|E1|E2|E3|MENU|GN|SILENT";
+    return false;
+  }
+  int n = 0;
+  auto [end, result] = std::from_chars(rule.data(), rule.data() + equals, n);
+  auto fault = vqx::sim::ParseFault(std::string_view(rule).substr(equals + 1));
+  if (result != std::errc() || end != rule.data() + equals || n < 1 || !fault) {
+    error = "--reply " + rule +
+            ": expected a command number from 1 and one of "
+            "E0 E1 E2 E3 MENU GN SILENT";
+    return false;
+  }
+  options.nth_reply[n] = *fault;
+  return true;
+}
+
+// Creates `link` pointing at `target`, replacing an old symbolic link.
+void MakeLink(const std::string& link, const std::string& target) {
+  struct stat status {};
+  if (lstat(link.c_str(), &status) == 0) {
+    if (!S_ISLNK(status.st_mode)) {
+      throw std::runtime_error("--link " + link +
+                               ": exists and is not a symbolic link");
+    }
+    if (unlink(link.c_str()) != 0)
+      throw vqx::PosixError("unlink " + link, errno);
+  }
+  if (symlink(target.c_str(), link.c_str()) != 0) {
+    throw vqx::PosixError("symlink " + link, errno);
+  }
+}
+
+// Removes `link` if it still points at `target`.
+void RemoveLink(const std::string& link, const std::string& target) {
+  char pointed[4096];
+  ssize_t length = readlink(link.c_str(), pointed, sizeof pointed - 1);
+  if (length < 0) return;
+  if (std::string(pointed, static_cast<size_t>(length)) == target) {
+    unlink(link.c_str());
+  }
+}
+
+vqx::sim::DeviceClock HostClock() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  vqx::sim::DeviceClock clock;
+  clock.year = (local.tm_year + 1900 - 2000 + 100) % 100;
+  clock.month = local.tm_mon + 1;
+  clock.day = local.tm_mday;
+  clock.hour = local.tm_hour;
+  clock.minute = local.tm_min;
+  clock.second = std::min(local.tm_sec, 59);
+  return clock;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Simulated VQX-460 on a pseudo-terminal"};
+  std::string link_path, log_path, state_path, save_state_path;
+  bool rs485 = false;
+  int address = 0;
+  std::vector<std::string> reply_rules;
+  DeviceOptions device;
+  int delay_ms = 0;
+  app.add_option("--link", link_path,
+                 "Create a symbolic link to the slave device here");
+  auto* rs485_flag =
+      app.add_flag("--rs485", rs485, "Answer only lines with our address");
+  app.add_option("--address", address, "Own RS-485 address, 00..31")
+      ->check(CLI::Range(0, 31))
+      ->needs(rs485_flag);
+  app.add_option("--log", log_path, "Log file (appended)");
+  app.add_option("--reply", reply_rules,
+                 "N=E0|E1|E2|E3|MENU|GN|SILENT: replace the Nth reply")
+      ->take_all();
+  app.add_flag("--silent", device.silent, "Never answer");
+  app.add_option("--delay-ms", delay_ms, "Delay before every reply")
+      ->check(CLI::Range(0, 60'000));
+  app.add_flag("--split", device.split, "Send every reply in two writes");
+  app.add_flag("--coalesce", device.coalesce,
+               "Hold a reply and send it with the next one");
+  app.add_flag("--noise", device.noise,
+               "Send garbage without LF before every reply");
+  app.add_option("--state", state_path, "Load the device settings from a .dat");
+  app.add_option("--save-state", save_state_path,
+                 "Write the device settings here on exit and on SIGUSR1");
+  CLI11_PARSE(app, argc, argv);
+
+  device.rs485 = rs485;
+  device.address = address;
+  for (const std::string& rule : reply_rules) {
+    std::string error;
+    if (!ParseReplyRule(rule, device, error)) {
+      std::cerr << "vqx460-sim: " << error << "\n";
+      return 2;
+    }
+  }
+  vqx::InstallPosixFileSync();
+
+  vqx::sim::DeviceModel model(device);
+  model.set_clock(HostClock());
+  if (!state_path.empty()) {
+    vqx::DeviceSettings settings;
+    vqx::LoadDefaultSettings(settings);
+    if (!vqx::ReadSettingsFile(state_path, settings)) {
+      std::cerr << "vqx460-sim: cannot read the state file " << state_path
+                << "\n";
+      return 1;
+    }
+    model.set_state(settings);
+  }
+
+  std::FILE* log = nullptr;
+  if (!log_path.empty()) {
+    log = std::fopen(log_path.c_str(), "a");
+    if (log == nullptr) {
+      std::cerr << "vqx460-sim: "
+                << vqx::DescribeError("cannot open the log " + log_path, errno)
+                << "\n";
+      return 1;
+    }
+  }
+
+  try {
+    if (pipe(g_signal_pipe) != 0) throw vqx::PosixError("pipe", errno);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
+      sigaction(signal_number, &action, nullptr);
+    }
+    signal(SIGPIPE, SIG_IGN);
+
+    vqx::sim::PtyDeviceOptions options;
+    options.delay_ms = delay_ms;
+    options.log = log;
+    options.log_to_stderr = true;
+    vqx::sim::PtyDevice pty(std::move(model), options);
+    if (!link_path.empty()) MakeLink(link_path, pty.slave_path());
+    std::cout << pty.slave_path() << std::endl;
+
+    auto save_state = [&] {
+      if (save_state_path.empty()) return;
+      vqx::DeviceSettings settings =
+          pty.WithModel([](vqx::sim::DeviceModel& m) { return m.state(); });
+      if (!vqx::WriteSettingsFile(save_state_path, settings)) {
+        std::cerr << "vqx460-sim: cannot write the state file "
+                  << save_state_path << "\n";
+      }
+    };
+    pty.Run(g_signal_pipe[0], [&] {
+      char signal_number = 0;
+      if (read(g_signal_pipe[0], &signal_number, 1) != 1) return true;
+      save_state();
+      return signal_number == SIGUSR1;
+    });
+    if (!link_path.empty()) RemoveLink(link_path, pty.slave_path());
+  } catch (const std::exception& error) {
+    std::cerr << "vqx460-sim: " << error.what() << "\n";
+    if (log != nullptr) std::fclose(log);
+    return 1;
+  }
+  if (log != nullptr) std::fclose(log);
+  return 0;
+}

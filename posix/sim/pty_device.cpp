@@ -1,0 +1,211 @@
+#include "posix/sim/pty_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <thread>
+
+#include "posix/posix_error.h"
+
+namespace vqx::sim {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+std::string WithoutLineEnd(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return std::string(text);
+}
+
+}  // namespace
+
+std::string LogTimestamp() {
+  auto now = std::chrono::system_clock::now();
+  std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  auto millis =
+      std::chrono::duration_cast<milliseconds>(now.time_since_epoch()).count() %
+      1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour,
+                local.tm_min, local.tm_sec, static_cast<int>(millis));
+  return text;
+}
+
+std::string Printable(std::string_view bytes) {
+  std::string text;
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      text += escaped;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+PtyDevice::PtyDevice(DeviceModel model, PtyDeviceOptions options)
+    : model_(std::move(model)), options_(std::move(options)) {
+  if (pipe2(stop_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    throw PosixError("pipe2", errno);
+  }
+}
+
+PtyDevice::~PtyDevice() {
+  close(stop_pipe_[0]);
+  close(stop_pipe_[1]);
+}
+
+void PtyDevice::Stop() {
+  char byte = 1;
+  // A full pipe already holds a stop request.
+  [[maybe_unused]] ssize_t written = write(stop_pipe_[1], &byte, 1);
+}
+
+void PtyDevice::Log(std::string_view tag, std::string_view text) {
+  std::string line =
+      LogTimestamp() + " " + std::string(tag) + " " + Printable(text) + "\n";
+  if (options_.log != nullptr) {
+    std::fputs(line.c_str(), options_.log);
+    std::fflush(options_.log);
+  }
+  if (options_.log_to_stderr) {
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+  }
+}
+
+int PtyDevice::PollTimeoutMs(SteadyTime now) const {
+  SteadyTime next = SteadyTime::max();
+  if (!queue_.empty()) next = queue_.front().due;
+  if (held_deadline_set_) next = std::min(next, held_deadline_);
+  if (next == SteadyTime::max()) return -1;
+  if (next <= now) return 0;
+  // Round up so that the loop never wakes just before the deadline.
+  auto wait = std::chrono::ceil<milliseconds>(next - now).count();
+  return static_cast<int>(std::min<long long>(wait, 60'000));
+}
+
+void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
+  for (;;) {
+    pollfd fds[3] = {{pty_.master_fd(), POLLIN, 0},
+                     {stop_pipe_[0], POLLIN, 0},
+                     {control_fd, POLLIN, 0}};
+    int count = control_fd >= 0 ? 3 : 2;
+    int ready =
+        poll(fds, count, PollTimeoutMs(std::chrono::steady_clock::now()));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      throw PosixError("poll", errno);
+    }
+    if (fds[1].revents != 0) return;
+    if (count == 3 && fds[2].revents != 0) {
+      if (!on_control || !on_control()) return;
+    }
+    if (fds[0].revents & POLLIN) {
+      ReadMaster();
+    } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+      // No peer has the slave open. The pair keeps a slave descriptor of its
+      // own, so this is rare and short; wait instead of spinning.
+      std::this_thread::sleep_for(milliseconds(50));
+    }
+    SteadyTime now = std::chrono::steady_clock::now();
+    {
+      std::lock_guard<std::mutex> lock(model_mutex_);
+      if (!model_.has_held_reply()) {
+        held_deadline_set_ = false;
+      } else if (held_deadline_set_ && now >= held_deadline_) {
+        held_deadline_set_ = false;
+        Schedule(model_.FlushHeld(), now);
+      }
+    }
+    WriteDue(now);
+  }
+}
+
+void PtyDevice::ReadMaster() {
+  char buffer[4096];
+  ssize_t got = read(pty_.master_fd(), buffer, sizeof buffer);
+  if (got < 0) {
+    if (errno == EAGAIN || errno == EINTR) return;
+    if (errno == EIO) {
+      // The slave side is being closed and reopened.
+      std::this_thread::sleep_for(milliseconds(50));
+      return;
+    }
+    throw PosixError("read " + pty_.slave_path() + " master", errno);
+  }
+  SteadyTime now = std::chrono::steady_clock::now();
+  std::lock_guard<std::mutex> lock(model_mutex_);
+  for (LineEvent& event :
+       model_.Receive(std::string_view(buffer, static_cast<size_t>(got)))) {
+    Log("RX", event.line);
+    if (!event.note.empty()) Log("--", event.note);
+    if (options_.on_line) options_.on_line(event, now);
+    Schedule(std::move(event.out), now);
+  }
+  if (model_.has_held_reply() && !held_deadline_set_) {
+    held_deadline_set_ = true;
+    held_deadline_ = now + milliseconds(options_.held_reply_timeout_ms);
+  }
+}
+
+void PtyDevice::Schedule(Transmission out, SteadyTime now) {
+  SteadyTime due = std::max(now + milliseconds(options_.delay_ms), last_due_);
+  for (std::size_t i = 0; i < out.writes.size(); ++i) {
+    if (i > 0) due += milliseconds(options_.write_pause_ms);
+    PendingWrite write{due, std::move(out.writes[i]), {}};
+    if (i + 1 == out.writes.size()) write.replies = std::move(out.replies);
+    queue_.push_back(std::move(write));
+    last_due_ = due;
+  }
+}
+
+void PtyDevice::WriteDue(SteadyTime now) {
+  while (!queue_.empty() && queue_.front().due <= now) {
+    PendingWrite write = std::move(queue_.front());
+    queue_.pop_front();
+    WriteAll(write.bytes);
+    SteadyTime written = std::chrono::steady_clock::now();
+    for (const std::string& reply : write.replies) {
+      Log("TX", WithoutLineEnd(reply));
+      if (options_.on_reply) options_.on_reply(reply, written);
+    }
+    if (write.replies.empty()) Log("--", "sent part " + write.bytes);
+  }
+}
+
+void PtyDevice::WriteAll(const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put =
+        write(pty_.master_fd(), bytes.data() + done, bytes.size() - done);
+    if (put > 0) {
+      done += static_cast<std::size_t>(put);
+      continue;
+    }
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && errno == EAGAIN) {
+      // Nobody reads the slave and its input queue is full: wait a little,
+      // then drop the rest rather than stall the device.
+      pollfd fd{pty_.master_fd(), POLLOUT, 0};
+      if (poll(&fd, 1, 200) > 0 && (fd.revents & POLLOUT)) continue;
+    }
+    Log("--", "line blocked, " + std::to_string(bytes.size() - done) +
+                  " bytes dropped");
+    return;
+  }
+}
+
+}  // namespace vqx::sim

@@ -1,0 +1,98 @@
+// Runs a `DeviceModel` on the master end of a pseudo-terminal: reads what
+// the program under test writes to the slave end, answers with the model's
+// replies (after the configured delay, halves of a split reply 20 ms apart)
+// and logs every line received and every reply sent.
+//
+// The loop is single-threaded and sleeps in poll() between events, so an idle
+// device costs no CPU. Another thread may stop it and may look at the model
+// through WithModel.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "posix/pty.h"
+#include "posix/sim/device_model.h"
+
+namespace vqx::sim {
+
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+struct PtyDeviceOptions {
+  int delay_ms = 0;            // before every reply
+  std::FILE* log = nullptr;    // log file, flushed per line (not owned)
+  bool log_to_stderr = false;  // the same lines on stderr
+  // Pause between the writes of one reply (noise, split halves), long
+  // enough for the receiver to see separate reads.
+  int write_pause_ms = 20;
+  // A reply held by the coalesce fault goes out alone after this long
+  // without another reply.
+  int held_reply_timeout_ms = 1000;
+  // Observers, called on the loop thread: a complete line received, and a
+  // reply whose last byte has just been written.
+  std::function<void(const LineEvent&, SteadyTime)> on_line;
+  std::function<void(const std::string& reply, SteadyTime)> on_reply;
+};
+
+class PtyDevice {
+ public:
+  // Opens the pseudo-terminal; throws PosixError.
+  PtyDevice(DeviceModel model, PtyDeviceOptions options);
+  ~PtyDevice();
+  PtyDevice(const PtyDevice&) = delete;
+  PtyDevice& operator=(const PtyDevice&) = delete;
+
+  const std::string& slave_path() const { return pty_.slave_path(); }
+
+  // Serves the line until Stop() is called, or until `control_fd` (when not
+  // -1) becomes readable and `on_control` returns false. Throws PosixError
+  // when polling or reading the master fails for good.
+  void Run(int control_fd = -1, const std::function<bool()>& on_control = {});
+
+  // Makes Run return soon. Safe from any thread and from signal handlers.
+  void Stop();
+
+  // Runs `use` on the model under the loop's lock.
+  template <class Use>
+  auto WithModel(Use&& use) {
+    std::lock_guard<std::mutex> lock(model_mutex_);
+    return use(model_);
+  }
+
+ private:
+  struct PendingWrite {
+    SteadyTime due;
+    std::string bytes;
+    std::vector<std::string> replies;  // logged once these bytes are out
+  };
+
+  void ReadMaster();
+  void Schedule(Transmission out, SteadyTime now);
+  void WriteDue(SteadyTime now);
+  void WriteAll(const std::string& bytes);
+  void Log(std::string_view tag, std::string_view text);
+  int PollTimeoutMs(SteadyTime now) const;
+
+  PseudoTerminal pty_;
+  std::mutex model_mutex_;
+  DeviceModel model_;
+  PtyDeviceOptions options_;
+  int stop_pipe_[2] = {-1, -1};
+  std::deque<PendingWrite> queue_;
+  SteadyTime last_due_{};
+  bool held_deadline_set_ = false;
+  SteadyTime held_deadline_{};
+};
+
+// "HH:MM:SS.mmm" of the local wall-clock time.
+std::string LogTimestamp();
+
+// Control bytes and bytes above 0x7E as \xNN, the rest as is.
+std::string Printable(std::string_view bytes);
+
+}  // namespace vqx::sim
