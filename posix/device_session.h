@@ -1,0 +1,109 @@
+// One conversation with a device for the command-line tool: the port, the
+// receive thread, the link and the reply dispatch around one `Core`, and the
+// timed runs of send-all and read-all driven from the calling thread with a
+// steady clock.
+//
+// The sequences themselves are the core's (`SendAllSequence`,
+// `ReadAllSequence`): this class only ticks them, runs the link's timer duty
+// (reply watchdog) every 300 ms, and decides what counts as success. Unlike
+// the dialogs, which leave the user to read the boxes, a run here succeeds
+// only when every line was sent, every line got its answer, no error or
+// warning box was shown and, for read-all, every setting was reported.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core.h"
+#include "app/platform.h"
+#include "link/link.h"
+#include "link/reply_dispatch.h"
+#include "posix/receive_thread.h"
+#include "posix/serial_port_posix.h"
+
+namespace vqx {
+
+struct SessionOptions {
+  std::string port_path;
+  bool rs485 = false;
+  // 0..31, or kBroadcastAddress; used in RS-485 mode only.
+  int address = 0;
+};
+
+// The clock of a run. The real periods are the defaults; tests shorten them.
+struct Pacing {
+  std::chrono::milliseconds step_period{500};
+  std::chrono::milliseconds timer_period{300};  // link timer duty
+  // After the last line: how long to wait for the outstanding answers.
+  std::chrono::milliseconds final_reply_timeout{3000};
+};
+
+Pacing SendAllPacing();
+Pacing ReadAllPacing();
+
+struct SessionResult {
+  bool ok = false;
+  std::string message;  // one line: what failed, or what was done
+  int steps = 0;        // steps run
+};
+
+// Called after every step: the step number and the percentage text.
+using ProgressFn = std::function<void(int step, const std::string& percent)>;
+
+class DeviceSession {
+ public:
+  // Opens the port and starts the receive thread. Throws PosixError when the
+  // port cannot be opened. `boxes` receives every box the core raises.
+  DeviceSession(const SessionOptions& options, MessageBoxes& boxes);
+  ~DeviceSession();
+  DeviceSession(const DeviceSession&) = delete;
+  DeviceSession& operator=(const DeviceSession&) = delete;
+
+  // Sends `settings` with the send-all sequence (78 lines).
+  SessionResult SendAll(const DeviceSettings& settings, const Pacing& pacing,
+                        const ProgressFn& progress = {});
+
+  // Reads every setting with the read-all sequence (79 commands) into
+  // `result`, which starts from the defaults. `result` is written only on
+  // success.
+  SessionResult ReadAll(DeviceSettings& result, const Pacing& pacing,
+                        const ProgressFn& progress = {});
+
+  // Sends one bare command (without CR LF; it is added) and waits up to
+  // `timeout` for the reply, which is returned without CR LF in `reply`.
+  SessionResult SendLine(std::string_view command,
+                         std::chrono::milliseconds timeout, std::string& reply);
+
+  Core& core() { return core_; }
+  bool broadcast() const;
+
+ private:
+  class RecordingBoxes;
+  class CountingSink;
+  struct Replies;
+
+  void OnReply(std::string_view work_copy);
+  // Waits for all answers to the lines sent so far, running the timer duty.
+  bool AwaitAnswers(const Pacing& pacing,
+                    std::chrono::steady_clock::time_point& next_timer);
+  void ResetRun();
+
+  Core core_;
+  std::unique_ptr<RecordingBoxes> boxes_;
+  std::unique_ptr<PosixSerialPort> port_;
+  Link link_;
+  std::unique_ptr<CountingSink> sink_;
+  ReplyDispatcher dispatcher_;
+  std::unique_ptr<Replies> replies_;
+  std::unique_ptr<ReceiveThread> receive_;
+};
+
+}  // namespace vqx
