@@ -1,0 +1,135 @@
+// The commands of the main window: menu item ids, toolbar button ids, what
+// each one does and the toolbar tooltips. The menu resource uses the same
+// ids (res/resource.h); the end-to-end tests drive the program by them.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace vqx {
+
+// Child controls and the timer of the main window.
+inline constexpr int kStatusBarId = 520;
+inline constexpr int kToolbarId = 132;
+inline constexpr int kToolbarBitmapId = 131;
+inline constexpr int kToolbarButtonCount = 10;
+inline constexpr int kToolbarImageWidth = 60;
+inline constexpr int kToolbarImageHeight = 20;
+inline constexpr int kMainTimerId = 1;
+inline constexpr int kMainTimerPeriodMs = 300;
+// Right edges of the two status bar parts, in pixels.
+inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
+
+// Dialog templates opened from the main window.
+inline constexpr int kAboutDialogId = 100;
+inline constexpr int kAlarmDialogId = 133;
+inline constexpr int kVideoLossDialogId = 134;
+inline constexpr int kDateTimeDialogId = 135;
+inline constexpr int kTitleDialogId = 136;
+inline constexpr int kAutoSwitchingDialogId = 138;
+inline constexpr int kDisplayChannelDialogId = 139;
+inline constexpr int kVideoAdjustmentDialogId = 140;
+inline constexpr int kOtherSettingsDialogId = 141;
+inline constexpr int kSlaveAddressDialogId = 142;
+inline constexpr int kSendAllDialogId = 143;
+inline constexpr int kSerialSettingsDialogId = 144;
+inline constexpr int kReadAllDialogId = 145;
+inline constexpr int kVideoFormatDialogId = 148;
+inline constexpr int kAgcDialogId = 150;
+
+// Menu command ids.
+inline constexpr int kCommandNew = 32775;
+inline constexpr int kCommandOpen = 32776;
+inline constexpr int kCommandSave = 32777;
+inline constexpr int kCommandSaveAs = 32778;
+inline constexpr int kCommandExit = 121;
+inline constexpr int kCommandAlarm = 32779;
+inline constexpr int kCommandVideoLoss = 32780;
+inline constexpr int kCommandDateTime = 32817;
+inline constexpr int kCommandTitle = 32782;
+inline constexpr int kCommandAutoSwitching = 32784;
+inline constexpr int kCommandVideoAdjustment = 32786;
+inline constexpr int kCommandDisplayChannel = 32785;
+inline constexpr int kCommandVideoFormat = 32818;
+inline constexpr int kCommandAgc = 32819;
+inline constexpr int kCommandOtherSettings = 32787;
+inline constexpr int kCommandSendAll = 32788;
+inline constexpr int kCommandSlaveAddress = 32790;
+inline constexpr int kCommandReadAll = 32789;
+inline constexpr int kCommandSerialSettings = 32791;
+inline constexpr int kCommandAbout = 120;
+
+// Toolbar buttons, left to right.
+inline constexpr int kFirstToolbarCommand = 501;
+
+enum class CommandAction {
+  kNewSettings,
+  kOpenSettings,
+  kSaveSettings,
+  kSaveSettingsAs,
+  kExit,
+  kOpenDialog,  // opens `dialog_id` modally over the main window
+};
+
+struct CommandEntry {
+  int menu_id;
+  int toolbar_id;  // 0: no toolbar button
+  CommandAction action;
+  int dialog_id;             // for kOpenDialog, else 0
+  std::string_view tooltip;  // toolbar buttons only
+};
+
+inline constexpr std::array<CommandEntry, 20> kCommandTable = {{
+    {kCommandNew, 0, CommandAction::kNewSettings, 0, ""},
+    {kCommandOpen, 0, CommandAction::kOpenSettings, 0, ""},
+    {kCommandSave, 0, CommandAction::kSaveSettings, 0, ""},
+    {kCommandSaveAs, 0, CommandAction::kSaveSettingsAs, 0, ""},
+    {kCommandExit, 0, CommandAction::kExit, 0, ""},
+    {kCommandAlarm, 501, CommandAction::kOpenDialog, kAlarmDialogId,
+     "アラーム"},
+    {kCommandVideoLoss, 502, CommandAction::kOpenDialog, kVideoLossDialogId,
+     "ビデオロス"},
+    {kCommandDateTime, 503, CommandAction::kOpenDialog, kDateTimeDialogId,
+     "日付・時刻"},
+    {kCommandTitle, 504, CommandAction::kOpenDialog, kTitleDialogId,
+     "タイトル"},
+    {kCommandAutoSwitching, 505, CommandAction::kOpenDialog,
+     kAutoSwitchingDialogId, "自動切換え"},
+    {kCommandVideoAdjustment, 506, CommandAction::kOpenDialog,
+     kVideoAdjustmentDialogId, "ビデオ映像の調整"},
+    {kCommandDisplayChannel, 507, CommandAction::kOpenDialog,
+     kDisplayChannelDialogId, "表示チャンネル"},
+    {kCommandVideoFormat, 508, CommandAction::kOpenDialog, kVideoFormatDialogId,
+     "ビデオフォーマット"},
+    {kCommandAgc, 509, CommandAction::kOpenDialog, kAgcDialogId,
+     "オート・ゲイン・コントロール"},
+    {kCommandOtherSettings, 510, CommandAction::kOpenDialog,
+     kOtherSettingsDialogId, "その他"},
+    {kCommandSendAll, 0, CommandAction::kOpenDialog, kSendAllDialogId, ""},
+    {kCommandSlaveAddress, 0, CommandAction::kOpenDialog, kSlaveAddressDialogId,
+     ""},
+    {kCommandReadAll, 0, CommandAction::kOpenDialog, kReadAllDialogId, ""},
+    {kCommandSerialSettings, 0, CommandAction::kOpenDialog,
+     kSerialSettingsDialogId, ""},
+    {kCommandAbout, 0, CommandAction::kOpenDialog, kAboutDialogId, ""},
+}};
+
+// The entry for a menu or toolbar command id; nothing for any other id.
+constexpr const CommandEntry* FindCommand(int id) {
+  if (id == 0) return nullptr;
+  for (const CommandEntry& entry : kCommandTable) {
+    if (entry.menu_id == id || entry.toolbar_id == id) return &entry;
+  }
+  return nullptr;
+}
+
+// The tooltip of a toolbar button; nothing for other ids.
+constexpr std::optional<std::string_view> ToolbarTooltip(int id) {
+  for (const CommandEntry& entry : kCommandTable) {
+    if (entry.toolbar_id != 0 && entry.toolbar_id == id) return entry.tooltip;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vqx

@@ -1,0 +1,210 @@
+#include "app/main_window.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/about_dialog.h"
+#include "app/commands.h"
+#include "app/serial_settings_dialog.h"
+#include "dialogs/alarm_dialog.h"
+#include "link/reply_dispatch.h"
+#include "settings/file_operations.h"
+
+namespace vqx {
+namespace {
+
+constexpr std::array<std::string_view, 7> kWeekdayNames = {
+    "日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
+
+// The date text is laid out in Shift_JIS byte columns: every kanji takes two
+// bytes, every digit and blank one, and the weekday name starts at byte 16.
+constexpr int kWeekdayColumn = 16;
+
+struct Piece {
+  std::string text;  // UTF-8
+  int columns;       // bytes in Shift_JIS
+};
+
+void AppendNumber(std::vector<Piece>& pieces, const char* format, int value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, format, value);
+  for (const char* c = digits; *c != '\0'; ++c) {
+    pieces.push_back({std::string(1, *c), 1});
+  }
+}
+
+}  // namespace
+
+int VersionCode(int major, int minor) {
+  switch (major) {
+    case 4:
+      if (minor == 0) return 0;
+      if (minor == 10) return 1;
+      return 2;
+    case 5:
+      return minor == 1 ? 4 : 3;
+    case 6:
+      switch (minor) {
+        case 0:
+          return 5;
+        case 1:
+          return 6;
+        case 2:
+          return 7;
+        default:
+          return 8;
+      }
+    case 10:
+      return 9;
+    default:
+      return 4;
+  }
+}
+
+WindowSize MainWindowSize(int version_code) {
+  if (version_code <= 3) return {677, 90};
+  if (version_code == 4) return {677, 104};
+  if (version_code <= 6) return {680, 106};
+  return {688, 120};
+}
+
+std::string StatusDateText(const LocalTime& time) {
+  std::vector<Piece> pieces;
+  AppendNumber(pieces, "%4d", time.year);
+  pieces.push_back({"年", 2});
+  AppendNumber(pieces, "%2d", time.month);
+  pieces.push_back({"月", 2});
+  AppendNumber(pieces, "%2d", time.day);
+  pieces.push_back({"日", 2});
+  for (int i = 0; i < 9; ++i) pieces.push_back({" ", 1});
+
+  std::string text;
+  int column = 0;
+  for (const Piece& piece : pieces) {
+    if (column >= kWeekdayColumn) break;
+    if (column + piece.columns > kWeekdayColumn) {
+      // A double-byte character cut by the weekday name: its lead byte alone
+      // would be no character, so a blank stands there instead.
+      text += ' ';
+      break;
+    }
+    text += piece.text;
+    column += piece.columns;
+  }
+  if (time.weekday >= 0 &&
+      time.weekday < static_cast<int>(kWeekdayNames.size())) {
+    text += kWeekdayNames[time.weekday];
+  }
+  return text;
+}
+
+std::string StatusTimeText(const LocalTime& time) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%02d：%02d：%02d", time.hour, time.minute,
+                time.second);
+  return text;
+}
+
+bool CountHiddenAccess(int& counter, int x, int y) {
+  if (x < kHiddenAccessCorner && y < kHiddenAccessCorner) {
+    ++counter;
+  } else {
+    counter = 0;
+  }
+  if (counter >= kHiddenAccessRequests) {
+    counter = 0;
+    return true;
+  }
+  return false;
+}
+
+MainWindow::MainWindow(MainWindowServices services)
+    : services_(services),
+      files_{services.core, services.boxes, services.chooser,
+             [view = &services.view](std::optional<std::string_view> text,
+                                     std::string_view caption) {
+               if (text) view->DrawFileName(*text);
+               view->SetCaption(caption);
+             }} {}
+
+void MainWindow::RegisterDialog(int template_id, DialogFactory factory) {
+  factories_[template_id] = std::move(factory);
+}
+
+bool MainWindow::HasDialog(int template_id) const {
+  return factories_.count(template_id) != 0;
+}
+
+void MainWindow::OpenDialog(int template_id) {
+  auto found = factories_.find(template_id);
+  if (found == factories_.end()) return;
+  std::unique_ptr<Dialog> dialog = found->second();
+  if (dialog) services_.dialogs.RunModal(*dialog);
+}
+
+void MainWindow::OnCommand(int id) {
+  const CommandEntry* entry = FindCommand(id);
+  if (entry == nullptr) return;
+  switch (entry->action) {
+    case CommandAction::kNewSettings:
+      NewSettings(files_);
+      return;
+    case CommandAction::kOpenSettings:
+      OpenSettings(files_);
+      return;
+    case CommandAction::kSaveSettings:
+      SaveSettings(files_);
+      return;
+    case CommandAction::kSaveSettingsAs:
+      SaveSettingsAs(files_);
+      return;
+    case CommandAction::kExit:
+      RequestExit();
+      return;
+    case CommandAction::kOpenDialog:
+      OpenDialog(entry->dialog_id);
+      return;
+  }
+}
+
+bool MainWindow::RequestExit() {
+  if (quitting_) return true;
+  // Answering No saves first; a cancelled or failed save keeps the program
+  // open so the unsaved titles are not lost.
+  if (!ConfirmExit(files_)) return false;
+  quitting_ = true;
+  services_.view.StopMainTimer();
+  services_.core.link.receive_running = 0;
+  services_.view.PostQuit(0);
+  return true;
+}
+
+void MainWindow::OnContextMenu(int x, int y) {
+  if (CountHiddenAccess(services_.core.working.hidden_access_count, x, y)) {
+    OpenDialog(kReadAllDialogId);
+  }
+}
+
+void MainWindow::OnTimerTick() {
+  RunLinkTimerDuty(services_.core.link, services_.boxes);
+  const LocalTime now = services_.clock.Now();
+  services_.view.SetStatusText(0, StatusDateText(now));
+  services_.view.SetStatusText(1, StatusTimeText(now));
+}
+
+void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
+                             ProfileStore& profile) {
+  window.RegisterDialog(kAlarmDialogId, [&dialogs] {
+    return std::make_unique<AlarmDialog>(dialogs);
+  });
+  window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile] {
+    return std::make_unique<SerialSettingsDialog>(dialogs.core, profile);
+  });
+  window.RegisterDialog(kAboutDialogId,
+                        [] { return std::make_unique<AboutDialog>(); });
+}
+
+}  // namespace vqx

@@ -1,0 +1,115 @@
+// The main window's behaviour, independent of the window system: its size
+// rule, the status bar clock, the hidden access to the read-all dialog, the
+// routing of menu and toolbar commands, the timer tick and the exit flow.
+// The Win32 window procedure forwards its messages here.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/core.h"
+#include "app/platform.h"
+#include "dialogs/dialog.h"
+#include "settings/file_operations.h"
+
+namespace vqx {
+
+inline constexpr std::string_view kWindowTitle = "VQX-460";
+
+// The operating system's version as a code: 0..2 for 4.x, 3..4 for 5.x,
+// 5..8 for 6.x, 9 for 10.x, 4 for anything else.
+int VersionCode(int major, int minor);
+
+struct WindowSize {
+  int width;
+  int height;
+  bool operator==(const WindowSize&) const = default;
+};
+
+// The outer size of the main window, which leaves room for the menu bar,
+// the toolbar and the status bar at the frame sizes of each generation.
+WindowSize MainWindowSize(int version_code);
+
+// Status bar part 0: "2024年 1月 5日  金曜日".
+std::string StatusDateText(const LocalTime& time);
+// Status bar part 1: "09：05：03" (full-width colons).
+std::string StatusTimeText(const LocalTime& time);
+
+// Context-menu requests in the top-left screen corner open the read-all
+// dialog: this many in a row, each inside the corner square.
+inline constexpr int kHiddenAccessRequests = 10;
+inline constexpr int kHiddenAccessCorner = 20;
+
+// Counts one context-menu request at screen position (x, y). Returns true
+// (and restarts the count) when the read-all dialog is to open.
+bool CountHiddenAccess(int& counter, int x, int y);
+
+// The "VQX-460 - name.dat" caption for a settings file path (UTF-8), or the
+// plain title for an empty path.
+std::string CaptionForFile(std::string_view path);
+
+// What the main window's behaviour does to the window itself.
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+  virtual void SetStatusText(int part, std::string_view text) = 0;
+  virtual void StopMainTimer() = 0;
+  // Ends the message loop with `exit_code`.
+  virtual void PostQuit(int exit_code) = 0;
+  // Draws the text at (124, 132) of the client area, outside painting, so a
+  // repaint of the window does not bring it back.
+  virtual void DrawFileName(std::string_view text) = 0;
+  virtual void SetCaption(std::string_view caption) = 0;
+};
+
+struct MainWindowServices {
+  Core& core;
+  MessageBoxes& boxes;
+  Clock& clock;
+  FileChooser& chooser;
+  DialogRunner& dialogs;
+  MainWindowView& view;
+};
+
+class MainWindow {
+ public:
+  using DialogFactory = std::function<std::unique_ptr<Dialog>()>;
+
+  explicit MainWindow(MainWindowServices services);
+
+  // Makes a dialog template available to the commands that open it.
+  // Commands whose dialog is not registered do nothing.
+  void RegisterDialog(int template_id, DialogFactory factory);
+  bool HasDialog(int template_id) const;
+
+  // A menu or toolbar command; unknown ids are ignored.
+  void OnCommand(int id);
+  // A context-menu request at screen position (x, y); no menu is shown.
+  void OnContextMenu(int x, int y);
+  // One tick of the main timer: link duties, then the clock.
+  void OnTimerTick();
+  // The close box or File > Exit. Asks before discarding a title edit;
+  // answering No saves first and stays open when that save does not happen
+  // (cancelled or failed). Returns true when the program is quitting.
+  bool RequestExit();
+
+  bool quitting() const { return quitting_; }
+
+ private:
+  void OpenDialog(int template_id);
+
+  MainWindowServices services_;
+  FileMenuServices files_;
+  std::map<int, DialogFactory> factories_;
+  bool quitting_ = false;
+};
+
+// Registers every dialog this program has: the alarm dialog, the serial
+// settings dialog and the About box.
+void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
+                             ProfileStore& profile);
+
+}  // namespace vqx

@@ -1,0 +1,119 @@
+#include "dialogs/alarm_dialog.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "dialogs/alarm.h"
+#include "dialogs/conventions.h"
+#include "settings/settings_file.h"
+
+namespace vqx {
+namespace {
+
+constexpr std::array<std::string_view, 2> kModeItems = {"Internal", "External"};
+// "Make " carries a trailing blank so both entries are five characters.
+constexpr std::array<std::string_view, 2> kPolarityItems = {"Make ", "Break"};
+
+}  // namespace
+
+void AlarmDialog::OnInit(DialogView& view) {
+  Core& core = services_.core;
+  const DeviceSettings settings = core.settings.Snapshot();
+
+  FillSlaveAddressCombo(view);
+  FillList(view, kModeList, kModeItems);
+  FillList(view, kPolarityList, kPolarityItems);
+  FillOffOnList(view, kDisplayList);
+  FillOffOnList(view, kReturnList);
+  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+
+  Preselect(view, kDisplayList, settings.alarm_display);
+  view.LimitText(kHoldTimeEdit, kHoldTimeCharacters);
+  const char* hold_time = settings.alarm_hold_time;
+  const char* hold_time_end =
+      std::find(hold_time, hold_time + kHoldTimeBufferBytes - 1, '\0');
+  view.SetControlText(kHoldTimeEdit,
+                      services_.codec.ShiftJisToUtf8(std::string_view(
+                          hold_time, hold_time_end - hold_time)));
+  Preselect(view, kPolarityList, settings.alarm_polarity);
+  Preselect(view, kModeList, settings.alarm_mode);
+  Preselect(view, kReturnList, settings.alarm_return);
+
+  ApplyDialogCaption(view, core.config, kHeading);
+}
+
+void AlarmDialog::StoreHoldTime(DialogView& view) {
+  // The field keeps what was typed, at most three characters' worth of
+  // Shift_JIS bytes; only the set button looks at the digits.
+  const std::string sjis =
+      services_.codec.Utf8ToShiftJis(view.ControlText(kHoldTimeEdit));
+  const std::string_view kept =
+      CutShiftJis(sjis, static_cast<std::size_t>(kHoldTimeCharacters));
+  services_.core.settings.Update([&](DeviceSettings& s) {
+    std::memset(s.alarm_hold_time, 0, sizeof s.alarm_hold_time);
+    std::memcpy(s.alarm_hold_time, kept.data(), kept.size());
+  });
+}
+
+void AlarmDialog::OnCommand(DialogView& view, int control,
+                            ControlNotification notification) {
+  Core& core = services_.core;
+  if (HandleSlaveAddressChange(view, control, notification,
+                               core.slave_address)) {
+    return;
+  }
+  const bool clicked = notification == ControlNotification::kClicked;
+  switch (control) {
+    case kModeList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::alarm_mode);
+      return;
+    case kPolarityList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::alarm_polarity);
+      return;
+    case kDisplayList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::alarm_display);
+      return;
+    case kReturnList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::alarm_return);
+      return;
+    case kHoldTimeEdit:
+      if (notification == ControlNotification::kEditChange) {
+        StoreHoldTime(view);
+      }
+      return;
+    case kModeSet:
+      if (clicked) SendAlarmMode(services_.sink, core.settings.Snapshot());
+      return;
+    case kHoldTimeSet:
+      if (clicked) {
+        SendAlarmHoldTime(services_.sink, core.settings.Snapshot(),
+                          services_.boxes);
+      }
+      return;
+    case kPolaritySet:
+      if (clicked) {
+        SendAlarmPolarity(services_.sink, core.settings.Snapshot());
+      }
+      return;
+    case kDisplaySet:
+      if (clicked) SendAlarmDisplay(services_.sink, core.settings.Snapshot());
+      return;
+    case kReturnSet:
+      if (clicked) SendAlarmReturn(services_.sink, core.settings.Snapshot());
+      return;
+    case kIdOk:
+    case kIdClose:
+      if (clicked) view.EndDialog(kDialogClosed);
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace vqx

@@ -1,0 +1,94 @@
+#include "dialogs/conventions.h"
+
+#include <string>
+
+#include "app/link_config.h"
+#include "link/encoding.h"
+
+namespace vqx {
+
+void FillList(DialogView& view, int control,
+              std::span<const std::string_view> items) {
+  int index = 0;
+  for (std::string_view item : items) {
+    view.InsertItem(control, index, item);
+    ++index;
+  }
+}
+
+void FillOffOnList(DialogView& view, int control) {
+  FillList(view, control, kOffOnItems);
+}
+
+void FillNumberList(DialogView& view, int control, int count) {
+  for (int i = 0; i < count; ++i) {
+    view.InsertItem(control, i, std::to_string(i));
+  }
+}
+
+void Preselect(DialogView& view, int control, int value) {
+  view.SelectItem(control, value);
+}
+
+void FillSlaveAddressCombo(DialogView& view) {
+  for (int i = 0; i < kBroadcastAddress; ++i) {
+    char digits[3] = {};
+    EncodeDecimal2(i, digits);
+    view.InsertItem(kSlaveAddressCombo, i, std::string_view(digits, 2));
+  }
+  view.InsertItem(kSlaveAddressCombo, kBroadcastAddress, kBroadcastItemText);
+}
+
+void ApplySlaveAddressRule(DialogView& view, const LinkConfig& config,
+                           int slave_address) {
+  if (config.rs_control.load() == 1) {
+    view.SelectItem(kSlaveAddressCombo, slave_address);
+  } else {
+    view.EnableControl(kSlaveAddressCombo, false);
+    view.SelectItem(kSlaveAddressCombo, kNoSelection);
+  }
+}
+
+void InitSlaveAddressCombo(DialogView& view, const LinkConfig& config,
+                           int slave_address) {
+  FillSlaveAddressCombo(view);
+  ApplySlaveAddressRule(view, config, slave_address);
+}
+
+bool HandleSlaveAddressChange(DialogView& view, int control,
+                              ControlNotification notification,
+                              std::atomic<int>& slave_address) {
+  if (control != kSlaveAddressCombo) return false;
+  if (std::optional<int> index = ChosenIndex(view, control, notification)) {
+    if (*index < kSlaveAddressItemCount) slave_address = *index;
+  }
+  return true;
+}
+
+void ApplyDialogCaption(DialogView& view, const LinkConfig& config,
+                        std::string_view heading) {
+  std::optional<std::string> caption =
+      DialogCaption(config.select_number.load(), heading);
+  if (caption) view.SetCaption(*caption);
+}
+
+std::optional<int> ChosenIndex(DialogView& view, int control,
+                               ControlNotification notification) {
+  if (notification != ControlNotification::kSelectionChange) {
+    return std::nullopt;
+  }
+  const int index = view.SelectedItem(control);
+  if (index == kNoSelection || index < 0) return std::nullopt;
+  return index;
+}
+
+bool StoreChoice(DialogView& view, int control,
+                 ControlNotification notification, SettingsStore& store,
+                 int DeviceSettings::*field) {
+  std::optional<int> index = ChosenIndex(view, control, notification);
+  if (!index) return false;
+  store.Update([&](DeviceSettings& s) { s.*field = *index; });
+  return true;
+}
+
+}  // namespace vqx

@@ -1,0 +1,77 @@
+// The pattern every settings dialog follows: the slave-address list, the
+// caption rule, filling lists at explicit indexes, and storing a choice the
+// moment it is made.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "dialogs/dialog.h"
+#include "dialogs/dialog_view.h"
+#include "link/link_state.h"
+#include "settings/device_settings.h"
+
+namespace vqx {
+
+// The slave-address list (a drop-down list inside the group box
+// "スレーブアドレス") has this id in every dialog that has one.
+inline constexpr int kSlaveAddressCombo = 1005;
+// "00".."31" and the broadcast entry.
+inline constexpr int kSlaveAddressItemCount = kBroadcastAddress + 1;
+// The device documentation spells the broadcast entry this way; installers
+// know it by this text.
+inline constexpr std::string_view kBroadcastItemText = "Bloadcast";
+
+// The OFF/ON list of most dialogs: index 0 "OFF", index 1 " ON".
+inline constexpr std::array<std::string_view, 2> kOffOnItems = {"OFF", " ON"};
+
+// Inserts `items` at indexes 0, 1, 2, ... so no list style reorders them.
+void FillList(DialogView& view, int control,
+              std::span<const std::string_view> items);
+void FillOffOnList(DialogView& view, int control);
+// The numbers 0..count-1 in decimal without leading zeros; item i is i.
+void FillNumberList(DialogView& view, int control, int count);
+
+// Selects the item whose index equals a stored value; a value outside the
+// list leaves it showing no selection.
+void Preselect(DialogView& view, int control, int value);
+
+// Step 1: the 33 items "00".."31", "Bloadcast".
+void FillSlaveAddressCombo(DialogView& view);
+// Step 2: on RS-485 (rs_control exactly 1) select `slave_address`; on any
+// other wiring disable the list and select nothing. The address itself is
+// left alone either way.
+void ApplySlaveAddressRule(DialogView& view, const LinkConfig& config,
+                           int slave_address);
+// Both steps.
+void InitSlaveAddressCombo(DialogView& view, const LinkConfig& config,
+                           int slave_address);
+
+// A selection change in the slave-address list becomes the new address for
+// every later command. Returns true when the event belonged to that list
+// (handled or deliberately ignored).
+bool HandleSlaveAddressChange(DialogView& view, int control,
+                              ControlNotification notification,
+                              std::atomic<int>& slave_address);
+
+// The last step of every initialisation: keeps the template's caption when
+// select_number is -1 (or names no device entry), otherwise shows the
+// heading text followed by the selected device's name.
+void ApplyDialogCaption(DialogView& view, const LinkConfig& config,
+                        std::string_view heading);
+
+// The index the user just picked in `control`, when `notification` is its
+// selection change and an item is selected; nothing otherwise.
+std::optional<int> ChosenIndex(DialogView& view, int control,
+                               ControlNotification notification);
+
+// Stores the picked index of `control` into one integer field at once.
+// Returns true when a value was stored.
+bool StoreChoice(DialogView& view, int control,
+                 ControlNotification notification, SettingsStore& store,
+                 int DeviceSettings::*field);
+
+}  // namespace vqx

@@ -1,0 +1,72 @@
+// The behaviour of one modal dialog, independent of the window system. The
+// host (Win32 dialog procedure, or a test) creates the window from the
+// template and forwards its events here.
+#pragma once
+
+#include "app/core.h"
+#include "app/platform.h"
+#include "dialogs/dialog_view.h"
+#include "link/command_sink.h"
+
+namespace vqx {
+
+// Command ids shared by every dialog: the Enter key and OK buttons send 1,
+// the "Close" button, the Escape key and the close box send 2.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdClose = 2;
+
+// Every way of closing a dialog ends it with this result; openers ignore it.
+inline constexpr int kDialogClosed = 2;
+
+// What happened to the control named in OnCommand.
+enum class ControlNotification {
+  kClicked,          // a push button (also Enter and Escape)
+  kSelectionChange,  // the user picked an item of a drop-down list
+  kEditChange,       // the text of an edit control changed
+  kOther,            // anything else; dialogs ignore it
+};
+
+class Dialog {
+ public:
+  virtual ~Dialog() = default;
+
+  // Resource id of the dialog template.
+  virtual int template_id() const = 0;
+
+  // The window and its controls exist; fill and preselect them.
+  virtual void OnInit(DialogView& view) = 0;
+
+  virtual void OnCommand(DialogView& view, int control,
+                         ControlNotification notification) = 0;
+
+  virtual void OnTimer(DialogView& /*view*/, int /*timer_id*/) {}
+
+  // The dialog has painted itself (the host lets the window manager paint
+  // first); dialogs that draw into their controls redraw from here.
+  virtual void OnPaint(DialogView& /*view*/) {}
+
+  // The close box. The dialog manager already turns Escape into the Close
+  // command; the close box means the same.
+  virtual void OnClose(DialogView& view) {
+    OnCommand(view, kIdClose, ControlNotification::kClicked);
+  }
+};
+
+// What the settings dialogs work with: the process-wide state, the link to
+// send through, the result boxes and the Shift_JIS conversion.
+struct DialogServices {
+  Core& core;
+  CommandSink& sink;
+  MessageBoxes& boxes;
+  TextCodec& codec;
+};
+
+// Opens dialogs modally over the main window.
+class DialogRunner {
+ public:
+  virtual ~DialogRunner() = default;
+  // Returns when the dialog has ended, with its result.
+  virtual int RunModal(Dialog& dialog) = 0;
+};
+
+}  // namespace vqx

@@ -1,0 +1,63 @@
+// What a settings dialog may do to its window. The dialog objects hold the
+// behaviour and touch controls only through this interface; the Win32 host
+// implements it with the dialog manager, tests with a recording fake.
+//
+// Controls are named by their resource ids. Texts are UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vqx {
+
+// SelectedItem's answer when a list shows no selection.
+inline constexpr int kNoSelection = -1;
+
+// DrawText's control id for the dialog's own client area.
+inline constexpr int kDialogClientArea = 0;
+
+class DialogView {
+ public:
+  virtual ~DialogView() = default;
+
+  // Drop-down lists. Items go in at an explicit index so that a sorted list
+  // style never reorders them.
+  virtual void InsertItem(int control, int index, std::string_view text) = 0;
+  // An index outside the list leaves it showing no selection.
+  virtual void SelectItem(int control, int index) = 0;
+  // The selected index, or kNoSelection.
+  virtual int SelectedItem(int control) = 0;
+
+  virtual void EnableControl(int control, bool enabled) = 0;
+
+  // Edit and static texts.
+  virtual void SetControlText(int control, std::string_view text) = 0;
+  virtual std::string ControlText(int control) = 0;
+  // The most characters the user may type into an edit control.
+  virtual void LimitText(int control, int max_characters) = 0;
+
+  virtual void SetCaption(std::string_view caption) = 0;
+
+  // Draws `text` at pixel (x, y) of a control's client area (or of the
+  // dialog's with kDialogClientArea) over what is there, opaque background,
+  // outside the control's own painting.
+  virtual void DrawText(int control, int x, int y, std::string_view text) = 0;
+
+  // Dialog timers; starting a running timer restarts it with the new period.
+  virtual void StartTimer(int timer_id, int period_ms) = 0;
+  virtual void StopTimer(int timer_id) = 0;
+
+  // Progress bars.
+  virtual void SetProgressRange(int control, int low, int high) = 0;
+  virtual void SetProgressStep(int control, int step) = 0;
+  virtual void SetProgressPosition(int control, int position) = 0;
+  virtual void StepProgress(int control) = 0;
+
+  // Switches the input method editor on for text entry (titles).
+  virtual void OpenInputMethod() = 0;
+
+  // Closes the dialog once the current message is handled.
+  virtual void EndDialog(int result) = 0;
+};
+
+}  // namespace vqx

@@ -1,0 +1,151 @@
+// A recording DialogView for dialog tests: keeps each control's state the
+// way the real dialog manager would (list items, selection, enabled, text),
+// and logs drawing, timers and the end of the dialog.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialogs/dialog.h"
+#include "dialogs/dialog_view.h"
+
+namespace vqx::testing {
+
+struct FakeControl {
+  std::vector<std::string> items;
+  int selection = kNoSelection;
+  bool enabled = true;
+  std::string text;
+  int text_limit = -1;  // -1: never limited
+  int progress_low = 0;
+  int progress_high = 100;
+  int progress_step = 10;
+  int progress_position = 0;
+};
+
+struct DrawnText {
+  int control;
+  int x;
+  int y;
+  std::string text;
+};
+
+class FakeDialogView : public DialogView {
+ public:
+  // --- DialogView ---
+  void InsertItem(int control, int index, std::string_view text) override {
+    auto& items = controls[control].items;
+    if (index < 0 || index > static_cast<int>(items.size())) {
+      ++insert_errors;  // the real list refuses such an index
+      return;
+    }
+    items.insert(items.begin() + index, std::string(text));
+  }
+  void SelectItem(int control, int index) override {
+    FakeControl& c = controls[control];
+    c.selection = (index >= 0 && index < static_cast<int>(c.items.size()))
+                      ? index
+                      : kNoSelection;
+  }
+  int SelectedItem(int control) override { return controls[control].selection; }
+  void EnableControl(int control, bool enabled) override {
+    controls[control].enabled = enabled;
+  }
+  void SetControlText(int control, std::string_view text) override {
+    controls[control].text = std::string(text);
+  }
+  std::string ControlText(int control) override {
+    return controls[control].text;
+  }
+  void LimitText(int control, int max_characters) override {
+    controls[control].text_limit = max_characters;
+  }
+  void SetCaption(std::string_view text) override {
+    caption = std::string(text);
+  }
+  void DrawText(int control, int x, int y, std::string_view text) override {
+    drawn.push_back({control, x, y, std::string(text)});
+  }
+  void StartTimer(int timer_id, int period_ms) override {
+    timers[timer_id] = period_ms;
+  }
+  void StopTimer(int timer_id) override { timers.erase(timer_id); }
+  void SetProgressRange(int control, int low, int high) override {
+    controls[control].progress_low = low;
+    controls[control].progress_high = high;
+  }
+  void SetProgressStep(int control, int step) override {
+    controls[control].progress_step = step;
+  }
+  void SetProgressPosition(int control, int position) override {
+    controls[control].progress_position = position;
+  }
+  void StepProgress(int control) override {
+    FakeControl& c = controls[control];
+    c.progress_position += c.progress_step;
+    if (c.progress_position > c.progress_high) {
+      c.progress_position = c.progress_low;  // the bar wraps like the real one
+    }
+  }
+  void OpenInputMethod() override { input_method_open = true; }
+  void EndDialog(int result) override {
+    ended = true;
+    end_result = result;
+  }
+
+  // --- Driving a dialog as the user would ---
+
+  // Picks `index` in a list and delivers the selection-change notification.
+  void Choose(Dialog& dialog, int control, int index) {
+    SelectItem(control, index);
+    dialog.OnCommand(*this, control, ControlNotification::kSelectionChange);
+  }
+  // Types into an edit control (the whole new text) and notifies the change.
+  void Type(Dialog& dialog, int control, std::string_view text) {
+    SetControlText(control, text);
+    dialog.OnCommand(*this, control, ControlNotification::kEditChange);
+  }
+  void Click(Dialog& dialog, int control) {
+    dialog.OnCommand(*this, control, ControlNotification::kClicked);
+  }
+
+  // The item texts of a list, and the text of its selection ("" for none).
+  const std::vector<std::string>& Items(int control) {
+    return controls[control].items;
+  }
+  std::string SelectedText(int control) {
+    const FakeControl& c = controls[control];
+    return c.selection == kNoSelection ? std::string() : c.items[c.selection];
+  }
+  bool Enabled(int control) { return controls[control].enabled; }
+
+  std::map<int, FakeControl> controls;
+  std::string caption;  // "" until SetCaption: the template's caption stays
+  std::vector<DrawnText> drawn;
+  std::map<int, int> timers;  // running timer id -> period
+  bool input_method_open = false;
+  bool ended = false;
+  int end_result = -1;
+  int insert_errors = 0;
+};
+
+// Runs a dialog to the end of its initialisation and records each dialog
+// that was opened.
+class FakeDialogRunner : public DialogRunner {
+ public:
+  int RunModal(Dialog& dialog) override {
+    opened.push_back(dialog.template_id());
+    FakeDialogView view;
+    dialog.OnInit(view);
+    if (on_open) on_open(dialog, view);
+    return kDialogClosed;
+  }
+  std::vector<int> opened;
+  // Optional: act on the open dialog before it returns.
+  std::function<void(Dialog&, FakeDialogView&)> on_open;
+};
+
+}  // namespace vqx::testing

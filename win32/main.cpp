@@ -1,0 +1,126 @@
+// The VQX-460 settings tool for Windows: process entry and start-up.
+#include <commctrl.h>
+#include <windows.h>
+
+#include "app/core.h"
+#include "app/link_config.h"
+#include "app/main_window.h"
+#include "link/link.h"
+#include "link/receive_loop.h"
+#include "link/reply_dispatch.h"
+#include "win32/dialog_host.h"
+#include "win32/main_window_win32.h"
+#include "win32/message_boxes.h"
+#include "win32/platform_services.h"
+#include "win32/serial_port_win32.h"
+#include "win32/text.h"
+
+namespace vqx::win32 {
+namespace {
+
+constexpr wchar_t kMutexName[] = L"VQX-460 TCP_X_Mutex";
+constexpr wchar_t kSecondStartText[] = L"２重に起動はできません";
+// How long the exit waits for the receive thread before the process ends
+// anyway (it may be showing a box).
+constexpr DWORD kReceiveThreadExitWaitMs = 2000;
+
+// Everything the program keeps for its whole run. It is never destroyed:
+// the receive thread may still be inside a box when the process ends.
+struct Program {
+  explicit Program(HINSTANCE instance)
+      : profile(Win32ProfileStore::ForCurrentUser()),
+        link(core.link, core.config, core.slave_address),
+        dispatcher(core.link, core.config, core.settings, boxes),
+        dialog_runner(instance),
+        dialog_services{core, link, boxes, codec},
+        behaviour({core, boxes, clock, chooser, dialog_runner, view}) {}
+
+  Core core;
+  Win32MessageBoxes boxes;
+  Win32TextCodec codec;
+  Win32Clock clock;
+  Win32FileChooser chooser;
+  Win32ProfileStore profile;
+  Win32SerialPort port;
+  Link link;
+  ReplyDispatcher dispatcher;
+  Win32DialogRunner dialog_runner;
+  DialogServices dialog_services;
+  Win32MainWindowView view;
+  MainWindow behaviour;
+  MainWindowContext window_context;
+};
+
+DWORD WINAPI ReceiveThread(LPVOID parameter) {
+  auto* program = static_cast<Program*>(parameter);
+  RunReceiveLoop(program->port, program->core.link, program->dispatcher);
+  return 0;
+}
+
+int Run(HINSTANCE instance) {
+  // One copy at a time: a second start leaves the first untouched.
+  if (HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+    CloseHandle(existing);
+    MessageBoxW(nullptr, kSecondStartText, L"VQX-460", MB_OK);
+    return 0;
+  }
+  // Held until the process ends.
+  CreateMutexW(nullptr, FALSE, kMutexName);
+
+  if (!RegisterMainWindowClass(instance)) return 0;
+
+  auto* program = new Program(instance);
+  LoadDefaults(program->core);
+  ReadLinkConfig(program->profile, program->core.config);
+
+  MainWindowContext& context = program->window_context;
+  context.behaviour = &program->behaviour;
+  context.core = &program->core;
+  RegisterStandardDialogs(program->behaviour, program->dialog_services,
+                          program->profile);
+  HWND window = CreateMainWindow(instance, context);
+  if (window == nullptr) return 0;
+  program->view.Attach(window, context.status_bar);
+  program->dialog_runner.set_owner(window);
+  program->chooser.set_owner(window);
+
+  program->port.Open(program->core.config.com_port, program->boxes);
+  program->link.AttachPort(&program->port);
+
+  HANDLE receive_thread =
+      CreateThread(nullptr, 0, ReceiveThread, program, 0, nullptr);
+  if (receive_thread == nullptr) {
+    program->boxes.ShowWarningBox("error creating read thread");
+  }
+
+  MSG message;
+  int exit_code = 0;
+  for (;;) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      exit_code = static_cast<int>(message.wParam);
+      break;
+    }
+    if (got == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+
+  // RequestExit cleared receive_running; wake the thread's wait so it sees
+  // that and ends.
+  program->core.link.receive_running = 0;
+  program->port.CancelRead();
+  if (receive_thread != nullptr) {
+    WaitForSingleObject(receive_thread, kReceiveThreadExitWaitMs);
+    CloseHandle(receive_thread);
+  }
+  return exit_code;
+}
+
+}  // namespace
+}  // namespace vqx::win32
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
+                    PWSTR /*command_line*/, int /*show*/) {
+  return vqx::win32::Run(instance);
+}

@@ -1,0 +1,55 @@
+// The main window of the Win32 program: class "VQX460" with the menu
+// "IDM_MENU", a toolbar of the ten settings groups, a status bar with the
+// clock, and no painting of its own. Its behaviour is the portable
+// MainWindow; this file turns window messages into calls on it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/main_window.h"
+
+namespace vqx::win32 {
+
+inline constexpr wchar_t kWindowClassName[] = L"VQX460";
+
+// Registers the window class. False when the system refuses it.
+bool RegisterMainWindowClass(HINSTANCE instance);
+
+// What the window procedure needs, created before the window.
+struct MainWindowContext {
+  MainWindow* behaviour = nullptr;
+  Core* core = nullptr;
+  HWND status_bar = nullptr;
+  HWND toolbar = nullptr;
+  std::wstring tooltip;  // the text handed to the last tooltip request
+};
+
+// Creates (and shows) the main window at the top-left corner of the screen
+// with the size for the running system. nullptr on failure.
+HWND CreateMainWindow(HINSTANCE instance, MainWindowContext& context);
+
+// MainWindowView on a created main window.
+class Win32MainWindowView : public MainWindowView {
+ public:
+  void Attach(HWND window, HWND status_bar) {
+    window_ = window;
+    status_bar_ = status_bar;
+  }
+  void SetStatusText(int part, std::string_view text) override;
+  void StopMainTimer() override;
+  void PostQuit(int exit_code) override;
+  void DrawFileName(std::string_view text) override;
+  void SetCaption(std::string_view caption) override;
+
+ private:
+  HWND window_ = nullptr;
+  HWND status_bar_ = nullptr;
+};
+
+// The version code of the running system (RtlGetVersion, which reports the
+// real version whatever the manifest declares).
+int RunningVersionCode();
+
+}  // namespace vqx::win32
