@@ -1,5 +1,4 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
-#include <commctrl.h>
 #include <windows.h>
 
 #include "app/core.h"
