@@ -3,6 +3,7 @@
 // the link: the reply watchdog and the deferred "Success" box.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string_view>
 
@@ -38,7 +39,7 @@ class ReplyDispatcher {
   // line without the address). Set it before the receive thread starts.
   void SetObserver(std::function<void(std::string_view work_copy)> observer);
 
-  // The kind of the last dispatched line.
+  // The kind of the last dispatched line. Safe to read from any thread.
   ReplyKind last_kind() const { return last_kind_; }
 
  private:
@@ -49,7 +50,7 @@ class ReplyDispatcher {
   SettingsStore& settings_;
   MessageBoxes& boxes_;
   std::function<void(std::string_view)> observer_;
-  ReplyKind last_kind_ = ReplyKind::kIgnored;
+  std::atomic<ReplyKind> last_kind_{ReplyKind::kIgnored};
 };
 
 // The line without the RS-485 address when `rs_control` is non-zero, cut at
