@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -34,8 +35,8 @@ speed_t BaudConstant(int baud) {
   }
 }
 
-// The termios form of the link's line settings, on top of what the driver
-// reports.
+}  // namespace
+
 void ApplyLineSettings(termios& t, const LineSettings& line) {
   cfmakeraw(&t);  // no echo, no line editing, no translation, 8 bits
   t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD);
@@ -57,14 +58,18 @@ void ApplyLineSettings(termios& t, const LineSettings& line) {
   cfsetospeed(&t, BaudConstant(line.baud_rate));
 }
 
-}  // namespace
-
 PosixSerialPort::PosixSerialPort(const std::string& path) : path_(path) {
   fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) throw PosixError("open " + path, errno);
   try {
     if (!isatty(fd_)) throw PosixError("open " + path, ENOTTY);
-    // Exclusive use, as the port is opened without sharing.
+    // Exclusive use, as the port is opened without sharing: the lock keeps
+    // out other programs that lock their ports, TIOCEXCL the others (except
+    // the superuser's).
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      throw PosixError("open " + path + ": in use by another program (flock)",
+                       errno);
+    }
     if (ioctl(fd_, TIOCEXCL) != 0) throw PosixError("TIOCEXCL " + path, errno);
     termios settings{};
     if (tcgetattr(fd_, &settings) != 0) {
@@ -72,7 +77,16 @@ PosixSerialPort::PosixSerialPort(const std::string& path) : path_(path) {
     }
     ApplyLineSettings(settings, kLineSettings);
     if (tcsetattr(fd_, TCSANOW, &settings) != 0) {
-      throw PosixError("tcsetattr " + path, errno);
+      // A pseudo-terminal carries no parity, and some systems refuse the
+      // request outright instead of ignoring the bit.
+      if (errno != EINVAL || !(settings.c_cflag & PARENB)) {
+        throw PosixError("tcsetattr " + path, errno);
+      }
+      settings.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
+      if (tcsetattr(fd_, TCSANOW, &settings) != 0) {
+        throw PosixError("tcsetattr " + path, errno);
+      }
+      parity_applied_ = false;
     }
     tcflush(fd_, TCIOFLUSH);
     if (pipe2(cancel_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {

@@ -16,7 +16,12 @@
 
 #include "link/serial_port.h"
 
+struct termios;
+
 namespace vqx {
+
+// Changes `t` (what the driver reported) into the termios form of `line`.
+void ApplyLineSettings(termios& t, const LineSettings& line);
 
 class PosixSerialPort : public SerialPort {
  public:
@@ -36,6 +41,9 @@ class PosixSerialPort : public SerialPort {
   void CancelRead() override;
 
   const std::string& path() const { return path_; }
+  // False when the driver refused even parity and the port runs without it
+  // (a pseudo-terminal has no parity bit).
+  bool parity_applied() const { return parity_applied_; }
   // The text of the last failure of Write or WaitAndRead, "" if none.
   std::string last_error() const;
 
@@ -44,6 +52,7 @@ class PosixSerialPort : public SerialPort {
 
   std::string path_;
   int fd_ = -1;
+  bool parity_applied_ = true;
   int cancel_pipe_[2] = {-1, -1};
   mutable std::mutex error_mutex_;
   std::string last_error_;

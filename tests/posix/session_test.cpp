@@ -1,0 +1,427 @@
+// The termios port, the receive thread and the core's sequences against the
+// simulated device over real pseudo-terminals. The sequences run at a short
+// step period so that each full pass takes a second or two; their pacing at
+// the real periods is measured by the benchmark instead.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "posix/device_session.h"
+#include "posix/platform_posix.h"
+#include "posix/posix_error.h"
+#include "posix/receive_thread.h"
+#include "posix/serial_port_posix.h"
+#include "posix/sim/device_model.h"
+#include "posix/sim/pty_device.h"
+#include "settings/settings_file.h"
+
+namespace vqx {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::DeviceModel;
+using sim::DeviceOptions;
+using sim::Fault;
+
+// The simulated device serving a pseudo-terminal on its own thread.
+class RunningDevice {
+ public:
+  explicit RunningDevice(DeviceOptions options = {},
+                         const DeviceSettings* state = nullptr,
+                         sim::PtyDeviceOptions pty_options = {})
+      : device_(MakeModel(options, state), pty_options), thread_([this] {
+          try {
+            device_.Run();
+          } catch (const std::exception& error) {
+            failure_ = error.what();
+          }
+        }) {}
+  ~RunningDevice() {
+    device_.Stop();
+    thread_.join();
+    EXPECT_EQ(failure_, "");
+  }
+
+  const std::string& path() const { return device_.slave_path(); }
+  DeviceSettings state() {
+    return device_.WithModel([](DeviceModel& m) { return m.state(); });
+  }
+  int commands_seen() {
+    return device_.WithModel([](DeviceModel& m) { return m.commands_seen(); });
+  }
+
+ private:
+  static DeviceModel MakeModel(const DeviceOptions& options,
+                               const DeviceSettings* state) {
+    DeviceModel model(options);
+    if (state != nullptr) model.set_state(*state);
+    return model;
+  }
+
+  sim::PtyDevice device_;
+  std::string failure_;
+  std::thread thread_;
+};
+
+Pacing Fast(std::chrono::milliseconds step = 20ms) {
+  Pacing pacing;
+  pacing.step_period = step;
+  pacing.final_reply_timeout = 2000ms;
+  return pacing;
+}
+
+void SetTitle(DeviceSettings& s, int channel, std::string_view sjis) {
+  std::memset(s.title_text[channel], 0, kTitleBufferBytes);
+  std::memcpy(s.title_text[channel], sjis.data(), sjis.size());
+}
+
+// A configuration far from the factory state, every value one the device
+// can hold: every group changed, titles with kana, kanji and inner spaces.
+DeviceSettings Changed() {
+  DeviceSettings s;
+  LoadDefaultSettings(s);
+  s.alarm_mode = 1;
+  s.alarm_polarity = 1;
+  std::memcpy(s.alarm_hold_time, "120", 4);
+  s.alarm_return = 0;
+  s.alarm_display = 0;
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    s.vloss_detect[ch] = ch % 2;
+    s.adjust_brightness[ch] = ch * 17;  // both sides of the wire rule
+    s.adjust_contrast[ch] = 127 - ch;
+    s.adjust_sharpness[ch] = 31 - ch * 3;
+    s.adjust_hue[ch] = 255 - ch * 30;
+    s.adjust_saturation[ch] = ch * 15;
+    s.format_video[ch] = (ch + 3) % 7;
+    s.agc_enable[ch] = ch % 3 == 0 ? 0 : 1;
+  }
+  s.vloss_display = 0;
+  s.vloss_signal_output = 1;
+  s.vloss_background = 1;
+  s.clock_display = 0;
+  s.clock_display_range = 7;
+  s.title_single_screen = 0;
+  s.title_split_screen = 0;
+  s.misc_osd_size_single = 0;
+  s.misc_osd_size_split = 1;
+  s.seq_mode = 1;
+  for (int i = 0; i < kSequenceEntryCount; ++i) s.seq_dwell[i] = 99 - 7 * i;
+  s.misc_connector_input = 1;
+  s.misc_border_line = 3;
+  s.misc_power_on_screen = 4;
+  s.misc_osd_offset_h = 15;
+  s.misc_osd_offset_v = 0;
+  for (int i = 0; i < 4; ++i) s.layout_4a[i] = 7 - i;
+  for (int i = 0; i < 4; ++i) s.layout_4b[i] = i;
+  for (int i = 0; i < 6; ++i) s.layout_6a[i] = (i * 3) % 8;
+  for (int i = 0; i < 6; ++i) s.layout_6b[i] = 7;
+  for (int i = 0; i < 8; ++i) s.layout_9[i] = (i + 5) % 8;
+  s.misc_ntsc_aspect = 1;
+  SetTitle(s, 0, "\x93\xFA\x96\x7B");                  // 日本
+  SetTitle(s, 1, "\x82\x60\x81\x40\x82\x61");          // Ａ　Ｂ
+  SetTitle(s, 2, "\x83\x41\x83\x43\x83\x45\x83\x47");  // アイウエ
+  SetTitle(s, 5,
+           "\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40"
+           "\x81\x40\x81\x40\x81\x40\x81\x40\x82\x79");  // 9 spaces, Ｚ
+  SetTitle(s, 7, "");
+  return s;
+}
+
+// What both sides must agree on: the device keeps ten characters per title
+// (trailing ideographic spaces are padding), and the title positions, the
+// two-pane layout and the DSS mode travel in neither direction.
+std::string Comparable(DeviceSettings s, const DeviceSettings& reference) {
+  for (auto& title : s.title_text) {
+    std::size_t length = std::strlen(title);
+    while (length >= 2 &&
+           static_cast<unsigned char>(title[length - 2]) == 0x81 &&
+           static_cast<unsigned char>(title[length - 1]) == 0x40) {
+      length -= 2;
+    }
+    std::memset(title + length, 0, kTitleBufferBytes - length);
+  }
+  std::memcpy(s.title_pos_x, reference.title_pos_x, sizeof s.title_pos_x);
+  std::memcpy(s.title_pos_y, reference.title_pos_y, sizeof s.title_pos_y);
+  std::memcpy(s.layout_2, reference.layout_2, sizeof s.layout_2);
+  s.misc_dss_mode = reference.misc_dss_mode;
+  return WriteSettingsText(s);
+}
+
+std::filesystem::path TempFile(const std::string& name) {
+  return std::filesystem::temp_directory_path() /
+         (name + "-" + std::to_string(getpid()) + ".dat");
+}
+
+TEST(PosixSerialPortTest, OpenErrorsNameTheCallAndTheSystemText) {
+  try {
+    PosixSerialPort port("/nonexistent/ttyS9");
+    FAIL() << "opened a missing port";
+  } catch (const PosixError& error) {
+    EXPECT_STREQ(error.what(),
+                 "open /nonexistent/ttyS9: No such file or directory");
+  }
+  EXPECT_THROW(PosixSerialPort("/dev/null"), PosixError);  // not a terminal
+}
+
+TEST(PosixSerialPortTest, LineSettingsInTermiosForm) {
+  termios t{};
+  t.c_iflag = ICRNL | INPCK | IXANY;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_lflag = ICANON | ECHO | ISIG;
+  t.c_cflag = CS7 | PARODD | CSTOPB;
+  ApplyLineSettings(t, kLineSettings);
+  EXPECT_EQ(cfgetospeed(&t), B9600);
+  EXPECT_EQ(cfgetispeed(&t), B9600);
+  EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_TRUE(t.c_cflag & PARENB);
+  EXPECT_FALSE(t.c_cflag & PARODD);
+  EXPECT_FALSE(t.c_cflag & CSTOPB);
+  EXPECT_TRUE(t.c_cflag & CRTSCTS);
+  EXPECT_TRUE(t.c_cflag & CREAD);
+  EXPECT_FALSE(t.c_iflag & (INPCK | ICRNL | IXANY));
+  EXPECT_TRUE(t.c_iflag & IXON);
+  EXPECT_TRUE(t.c_iflag & IXOFF);
+  EXPECT_EQ(t.c_cc[VSTART], 0x11);
+  EXPECT_EQ(t.c_cc[VSTOP], 0x13);
+  EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
+  EXPECT_FALSE(t.c_oflag & OPOST);
+  EXPECT_EQ(t.c_cc[VMIN], 0);
+}
+
+TEST(PosixSerialPortTest, OpensAPseudoTerminalAgainAndAgain) {
+  RunningDevice device;
+  for (int i = 0; i < 3; ++i) {
+    PosixSerialPort port(device.path());
+    int fd = open(device.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    close(fd);
+    EXPECT_EQ(cfgetospeed(&t), B9600);
+    EXPECT_TRUE(t.c_iflag & IXON);
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO));
+    EXPECT_FALSE(t.c_oflag & OPOST);
+    // Exclusive: nobody else may open the port meanwhile.
+    EXPECT_THROW(PosixSerialPort(device.path()), PosixError);
+  }
+}
+
+TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
+  RunningDevice device;
+  PosixSerialPort port(device.path());
+  ASSERT_TRUE(port.Write("RVN\r\n"));
+  std::string received;
+  char buffer[64];
+  while (received.find('\n') == std::string::npos) {
+    std::size_t got = port.WaitAndRead(buffer);
+    ASSERT_GT(got, 0u) << port.last_error();
+    received.append(buffer, got);
+  }
+  EXPECT_EQ(received, "VN1.00\r\n");
+}
+
+TEST(ReceiveThreadTest, StopsPromptlyWhileWaiting) {
+  RunningDevice device;
+  PosixSerialPort port(device.path());
+  Core core;
+  ConsoleMessageBoxes boxes;
+  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes);
+  auto started = std::chrono::steady_clock::now();
+  {
+    ReceiveThread thread(port, core.link, dispatcher);
+    EXPECT_EQ(core.link.receive_running, 1);
+    std::this_thread::sleep_for(50ms);
+    thread.Stop();
+    EXPECT_EQ(core.link.receive_running, 0);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+}
+
+TEST(DeviceSessionTest, SendAllLeavesTheDeviceHoldingTheFile) {
+  RunningDevice device;
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  const DeviceSettings file = Changed();
+  int last_step = 0;
+  SessionResult result = session.SendAll(
+      file, Fast(), [&](int step, const std::string&) { last_step = step; });
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(last_step, 78);
+  EXPECT_EQ(device.commands_seen(), 78);
+  DeviceSettings held = device.state();
+  EXPECT_EQ(Comparable(held, held), Comparable(file, held));
+  EXPECT_EQ(boxes.failures(), 0);
+}
+
+TEST(DeviceSessionTest, ReadAllWritesAFileEqualToTheDevice) {
+  const DeviceSettings on_device = Changed();
+  RunningDevice device({}, &on_device);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  DeviceSettings read;
+  SessionResult result = session.ReadAll(read, Fast());
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(result.steps, 79);
+  DeviceSettings held = device.state();
+  EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+
+  const auto path = TempFile("vqx-read-all");
+  ASSERT_TRUE(WriteSettingsFile(path.string(), read));
+  DeviceSettings loaded;
+  LoadDefaultSettings(loaded);
+  ASSERT_TRUE(ReadSettingsFile(path.string(), loaded));
+  std::filesystem::remove(path);
+  EXPECT_EQ(WriteSettingsText(loaded), WriteSettingsText(read));
+}
+
+TEST(DeviceSessionTest, SurvivesSplitCoalescedAndDelayedReplies) {
+  const DeviceSettings on_device = Changed();
+  DeviceOptions options;
+  options.split = true;
+  options.coalesce = true;
+  sim::PtyDeviceOptions pty_options;
+  pty_options.delay_ms = 15;
+  pty_options.write_pause_ms = 5;
+  pty_options.held_reply_timeout_ms = 200;
+  RunningDevice device(options, &on_device, pty_options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  DeviceSettings read;
+  SessionResult result = session.ReadAll(read, Fast());
+  ASSERT_TRUE(result.ok) << result.message;
+  DeviceSettings held = device.state();
+  EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+}
+
+TEST(DeviceSessionTest, ErrorReplyStopsSendAllBeforeTheNextLine) {
+  DeviceOptions options;
+  options.nth_reply[10] = Fault::kE3;
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  SessionResult result = session.SendAll(Changed(), Fast(100ms));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.steps, 10);
+  EXPECT_NE(result.message.find("Command Error"), std::string::npos)
+      << result.message;
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(device.commands_seen(), 10);
+  EXPECT_EQ(session.core().link.sequence_step, 0);
+}
+
+TEST(DeviceSessionTest, MenuReplyStopsReadAll) {
+  DeviceOptions options;
+  options.nth_reply[3] = Fault::kMenu;
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  DeviceSettings read;
+  LoadDefaultSettings(read);
+  read.alarm_mode = 7;  // must stay untouched
+  SessionResult result = session.ReadAll(read, Fast(100ms));
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.steps, 3);
+  EXPECT_NE(result.message.find("Menu Display"), std::string::npos);
+  EXPECT_EQ(read.alarm_mode, 7);
+}
+
+TEST(DeviceSessionTest, ReadAllRefusesAFileWithASettingNeverReported) {
+  DeviceOptions options;
+  options.nth_reply[50] = Fault::kSilent;  // RADT
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  DeviceSettings read;
+  SessionResult result = session.ReadAll(read, Fast());
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.message.find("RADT"), std::string::npos) << result.message;
+}
+
+TEST(DeviceSessionTest, NoisyRepliesAreNotTakenForAnswers) {
+  DeviceOptions options;
+  options.noise = true;
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  Pacing pacing = Fast();
+  pacing.final_reply_timeout = 300ms;
+  SessionResult result = session.SendAll(Changed(), pacing);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.message.find("answered 0 of 78"), std::string::npos)
+      << result.message;
+}
+
+TEST(DeviceSessionTest, SilentDeviceEndsTheRunWithNoConnect) {
+  DeviceOptions options;
+  options.silent = true;
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  Pacing pacing = Fast();
+  pacing.timer_period = 10ms;  // the watchdog gives up after 27 ticks
+  SessionResult result = session.SendAll(Changed(), pacing);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.message.find("no reply"), std::string::npos);
+  ASSERT_FALSE(boxes.shown().empty());
+  EXPECT_EQ(boxes.shown().back().text, "No Connect");
+  EXPECT_LT(result.steps, 78);
+}
+
+TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
+  const DeviceSettings on_device = Changed();
+  DeviceOptions options;
+  options.rs485 = true;
+  options.address = 7;
+  RunningDevice device(options, &on_device);
+  ConsoleMessageBoxes boxes;
+  {
+    DeviceSession session({device.path(), true, 7}, boxes);
+    DeviceSettings read;
+    SessionResult result = session.ReadAll(read, Fast());
+    ASSERT_TRUE(result.ok) << result.message;
+    DeviceSettings held = device.state();
+    EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+  }
+  {
+    DeviceSession session({device.path(), true, 8}, boxes);
+    std::string reply;
+    EXPECT_FALSE(session.SendLine("RVN", 300ms, reply).ok);
+    EXPECT_EQ(reply, "");
+  }
+  {
+    DeviceSession session({device.path(), true, kBroadcastAddress}, boxes);
+    std::string reply;
+    EXPECT_TRUE(session.SendLine("AMI", 300ms, reply).ok);
+    DeviceSettings read;
+    EXPECT_FALSE(session.ReadAll(read, Fast()).ok);
+  }
+  for (int i = 0; i < 100 && device.state().alarm_mode != 0; ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(device.state().alarm_mode, 0);
+}
+
+TEST(DeviceSessionTest, SendLineReportsTheReply) {
+  RunningDevice device;
+  ConsoleMessageBoxes boxes;
+  DeviceSession session({device.path()}, boxes);
+  std::string reply;
+  EXPECT_TRUE(session.SendLine("RVN", 1s, reply).ok);
+  EXPECT_EQ(reply, "VN1.00");
+  EXPECT_TRUE(session.SendLine("VAB03127", 1s, reply).ok);
+  EXPECT_EQ(reply, "GO");
+  EXPECT_TRUE(session.SendLine("RVAB03", 1s, reply).ok);
+  EXPECT_EQ(reply, "VAB03127");
+  EXPECT_EQ(session.core().settings.Snapshot().adjust_brightness[2], 63);
+  EXPECT_FALSE(session.SendLine("VAB03128", 1s, reply).ok);
+  EXPECT_EQ(reply, "E3");
+}
+
+}  // namespace
+}  // namespace vqx
