@@ -1,0 +1,426 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/about_dialog.h"
+#include "app/commands.h"
+#include "settings/file_operations.h"
+#include "tests/support/fake_dialog_view.h"
+
+namespace vqx {
+namespace {
+
+using testing::FakeDialogRunner;
+using testing::FakeDialogServices;
+using testing::FakeMessageBoxes;
+
+TEST(MainWindowSizeTest, FollowsTheSystemVersion) {
+  struct Case {
+    int major, minor;
+    WindowSize size;
+  };
+  const Case cases[] = {
+      {4, 0, {677, 90}},   {4, 10, {677, 90}},  {4, 90, {677, 90}},
+      {5, 0, {677, 90}},   {5, 2, {677, 90}},   {5, 1, {677, 104}},
+      {6, 0, {680, 106}},  {6, 1, {680, 106}},  {6, 2, {688, 120}},
+      {6, 3, {688, 120}},  {10, 0, {688, 120}}, {11, 0, {677, 104}},
+      {3, 51, {677, 104}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MainWindowSize(VersionCode(c.major, c.minor)), c.size)
+        << c.major << "." << c.minor;
+  }
+  EXPECT_EQ(VersionCode(4, 0), 0);
+  EXPECT_EQ(VersionCode(4, 10), 1);
+  EXPECT_EQ(VersionCode(6, 3), 8);
+  EXPECT_EQ(VersionCode(10, 0), 9);
+}
+
+LocalTime At(int year, int month, int day, int weekday, int hour, int minute,
+             int second) {
+  LocalTime t;
+  t.year = year;
+  t.month = month;
+  t.day = day;
+  t.weekday = weekday;
+  t.hour = hour;
+  t.minute = minute;
+  t.second = second;
+  return t;
+}
+
+TEST(StatusBarTextTest, DateWithWeekdayAndTimeWithFullWidthColons) {
+  const LocalTime friday = At(2024, 1, 5, 5, 9, 5, 3);
+  EXPECT_EQ(StatusDateText(friday), "2024年 1月 5日  金曜日");
+  EXPECT_EQ(StatusTimeText(friday), "09：05：03");
+
+  EXPECT_EQ(StatusDateText(At(2023, 12, 31, 0, 23, 59, 59)),
+            "2023年12月31日  日曜日");
+  EXPECT_EQ(StatusTimeText(At(2023, 12, 31, 0, 23, 59, 59)), "23：59：59");
+}
+
+TEST(StatusBarTextTest, OddValuesNeverBreakTheText) {
+  // A weekday the clock cannot report leaves the name out.
+  EXPECT_EQ(StatusDateText(At(2024, 1, 5, 7, 0, 0, 0)), "2024年 1月 5日  ");
+  EXPECT_EQ(StatusDateText(At(2024, 1, 5, -1, 0, 0, 0)), "2024年 1月 5日  ");
+  // A five-digit year pushes the date into the weekday's columns: the
+  // kanji cut in half becomes a blank, the name still starts at byte 16.
+  EXPECT_EQ(StatusDateText(At(12024, 1, 5, 1, 0, 0, 0)),
+            "12024年 1月 5日 月曜日");
+}
+
+TEST(HiddenAccessTest, TenRequestsInTheCornerInARow) {
+  int counter = 0;
+  for (int i = 0; i < 9; ++i) EXPECT_FALSE(CountHiddenAccess(counter, 19, 0));
+  EXPECT_TRUE(CountHiddenAccess(counter, 0, 19));
+  EXPECT_EQ(counter, 0);
+
+  for (int i = 0; i < 9; ++i) CountHiddenAccess(counter, 5, 5);
+  EXPECT_FALSE(CountHiddenAccess(counter, 20, 5));  // outside: restart
+  EXPECT_EQ(counter, 0);
+  EXPECT_FALSE(CountHiddenAccess(counter, 5, 20));
+  for (int i = 0; i < 9; ++i) EXPECT_FALSE(CountHiddenAccess(counter, 1, 1));
+  EXPECT_TRUE(CountHiddenAccess(counter, 1, 1));
+}
+
+TEST(CommandTableTest, EveryMenuAndToolbarCommandHasItsAction) {
+  struct Case {
+    int id;
+    CommandAction action;
+    int dialog;
+  };
+  const Case cases[] = {
+      {32775, CommandAction::kNewSettings, 0},
+      {32776, CommandAction::kOpenSettings, 0},
+      {32777, CommandAction::kSaveSettings, 0},
+      {32778, CommandAction::kSaveSettingsAs, 0},
+      {121, CommandAction::kExit, 0},
+      {32779, CommandAction::kOpenDialog, 133},
+      {32780, CommandAction::kOpenDialog, 134},
+      {32817, CommandAction::kOpenDialog, 135},
+      {32782, CommandAction::kOpenDialog, 136},
+      {32784, CommandAction::kOpenDialog, 138},
+      {32786, CommandAction::kOpenDialog, 140},
+      {32785, CommandAction::kOpenDialog, 139},
+      {32818, CommandAction::kOpenDialog, 148},
+      {32819, CommandAction::kOpenDialog, 150},
+      {32787, CommandAction::kOpenDialog, 141},
+      {32788, CommandAction::kOpenDialog, 143},
+      {32790, CommandAction::kOpenDialog, 142},
+      {32789, CommandAction::kOpenDialog, 145},
+      {32791, CommandAction::kOpenDialog, 144},
+      {120, CommandAction::kOpenDialog, 100},
+      {501, CommandAction::kOpenDialog, 133},
+      {502, CommandAction::kOpenDialog, 134},
+      {503, CommandAction::kOpenDialog, 135},
+      {504, CommandAction::kOpenDialog, 136},
+      {505, CommandAction::kOpenDialog, 138},
+      {506, CommandAction::kOpenDialog, 140},
+      {507, CommandAction::kOpenDialog, 139},
+      {508, CommandAction::kOpenDialog, 148},
+      {509, CommandAction::kOpenDialog, 150},
+      {510, CommandAction::kOpenDialog, 141},
+  };
+  for (const Case& c : cases) {
+    const CommandEntry* entry = FindCommand(c.id);
+    ASSERT_NE(entry, nullptr) << c.id;
+    EXPECT_EQ(entry->action, c.action) << c.id;
+    EXPECT_EQ(entry->dialog_id, c.dialog) << c.id;
+  }
+  for (int unknown : {0, 1, 2, 122, 500, 511, 520, 32781, 32783, 32792}) {
+    EXPECT_EQ(FindCommand(unknown), nullptr) << unknown;
+  }
+}
+
+TEST(CommandTableTest, ToolbarTooltips) {
+  const std::vector<std::string> expected = {
+      "アラーム",       "ビデオロス",         "日付・時刻",
+      "タイトル",       "自動切換え",         "ビデオ映像の調整",
+      "表示チャンネル", "ビデオフォーマット", "オート・ゲイン・コントロール",
+      "その他"};
+  for (int i = 0; i < kToolbarButtonCount; ++i) {
+    EXPECT_EQ(ToolbarTooltip(kFirstToolbarCommand + i), expected[i]);
+  }
+  EXPECT_FALSE(ToolbarTooltip(500).has_value());
+  EXPECT_FALSE(ToolbarTooltip(32779).has_value());  // menu ids have none
+}
+
+class RecordingWindowView : public MainWindowView {
+ public:
+  void SetStatusText(int part, std::string_view text) override {
+    status[part] = std::string(text);
+  }
+  void StopMainTimer() override { timer_stopped = true; }
+  void PostQuit(int exit_code) override { quit_codes.push_back(exit_code); }
+  void DrawFileName(std::string_view text) override {
+    drawn.emplace_back(text);
+  }
+  void SetCaption(std::string_view caption) override {
+    this->caption = std::string(caption);
+  }
+  std::map<int, std::string> status;
+  bool timer_stopped = false;
+  std::vector<int> quit_codes;
+  std::vector<std::string> drawn;
+  std::string caption = "VQX-460";
+};
+
+class FixedClock : public Clock {
+ public:
+  LocalTime Now() override { return now; }
+  LocalTime now;
+};
+
+class ScriptedChooser : public FileChooser {
+ public:
+  std::optional<std::string> Choose(FileChooserMode mode) override {
+    modes.push_back(mode);
+    if (paths.empty()) return std::nullopt;
+    std::optional<std::string> path = paths.front();
+    paths.pop_front();
+    return path;
+  }
+  std::deque<std::optional<std::string>> paths;
+  std::vector<FileChooserMode> modes;
+};
+
+// A dialog that only reports that it was opened.
+class MarkerDialog : public Dialog {
+ public:
+  explicit MarkerDialog(int id) : id_(id) {}
+  int template_id() const override { return id_; }
+  void OnInit(DialogView&) override {}
+  void OnCommand(DialogView&, int, ControlNotification) override {}
+
+ private:
+  int id_;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    fakes_.core.link.receive_running = 1;
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("vqx_main_window_" +
+         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder_);
+  }
+  ~MainWindowTest() override {
+    std::error_code error;
+    std::filesystem::remove_all(folder_, error);
+  }
+
+  void MakeDirty() {
+    fakes_.core.settings.Update([](DeviceSettings& s) { s.dirty = 1; });
+  }
+  bool Dirty() { return fakes_.core.settings.Snapshot().dirty != 0; }
+  bool Quit() const { return !view_.quit_codes.empty(); }
+
+  FakeDialogServices fakes_;
+  RecordingWindowView view_;
+  FixedClock clock_;
+  ScriptedChooser chooser_;
+  FakeDialogRunner runner_;
+  MainWindow window_{
+      {fakes_.core, fakes_.boxes, clock_, chooser_, runner_, view_}};
+  std::filesystem::path folder_;
+};
+
+TEST_F(MainWindowTest, MenuAndToolbarOpenTheRegisteredDialog) {
+  window_.RegisterDialog(133,
+                         [] { return std::make_unique<MarkerDialog>(133); });
+  window_.OnCommand(32779);
+  window_.OnCommand(501);
+  EXPECT_EQ(runner_.opened, (std::vector<int>{133, 133}));
+
+  // A command whose dialog this program does not have does nothing.
+  window_.OnCommand(32780);
+  window_.OnCommand(502);
+  window_.OnCommand(99);
+  EXPECT_EQ(runner_.opened.size(), 2u);
+  EXPECT_FALSE(Quit());
+}
+
+TEST_F(MainWindowTest, StandardDialogsAreRegistered) {
+  class NullProfile : public ProfileStore {
+   public:
+    std::string GetString(std::string_view, std::string_view,
+                          std::string_view fallback) override {
+      return std::string(fallback);
+    }
+    bool WriteString(std::string_view, std::string_view,
+                     std::string_view) override {
+      return true;
+    }
+  } profile;
+  RegisterStandardDialogs(window_, fakes_.services, profile);
+  window_.OnCommand(kCommandAlarm);
+  window_.OnCommand(kCommandSerialSettings);
+  window_.OnCommand(kCommandAbout);
+  EXPECT_EQ(runner_.opened, (std::vector<int>{133, 144, 100}));
+}
+
+TEST_F(MainWindowTest, TenCornerRequestsOpenTheReadAllDialog) {
+  window_.RegisterDialog(145,
+                         [] { return std::make_unique<MarkerDialog>(145); });
+  for (int i = 0; i < 9; ++i) window_.OnContextMenu(3, 4);
+  EXPECT_TRUE(runner_.opened.empty());
+  window_.OnContextMenu(3, 4);
+  EXPECT_EQ(runner_.opened, std::vector<int>{145});
+  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+}
+
+TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
+  clock_.now = At(2024, 1, 5, 5, 9, 5, 3);
+  fakes_.core.link.success_pending = 1;
+  window_.OnTimerTick();
+  EXPECT_EQ(view_.status[0], "2024年 1月 5日  金曜日");
+  EXPECT_EQ(view_.status[1], "09：05：03");
+  EXPECT_EQ(fakes_.boxes.shown,
+            (std::vector<FakeMessageBoxes::Shown>{{"success", "Success"}}));
+  EXPECT_EQ(fakes_.core.link.success_pending.load(), 0);
+
+  // The watchdog: a reply awaited for 27 ticks ends in "No Connect".
+  fakes_.boxes.shown.clear();
+  fakes_.core.link.reply_awaited = 1;
+  for (int i = 0; i < 26; ++i) window_.OnTimerTick();
+  EXPECT_TRUE(fakes_.boxes.shown.empty());
+  window_.OnTimerTick();
+  EXPECT_EQ(fakes_.boxes.shown,
+            (std::vector<FakeMessageBoxes::Shown>{{"error", "No Connect"}}));
+}
+
+TEST_F(MainWindowTest, ExitWithoutUnsavedChangesAsksNothing) {
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_TRUE(fakes_.boxes.shown.empty());
+  EXPECT_TRUE(view_.timer_stopped);
+  EXPECT_EQ(fakes_.core.link.receive_running.load(), 0);
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+  EXPECT_TRUE(window_.quitting());
+}
+
+TEST_F(MainWindowTest, ExitMenuCommandRunsTheSameFlow) {
+  window_.OnCommand(kCommandExit);
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, AnsweringYesQuitsWithoutSaving) {
+  MakeDirty();
+  fakes_.boxes.answers = {true};
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_EQ(fakes_.boxes.shown,
+            (std::vector<FakeMessageBoxes::Shown>{
+                {"question", "データを保存せずに終了しますか？"}}));
+  EXPECT_EQ(fakes_.boxes.question_captions,
+            std::vector<std::string>{"VQX-460"});
+  EXPECT_TRUE(chooser_.modes.empty());
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, AnsweringNoWithoutAFileStaysOpenWhenSaveAsIsCancelled) {
+  MakeDirty();
+  fakes_.boxes.answers = {false};
+  EXPECT_FALSE(window_.RequestExit());
+  EXPECT_EQ(chooser_.modes,
+            std::vector<FileChooserMode>{FileChooserMode::kSave});
+  // The unsaved titles are still there and the program runs on.
+  EXPECT_TRUE(Dirty());
+  EXPECT_TRUE(view_.quit_codes.empty());
+  EXPECT_FALSE(view_.timer_stopped);
+  EXPECT_EQ(fakes_.core.link.receive_running.load(), 1);
+  EXPECT_FALSE(window_.quitting());
+}
+
+TEST_F(MainWindowTest, AnsweringNoSavesToTheCurrentFileAndQuits) {
+  MakeDirty();
+  const std::filesystem::path file = folder_ / "current.dat";
+  fakes_.core.current_file_path = file.string();
+  fakes_.boxes.answers = {false};
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_TRUE(chooser_.modes.empty());  // Save, not Save As
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_FALSE(Dirty());
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, AFailedSaveKeepsTheProgramOpen) {
+  MakeDirty();
+  // A folder of that name cannot be opened as a file.
+  const std::filesystem::path blocked = folder_ / "blocked.dat";
+  std::filesystem::create_directories(blocked);
+  fakes_.core.current_file_path = blocked.string();
+  fakes_.boxes.answers = {false};
+  EXPECT_FALSE(window_.RequestExit());
+  EXPECT_EQ(fakes_.boxes.shown.back(),
+            (FakeMessageBoxes::Shown{"warning", "Can't file open"}));
+  EXPECT_TRUE(Dirty());
+  EXPECT_TRUE(view_.quit_codes.empty());
+
+  // Once the save can happen, the next exit request saves and quits.
+  fakes_.core.current_file_path = (folder_ / "ok.dat").string();
+  fakes_.boxes.answers = {false};
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, AnsweringNoWithoutAFileSavesAsAndQuits) {
+  MakeDirty();
+  chooser_.paths = {(folder_ / "chosen").string()};
+  fakes_.boxes.answers = {false};
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "chosen.dat"));
+  EXPECT_EQ(view_.caption, "VQX-460 - chosen.dat");
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, FileMenuShowsTheFileNameInTheWindow) {
+  const std::filesystem::path file = folder_ / "site.dat";
+  chooser_.paths = {file.string(), file.string()};
+  window_.OnCommand(kCommandSaveAs);
+  EXPECT_EQ(view_.caption, "VQX-460 - site.dat");
+  EXPECT_TRUE(view_.drawn.empty());  // Save As does not redraw the name
+
+  window_.OnCommand(kCommandOpen);
+  EXPECT_EQ(view_.drawn, std::vector<std::string>{file.string()});
+  EXPECT_EQ(view_.caption, "VQX-460 - site.dat");
+
+  window_.OnCommand(kCommandNew);
+  EXPECT_EQ(view_.drawn.back(), "File Name" + std::string(46, ' '));
+  EXPECT_EQ(view_.caption, "VQX-460");
+
+  // Save right after New has no file to write.
+  window_.OnCommand(kCommandSave);
+  EXPECT_EQ(fakes_.boxes.shown.back(),
+            (FakeMessageBoxes::Shown{"warning", "Don't file open"}));
+}
+
+TEST(AboutDialogTest, ShowsTheVersionAndClosesOnOkOrCancel) {
+  AboutDialog about;
+  EXPECT_EQ(about.template_id(), 100);
+  testing::FakeDialogView view;
+  about.OnInit(view);
+  EXPECT_EQ(view.ControlText(AboutDialog::kVersionLabel),
+            "VQX460 Version 1.01");
+  view.Click(about, 1000);
+  EXPECT_FALSE(view.ended);
+  view.Click(about, kIdOk);
+  EXPECT_TRUE(view.ended);
+
+  testing::FakeDialogView closed;
+  about.OnInit(closed);
+  about.OnClose(closed);
+  EXPECT_TRUE(closed.ended);
+}
+
+}  // namespace
+}  // namespace vqx
