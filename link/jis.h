@@ -16,8 +16,10 @@ std::uint16_t JisToShiftJis(std::uint16_t jis);
 std::uint16_t ShiftJisToJis(std::uint16_t sjis);
 
 // Maps an IBM extended character (Shift_JIS 0xFA40..0xFCFC) to its
-// NEC-selected equivalent, or 0 when it has none. Other values are
-// returned unchanged.
+// NEC-selected equivalent. Values from 0xFA5C up without an equivalent give
+// 0; values below 0xFA5C outside the mapped ranges (0xFA4A..0xFA54,
+// 0xFA58..0xFA5B and everything below 0xFA40) are returned unchanged, and the
+// Shift_JIS conversion then refuses the ones in row 0xFA.
 std::uint16_t ReplaceIbmExtension(std::uint16_t sjis);
 
 // The code a title character travels as: values up to 0x1339 are offset by
