@@ -160,7 +160,8 @@ DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
       link_(core_.link, core_.config, core_.slave_address),
       sink_(std::make_unique<CountingSink>(link_)),
       dispatcher_(core_.link, core_.config, core_.settings, *boxes_),
-      replies_(std::make_unique<Replies>()) {
+      replies_(std::make_unique<Replies>()),
+      reply_observer_(options.reply_observer) {
   core_.config.rs_control = options.rs485 ? 1 : 0;
   core_.slave_address = std::clamp(options.address, 0, kBroadcastAddress);
   link_.AttachPort(port_.get());
@@ -178,6 +179,7 @@ bool DeviceSession::broadcast() const {
 }
 
 void DeviceSession::OnReply(std::string_view work_copy) {
+  if (reply_observer_) reply_observer_(work_copy);
   ReplyKind kind = dispatcher_.last_kind();
   if (kind == ReplyKind::kIgnored) return;  // garbage is no answer
   {

@@ -36,6 +36,9 @@ struct SessionOptions {
   bool rs485 = false;
   // 0..31, or kBroadcastAddress; used in RS-485 mode only.
   int address = 0;
+  // Called on the receive thread after each reply line has been dispatched
+  // (its effect on the settings is done), with the line without address.
+  std::function<void(std::string_view work_copy)> reply_observer;
 };
 
 // The clock of a run. The real periods are the defaults; tests shorten them.
@@ -103,6 +106,7 @@ class DeviceSession {
   std::unique_ptr<CountingSink> sink_;
   ReplyDispatcher dispatcher_;
   std::unique_ptr<Replies> replies_;
+  std::function<void(std::string_view)> reply_observer_;
   std::unique_ptr<ReceiveThread> receive_;
 };
 

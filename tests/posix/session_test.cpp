@@ -69,6 +69,15 @@ class RunningDevice {
   std::thread thread_;
 };
 
+SessionOptions On(const std::string& path, bool rs485 = false,
+                  int address = 0) {
+  SessionOptions options;
+  options.port_path = path;
+  options.rs485 = rs485;
+  options.address = address;
+  return options;
+}
+
 Pacing Fast(std::chrono::milliseconds step = 20ms) {
   Pacing pacing;
   pacing.step_period = step;
@@ -246,7 +255,7 @@ TEST(ReceiveThreadTest, StopsPromptlyWhileWaiting) {
 TEST(DeviceSessionTest, SendAllLeavesTheDeviceHoldingTheFile) {
   RunningDevice device;
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   const DeviceSettings file = Changed();
   int last_step = 0;
   SessionResult result = session.SendAll(
@@ -263,7 +272,7 @@ TEST(DeviceSessionTest, ReadAllWritesAFileEqualToTheDevice) {
   const DeviceSettings on_device = Changed();
   RunningDevice device({}, &on_device);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
   SessionResult result = session.ReadAll(read, Fast());
   ASSERT_TRUE(result.ok) << result.message;
@@ -291,7 +300,7 @@ TEST(DeviceSessionTest, SurvivesSplitCoalescedAndDelayedReplies) {
   pty_options.held_reply_timeout_ms = 200;
   RunningDevice device(options, &on_device, pty_options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
   SessionResult result = session.ReadAll(read, Fast());
   ASSERT_TRUE(result.ok) << result.message;
@@ -304,7 +313,7 @@ TEST(DeviceSessionTest, ErrorReplyStopsSendAllBeforeTheNextLine) {
   options.nth_reply[10] = Fault::kE3;
   RunningDevice device(options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   SessionResult result = session.SendAll(Changed(), Fast(100ms));
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.steps, 10);
@@ -320,7 +329,7 @@ TEST(DeviceSessionTest, MenuReplyStopsReadAll) {
   options.nth_reply[3] = Fault::kMenu;
   RunningDevice device(options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
   LoadDefaultSettings(read);
   read.alarm_mode = 7;  // must stay untouched
@@ -336,7 +345,7 @@ TEST(DeviceSessionTest, ReadAllRefusesAFileWithASettingNeverReported) {
   options.nth_reply[50] = Fault::kSilent;  // RADT
   RunningDevice device(options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
   SessionResult result = session.ReadAll(read, Fast());
   EXPECT_FALSE(result.ok);
@@ -348,7 +357,7 @@ TEST(DeviceSessionTest, NoisyRepliesAreNotTakenForAnswers) {
   options.noise = true;
   RunningDevice device(options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   Pacing pacing = Fast();
   pacing.final_reply_timeout = 300ms;
   SessionResult result = session.SendAll(Changed(), pacing);
@@ -362,7 +371,7 @@ TEST(DeviceSessionTest, SilentDeviceEndsTheRunWithNoConnect) {
   options.silent = true;
   RunningDevice device(options);
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   Pacing pacing = Fast();
   pacing.timer_period = 10ms;  // the watchdog gives up after 27 ticks
   SessionResult result = session.SendAll(Changed(), pacing);
@@ -381,7 +390,7 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
   RunningDevice device(options, &on_device);
   ConsoleMessageBoxes boxes;
   {
-    DeviceSession session({device.path(), true, 7}, boxes);
+    DeviceSession session(On(device.path(), true, 7), boxes);
     DeviceSettings read;
     SessionResult result = session.ReadAll(read, Fast());
     ASSERT_TRUE(result.ok) << result.message;
@@ -389,13 +398,13 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
     EXPECT_EQ(Comparable(read, held), Comparable(held, held));
   }
   {
-    DeviceSession session({device.path(), true, 8}, boxes);
+    DeviceSession session(On(device.path(), true, 8), boxes);
     std::string reply;
     EXPECT_FALSE(session.SendLine("RVN", 300ms, reply).ok);
     EXPECT_EQ(reply, "");
   }
   {
-    DeviceSession session({device.path(), true, kBroadcastAddress}, boxes);
+    DeviceSession session(On(device.path(), true, kBroadcastAddress), boxes);
     std::string reply;
     EXPECT_TRUE(session.SendLine("AMI", 300ms, reply).ok);
     DeviceSettings read;
@@ -410,7 +419,7 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
 TEST(DeviceSessionTest, SendLineReportsTheReply) {
   RunningDevice device;
   ConsoleMessageBoxes boxes;
-  DeviceSession session({device.path()}, boxes);
+  DeviceSession session(On(device.path()), boxes);
   std::string reply;
   EXPECT_TRUE(session.SendLine("RVN", 1s, reply).ok);
   EXPECT_EQ(reply, "VN1.00");
