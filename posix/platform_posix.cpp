@@ -14,10 +14,25 @@ namespace vqx {
 
 namespace {
 
-// Converts all of `input`; an unconvertible or incomplete sequence is
-// skipped byte by byte and `replacement` written in its place.
+// Bytes of the UTF-8 character starting at `text` (1 for a stray byte).
+std::size_t Utf8CharacterLength(const char* text, std::size_t left) {
+  auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t length = lead >= 0xF0 && lead <= 0xF7   ? 4
+                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xC0 && lead <= 0xDF ? 2
+                                                      : 1;
+  std::size_t taken = 1;
+  while (taken < length && taken < left &&
+         (static_cast<unsigned char>(text[taken]) & 0xC0) == 0x80) {
+    ++taken;
+  }
+  return taken;
+}
+
+// Converts all of `input`; a character that does not convert (a whole UTF-8
+// character, or one byte of Shift_JIS) is replaced by `replacement`.
 std::string Convert(iconv_t converter, std::string_view input,
-                    std::string_view replacement) {
+                    std::string_view replacement, bool input_is_utf8) {
   std::string output;
   iconv(converter, nullptr, nullptr, nullptr, nullptr);
   char* in = const_cast<char*>(input.data());
@@ -32,8 +47,9 @@ std::string Convert(iconv_t converter, std::string_view input,
     if (errno == E2BIG) continue;
     // EILSEQ or EINVAL: one byte cannot start a character here.
     output += replacement;
-    ++in;
-    --in_left;
+    std::size_t skip = input_is_utf8 ? Utf8CharacterLength(in, in_left) : 1;
+    in += skip;
+    in_left -= skip;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
   }
   char* out = buffer;
@@ -88,12 +104,12 @@ IconvTextCodec::~IconvTextCodec() {
 
 std::string IconvTextCodec::ShiftJisToUtf8(std::string_view sjis) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return Convert(to_utf8_, sjis, "\xEF\xBF\xBD");
+  return Convert(to_utf8_, sjis, "\xEF\xBF\xBD", false);
 }
 
 std::string IconvTextCodec::Utf8ToShiftJis(std::string_view utf8) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return Convert(to_sjis_, utf8, "?");
+  return Convert(to_sjis_, utf8, "?", true);
 }
 
 void ConsoleMessageBoxes::Add(Shown::Kind kind, std::string_view text) {

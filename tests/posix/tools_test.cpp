@@ -1,0 +1,223 @@
+// The two programs as other suites and the README use them: vqx460-sim's
+// command line, first stdout line, link, log lines and saved state, and
+// vqx460ctl's commands and exit status.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Child {
+  pid_t pid = -1;
+  int output = -1;  // stdout (and stderr unless discarded)
+};
+
+// Starts `args`, its stdout on a pipe; stderr on the same pipe, or discarded.
+Child Start(const std::vector<std::string>& args, bool keep_stderr) {
+  int pipe_fds[2];
+  if (pipe(pipe_fds) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
+  if (keep_stderr) {
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 2);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+  std::vector<char*> argv;
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  Child child;
+  if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(),
+                  environ) != 0) {
+    child.pid = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipe_fds[1]);
+  child.output = pipe_fds[0];
+  return child;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs a program to its end; returns its exit status and output.
+int RunProgram(const std::vector<std::string>& args, std::string& output) {
+  Child child = Start(args, true);
+  output.clear();
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(child.output, buffer, sizeof buffer)) > 0) {
+    output.append(buffer, static_cast<size_t>(got));
+  }
+  close(child.output);
+  return Wait(child.pid);
+}
+
+std::string FirstLine(int fd) {
+  std::string line;
+  char c;
+  while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vqx-tools-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) { return (dir_ / name).string(); }
+
+  fs::path dir_;
+  const std::string sim_ = VQX_SIM_PROGRAM;
+  const std::string ctl_ = VQX_CTL_PROGRAM;
+};
+
+TEST_F(ToolsTest, SimulatorServesTheToolAndSavesItsState) {
+  const std::string link = Path("com1");
+  const std::string log = Path("sim.log");
+  const std::string state = Path("state.dat");
+  Child sim = Start({sim_, "--link", link, "--log", log, "--save-state", state,
+                     "--reply", "2=E3"},
+                    false);
+  ASSERT_GT(sim.pid, 0);
+  const std::string slave = FirstLine(sim.output);
+  EXPECT_EQ(slave.rfind("/dev/", 0), 0u) << slave;
+  EXPECT_EQ(fs::read_symlink(link).string(), slave);
+
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "send", "RVN", "--port", link}, output), 0)
+      << output;
+  EXPECT_NE(output.find("reply: VN1.00"), std::string::npos) << output;
+  EXPECT_EQ(RunProgram({ctl_, "send", "AME", "--port", link}, output), 1)
+      << output;
+  EXPECT_NE(output.find("reply: E3"), std::string::npos) << output;
+  EXPECT_EQ(RunProgram({ctl_, "send", "AME", "--port", link}, output), 0)
+      << output;
+  EXPECT_NE(output.find("reply: GO"), std::string::npos) << output;
+
+  kill(sim.pid, SIGTERM);
+  EXPECT_EQ(Wait(sim.pid), 0);
+  close(sim.output);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+  EXPECT_EQ(ReadText(state).substr(0, 3), "1\r\n");  // alarm_mode External
+
+  const std::string text = ReadText(log);
+  std::regex received(R"(^\d\d:\d\d:\d\d\.\d{3} RX RVN$)",
+                      std::regex::multiline);
+  std::regex replied(R"(^\d\d:\d\d:\d\d\.\d{3} TX VN1\.00$)",
+                     std::regex::multiline);
+  std::regex refused(R"(^\d\d:\d\d:\d\d\.\d{3} TX E3$)", std::regex::multiline);
+  EXPECT_TRUE(std::regex_search(text, received)) << text;
+  EXPECT_TRUE(std::regex_search(text, replied)) << text;
+  EXPECT_TRUE(std::regex_search(text, refused)) << text;
+}
+
+TEST_F(ToolsTest, Rs485SimulatorStartsFromAStateFile) {
+  const std::string file = Path("start.dat");
+  std::string output;
+  ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", file}, output), 0) << output;
+  std::string text = ReadText(file);
+  text.replace(0, 1, "1");  // alarm_mode External
+  std::ofstream(file, std::ios::binary) << text;
+
+  const std::string link = Path("com2");
+  Child sim = Start(
+      {sim_, "--link", link, "--rs485", "--address", "07", "--state", file},
+      false);
+  ASSERT_GT(sim.pid, 0);
+  FirstLine(sim.output);
+  EXPECT_EQ(RunProgram({ctl_, "send", "RAM", "--port", link, "--rs485",
+                        "--address", "07", "--timeout-ms", "2000"},
+                       output),
+            0)
+      << output;
+  EXPECT_NE(output.find("reply: AME"), std::string::npos) << output;
+  EXPECT_NE(output.find("alarm_mode = 1 (External)"), std::string::npos);
+  EXPECT_EQ(RunProgram({ctl_, "send", "RAM", "--port", link, "--rs485",
+                        "--address", "06", "--timeout-ms", "300"},
+                       output),
+            1)
+      << output;
+  EXPECT_EQ(RunProgram({ctl_, "send", "AMI", "--port", link, "--rs485",
+                        "--address", "broadcast"},
+                       output),
+            0)
+      << output;
+  kill(sim.pid, SIGINT);
+  EXPECT_EQ(Wait(sim.pid), 0);
+  close(sim.output);
+}
+
+TEST_F(ToolsTest, DefaultsAndShow) {
+  const std::string file = Path("defaults.dat");
+  std::string output;
+  ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", file}, output), 0) << output;
+  EXPECT_EQ(RunProgram({ctl_, "show", file}, output), 0);
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 153);
+  EXPECT_NE(output.find("title_text[ch.01] = \"　　　ＣＨ０１　　　\""),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("misc_power_on_screen = 12 (9-split)"),
+            std::string::npos);
+  EXPECT_EQ(RunProgram({ctl_, "show", Path("missing.dat")}, output), 1);
+  EXPECT_NE(output.find("cannot read"), std::string::npos);
+}
+
+TEST_F(ToolsTest, BadArgumentsPrintUsage) {
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_}, output), 2);
+  EXPECT_NE(output.find("Usage"), std::string::npos);
+  EXPECT_EQ(RunProgram({ctl_, "send-all", "x.dat"}, output), 2);
+  EXPECT_EQ(RunProgram(
+                {ctl_, "send", "RVN", "--port", "/dev/null", "--address", "05"},
+                output),
+            2);  // --address needs --rs485
+  EXPECT_EQ(RunProgram({ctl_, "send", "RVN", "--port", "/dev/null", "--rs485",
+                        "--address", "32"},
+                       output),
+            2);
+  EXPECT_EQ(RunProgram({sim_, "--reply", "0=E3"}, output), 2);
+  EXPECT_EQ(RunProgram({sim_, "--reply", "3=E9"}, output), 2);
+}
+
+TEST_F(ToolsTest, PortErrorsAreOneLine) {
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "send", "RVN", "--port", Path("none")}, output),
+            1);
+  EXPECT_EQ(output, "vqx460ctl: open " + Path("none") +
+                        ": No such file or directory\n");
+}
+
+}  // namespace
