@@ -11,11 +11,13 @@
 // caption. Clicks are posted, never sent, because a button that opens a
 // modal box does not return until the box is closed.
 
+// <windows.h> comes before the other system headers, which need its types.
+#include <windows.h>
+// The common-controls and shell headers build on it.
 #include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
