@@ -53,12 +53,12 @@ bool Win32SerialPort::Open(int com_port, MessageBoxes& boxes) {
     fail("Miss! Buffer Set");
   }
 
-  // A read returns as soon as at least one byte is there, with everything
-  // the queue holds; with nothing to read it waits, idle, up to
-  // kReadIdleTimeoutMs.
+  // Reads ask for one byte and wait for it at most kReadIdleTimeoutMs, so a
+  // read returns as soon as a byte arrives and the idle thread wakes only
+  // once per time-out; the rest of the queue is then taken at once.
   COMMTIMEOUTS timeouts{};
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+  timeouts.ReadIntervalTimeout = 0;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
   timeouts.ReadTotalTimeoutConstant = kReadIdleTimeoutMs;
   timeouts.WriteTotalTimeoutMultiplier = 0;
   timeouts.WriteTotalTimeoutConstant =
@@ -138,7 +138,12 @@ std::size_t Win32SerialPort::ReadQueued(std::span<char> buffer) {
   DWORD got = 0;
   if (!ReadFile(handle_, buffer.data(), wanted, &got, &overlapped)) {
     if (GetLastError() != ERROR_IO_PENDING) return 0;
-    // The bytes are already queued, so this completes at once.
+    // Queued bytes complete the read at once. Some drivers report a queue
+    // count that is not there; such a read would wait for the next reply and
+    // hold this one back, so it is cancelled instead.
+    if (WaitForSingleObject(read_event_, 0) != WAIT_OBJECT_0) {
+      CancelIo(handle_);
+    }
     if (!GetOverlappedResult(handle_, &overlapped, &got, TRUE)) return 0;
   }
   return got;
@@ -162,8 +167,7 @@ std::size_t Win32SerialPort::WaitAndRead(std::span<char> buffer) {
     overlapped.hEvent = read_event_;
     ResetEvent(read_event_);
     DWORD got = 0;
-    if (ReadFile(handle_, buffer.data(), static_cast<DWORD>(buffer.size()),
-                 &got, &overlapped)) {
+    if (ReadFile(handle_, buffer.data(), 1, &got, &overlapped)) {
       // Completed at once.
     } else if (GetLastError() == ERROR_IO_PENDING) {
       const HANDLE events[2] = {read_event_, stop_event_};

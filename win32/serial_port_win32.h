@@ -14,9 +14,9 @@
 
 namespace vqx::win32 {
 
-// Reads wait for the first byte at most this long before the driver hands
-// back an empty read; the loop then simply waits again. It bounds nothing the
-// user sees: a stop request ends the wait at once.
+// A read waits for its first byte at most this long, then returns empty and
+// the receive loop simply waits again. A stop request ends the wait at once,
+// so the value only sets how often an idle receive thread wakes.
 inline constexpr DWORD kReadIdleTimeoutMs = 1000;
 
 class Win32SerialPort : public SerialPort {
