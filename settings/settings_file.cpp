@@ -134,9 +134,8 @@ class LineWriter {
         token += c;
       }
     }
-    token = std::string(CutShiftJis(token, kTitleBytes));
-    if (token.empty()) token = kEmptyTitleToken;
-    text_ += token;
+    const std::string_view cut = CutShiftJis(token, kTitleBytes);
+    text_ += cut.empty() ? std::string_view(kEmptyTitleToken) : cut;
     text_ += kLineEnd;
   }
 
