@@ -32,11 +32,17 @@ PseudoTerminal::PseudoTerminal() {
     if (tcsetattr(slave_, TCSANOW, &settings) != 0) {
       throw PosixError("tcsetattr " + slave_path_, errno);
     }
+    initial_ = settings;
   } catch (...) {
     if (slave_ >= 0) close(slave_);
     close(master_);
     throw;
   }
+}
+
+void PseudoTerminal::ResetSlave() {
+  tcsetattr(slave_, TCSANOW, &initial_);
+  tcflush(slave_, TCIFLUSH);
 }
 
 PseudoTerminal::~PseudoTerminal() {

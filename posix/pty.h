@@ -3,6 +3,8 @@
 // device.
 #pragma once
 
+#include <termios.h>
+
 #include <string>
 
 namespace vqx {
@@ -23,10 +25,18 @@ class PseudoTerminal {
   int master_fd() const { return master_; }
   const std::string& slave_path() const { return slave_path_; }
 
+  // Puts the slave back into the raw state it was created in and discards
+  // input nobody read. For the moments no peer has the slave open: a peer
+  // applies its line settings on top of what it finds, and a request that
+  // changes nothing but what a pseudo-terminal cannot hold (parity) is
+  // refused as a whole.
+  void ResetSlave();
+
  private:
   int master_ = -1;
   int slave_ = -1;
   std::string slave_path_;
+  termios initial_{};
 };
 
 }  // namespace vqx

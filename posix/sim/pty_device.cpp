@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,11 +61,44 @@ PtyDevice::PtyDevice(DeviceModel model, PtyDeviceOptions options)
   if (pipe2(stop_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw PosixError("pipe2", errno);
   }
+  // Without inotify the line settings simply stay as the last peer left them.
+  peer_watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (peer_watch_ >= 0 &&
+      inotify_add_watch(peer_watch_, pty_.slave_path().c_str(),
+                        IN_OPEN | IN_CLOSE) < 0) {
+    close(peer_watch_);
+    peer_watch_ = -1;
+  }
 }
 
 PtyDevice::~PtyDevice() {
   close(stop_pipe_[0]);
   close(stop_pipe_[1]);
+  if (peer_watch_ >= 0) close(peer_watch_);
+}
+
+void PtyDevice::WatchPeers() {
+  alignas(inotify_event) char buffer[4096];
+  int opened = 0;
+  int closed = 0;
+  for (;;) {
+    ssize_t got = read(peer_watch_, buffer, sizeof buffer);
+    if (got <= 0) break;
+    for (char* p = buffer; p < buffer + got;) {
+      auto* event = reinterpret_cast<inotify_event*>(p);
+      if (event->mask & IN_OPEN) ++opened;
+      if (event->mask & IN_CLOSE) ++closed;
+      p += sizeof(inotify_event) + event->len;
+    }
+  }
+  if (opened == 0 && closed == 0) return;
+  int before = peers_open_;
+  peers_open_ = std::max(0, peers_open_ + opened - closed);
+  if (before == 0 && peers_open_ > 0) Log("--", "peer opened the line");
+  if (peers_open_ == 0 && closed > 0) {
+    pty_.ResetSlave();
+    Log("--", "peer closed the line; line settings reset");
+  }
 }
 
 void PtyDevice::Stop() {
@@ -99,10 +133,11 @@ int PtyDevice::PollTimeoutMs(SteadyTime now) const {
 
 void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
   for (;;) {
-    pollfd fds[3] = {{pty_.master_fd(), POLLIN, 0},
+    pollfd fds[4] = {{pty_.master_fd(), POLLIN, 0},
                      {stop_pipe_[0], POLLIN, 0},
+                     {peer_watch_, POLLIN, 0},
                      {control_fd, POLLIN, 0}};
-    int count = control_fd >= 0 ? 3 : 2;
+    int count = control_fd >= 0 ? 4 : 3;
     int ready =
         poll(fds, count, PollTimeoutMs(std::chrono::steady_clock::now()));
     if (ready < 0) {
@@ -110,9 +145,10 @@ void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
       throw PosixError("poll", errno);
     }
     if (fds[1].revents != 0) return;
-    if (count == 3 && fds[2].revents != 0) {
+    if (count == 4 && fds[3].revents != 0) {
       if (!on_control || !on_control()) return;
     }
+    if (fds[2].revents != 0) WatchPeers();
     if (fds[0].revents & POLLIN) {
       ReadMaster();
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
@@ -176,11 +212,15 @@ void PtyDevice::WriteDue(SteadyTime now) {
   while (!queue_.empty() && queue_.front().due <= now) {
     PendingWrite write = std::move(queue_.front());
     queue_.pop_front();
+    // The observer hears of a reply before its bytes go out, so that the
+    // receiver cannot see the reply before the observer does.
+    SteadyTime writing = std::chrono::steady_clock::now();
+    for (const std::string& reply : write.replies) {
+      if (options_.on_reply) options_.on_reply(reply, writing);
+    }
     WriteAll(write.bytes);
-    SteadyTime written = std::chrono::steady_clock::now();
     for (const std::string& reply : write.replies) {
       Log("TX", WithoutLineEnd(reply));
-      if (options_.on_reply) options_.on_reply(reply, written);
     }
     if (write.replies.empty()) Log("--", "sent part " + write.bytes);
   }

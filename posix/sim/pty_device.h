@@ -3,6 +3,9 @@
 // replies (after the configured delay, halves of a split reply 20 ms apart)
 // and logs every line received and every reply sent.
 //
+// When the last peer closes the slave, its line settings are reset, so the
+// next peer (a restarted program under Wine, say) finds a fresh line.
+//
 // The loop is single-threaded and sleeps in poll() between events, so an idle
 // device costs no CPU. Another thread may stop it and may look at the model
 // through WithModel.
@@ -34,7 +37,7 @@ struct PtyDeviceOptions {
   // without another reply.
   int held_reply_timeout_ms = 1000;
   // Observers, called on the loop thread: a complete line received, and a
-  // reply whose last byte has just been written.
+  // reply whose last byte is being written (called just before the write).
   std::function<void(const LineEvent&, SteadyTime)> on_line;
   std::function<void(const std::string& reply, SteadyTime)> on_reply;
 };
@@ -72,6 +75,7 @@ class PtyDevice {
   };
 
   void ReadMaster();
+  void WatchPeers();
   void Schedule(Transmission out, SteadyTime now);
   void WriteDue(SteadyTime now);
   void WriteAll(const std::string& bytes);
@@ -83,6 +87,9 @@ class PtyDevice {
   DeviceModel model_;
   PtyDeviceOptions options_;
   int stop_pipe_[2] = {-1, -1};
+  // Opens and closes of the slave by peers (inotify), -1 when unavailable.
+  int peer_watch_ = -1;
+  int peers_open_ = 0;
   std::deque<PendingWrite> queue_;
   SteadyTime last_due_{};
   bool held_deadline_set_ = false;

@@ -221,6 +221,26 @@ TEST(PosixSerialPortTest, OpensAPseudoTerminalAgainAndAgain) {
   }
 }
 
+TEST(PosixSerialPortTest, NextPeerFindsAFreshLine) {
+  RunningDevice device;
+  { PosixSerialPort port(device.path()); }
+  // Once the last peer has gone the device resets the line settings, so a
+  // request that could only change parity is never refused as a whole.
+  bool reset = false;
+  for (int i = 0; i < 100 && !reset; ++i) {
+    std::this_thread::sleep_for(10ms);
+    int fd = open(device.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    close(fd);
+    reset = !(t.c_iflag & IXON) && cfgetospeed(&t) != B9600;
+  }
+  EXPECT_TRUE(reset);
+  PosixSerialPort again(device.path());
+  EXPECT_TRUE(again.Write("RVN\r\n"));
+}
+
 TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
   RunningDevice device;
   PosixSerialPort port(device.path());
