@@ -184,8 +184,8 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 // Memory in the program's own process, for control messages whose pointer
-// arguments the system does not copy between processes (status bar, combo
-// item texts).
+// arguments the system does not copy between processes (the status bar's,
+// which are above WM_USER).
 class RemoteBuffer {
  public:
   RemoteBuffer(HWND owner, size_t bytes) : bytes_(bytes) {
@@ -437,14 +437,17 @@ class Driver {
            HWND combo = Control(ParseWindow(a[0]), a[1]);
            LRESULT count = Send(combo, CB_GETCOUNT, 0, 0);
            std::string line = std::to_string(count);
-           RemoteBuffer buffer(combo, 512 * sizeof(wchar_t));
            for (LRESULT i = 0; i < count; ++i) {
-             if (Send(combo, CB_GETLBTEXTLEN, i, 0) >= 511) {
-               throw CommandError{"item too long"};
-             }
-             Send(combo, CB_GETLBTEXT, i, buffer.address());
+             // The system copies item texts between processes, as for
+             // WM_GETTEXT.
+             LRESULT length = Send(combo, CB_GETLBTEXTLEN, i, 0);
+             if (length < 0) throw CommandError{"no item text"};
+             std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+             Send(combo, CB_GETLBTEXT, i,
+                  reinterpret_cast<LPARAM>(item.data()));
+             item.resize(wcsnlen(item.c_str(), item.size()));
              line += ' ';
-             line += Quote(Narrow(buffer.ReadText()));
+             line += Quote(Narrow(item));
            }
            return line;
          }},
