@@ -7,6 +7,7 @@
 #include "link/link.h"
 #include "link/receive_loop.h"
 #include "link/reply_dispatch.h"
+#include "settings/settings_file.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"
@@ -68,6 +69,7 @@ int Run(HINSTANCE instance) {
 
   if (!RegisterMainWindowClass(instance)) return 0;
 
+  SetFileSyncHook(&FlushFileToDisk);
   auto* program = new Program(instance);
   LoadDefaults(program->core);
   ReadLinkConfig(program->profile, program->core.config);

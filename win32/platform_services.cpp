@@ -47,6 +47,16 @@ std::filesystem::path WindowsFolder() {
 
 }  // namespace
 
+bool FlushFileToDisk(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(file) != FALSE;
+  CloseHandle(file);
+  return flushed;
+}
+
 LocalTime Win32Clock::Now() {
   SYSTEMTIME now;
   GetLocalTime(&now);

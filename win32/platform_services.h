@@ -12,6 +12,10 @@
 
 namespace vqx::win32 {
 
+// Forces a saved file's data to the disk before it replaces the old file
+// (installed as the settings file's sync hook).
+bool FlushFileToDisk(const std::filesystem::path& path);
+
 class Win32Clock : public Clock {
  public:
   LocalTime Now() override;
