@@ -48,9 +48,9 @@ std::filesystem::path WindowsFolder() {
 }  // namespace
 
 bool FlushFileToDisk(const std::filesystem::path& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool flushed = FlushFileBuffers(file) != FALSE;
   CloseHandle(file);
