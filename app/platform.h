@@ -30,9 +30,9 @@ class MessageBoxes {
 
 struct LocalTime {
   int year = 2000;
-  int month = 1;   // 1..12
-  int day = 1;     // 1..31
-  int weekday = 0; // 0 Sunday .. 6 Saturday
+  int month = 1;    // 1..12
+  int day = 1;      // 1..31
+  int weekday = 0;  // 0 Sunday .. 6 Saturday
   int hour = 0;
   int minute = 0;
   int second = 0;

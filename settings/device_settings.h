@@ -25,25 +25,25 @@ inline constexpr std::size_t kHoldTimeBufferBytes = 4;
 // indexes exactly as the dialogs show them; text fields hold NUL-terminated
 // Shift_JIS bytes.
 struct DeviceSettings {
-  int alarm_mode;      // 0 Internal, 1 External
-  int alarm_polarity;  // 0 Make, 1 Break
+  int alarm_mode;                              // 0 Internal, 1 External
+  int alarm_polarity;                          // 0 Make, 1 Break
   char alarm_hold_time[kHoldTimeBufferBytes];  // seconds as typed, "030"
-  int alarm_return;   // 0 OFF, 1 ON
-  int alarm_display;  // 0 OFF, 1 ON
-  int vloss_detect[kChannelCount];  // per channel 0 OFF, 1 ON
-  int vloss_display;                // 0 OFF, 1 ON
-  int vloss_signal_output;          // 0 OFF, 1 ON
-  int vloss_background;             // 0 black, 1 blue
-  int clock_display;                // 0 OFF, 1 ON
-  int clock_display_range;          // 0..7
-  int title_single_screen;          // 0 OFF, 1 ON
-  int title_split_screen;           // 0 OFF, 1 ON
-  int misc_osd_size_single;         // 0 SMALL, 1 LARGE
-  int misc_osd_size_split;          // 0 SMALL, 1 LARGE
-  int seq_mode;                     // 0 single, 1 split, 2 mix
-  int title_pos_x[kChannelCount];   // filed only; no command uses them
+  int alarm_return;                            // 0 OFF, 1 ON
+  int alarm_display;                           // 0 OFF, 1 ON
+  int vloss_detect[kChannelCount];             // per channel 0 OFF, 1 ON
+  int vloss_display;                           // 0 OFF, 1 ON
+  int vloss_signal_output;                     // 0 OFF, 1 ON
+  int vloss_background;                        // 0 black, 1 blue
+  int clock_display;                           // 0 OFF, 1 ON
+  int clock_display_range;                     // 0..7
+  int title_single_screen;                     // 0 OFF, 1 ON
+  int title_split_screen;                      // 0 OFF, 1 ON
+  int misc_osd_size_single;                    // 0 SMALL, 1 LARGE
+  int misc_osd_size_split;                     // 0 SMALL, 1 LARGE
+  int seq_mode;                                // 0 single, 1 split, 2 mix
+  int title_pos_x[kChannelCount];  // filed only; no command uses them
   int title_pos_y[kChannelCount];
-  int seq_dwell[kSequenceEntryCount];  // seconds 0..99
+  int seq_dwell[kSequenceEntryCount];    // seconds 0..99
   int adjust_brightness[kChannelCount];  // list index 0..127 (shown index-64)
   int adjust_contrast[kChannelCount];    // 0..127
   int adjust_sharpness[kChannelCount];   // 0..31
