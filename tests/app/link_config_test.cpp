@@ -6,26 +6,12 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/fakes.h"
+
 namespace vqx {
 namespace {
 
-// Keys as the profile functions see them; a missing key gives the fallback.
-class MemoryProfile : public ProfileStore {
- public:
-  std::string GetString(std::string_view section, std::string_view key,
-                        std::string_view fallback) override {
-    auto found = values.find({std::string(section), std::string(key)});
-    return found == values.end() ? std::string(fallback) : found->second;
-  }
-  bool WriteString(std::string_view section, std::string_view key,
-                   std::string_view value) override {
-    values[{std::string(section), std::string(key)}] = std::string(value);
-    return writable;
-  }
-
-  std::map<std::pair<std::string, std::string>, std::string> values;
-  bool writable = true;
-};
+using testing::MemoryProfile;
 
 TEST(ParseProfileInteger, ConvertsLikeTheProgramAlwaysHas) {
   struct Case {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,9 +17,12 @@
 namespace vqx {
 namespace {
 
+using testing::Box;
 using testing::FakeDialogRunner;
 using testing::FakeDialogServices;
-using testing::FakeMessageBoxes;
+using testing::FixedClock;
+using testing::MemoryProfile;
+using testing::ScriptedChooser;
 
 TEST(MainWindowSizeTest, FollowsTheSystemVersion) {
   struct Case {
@@ -173,25 +175,6 @@ class RecordingWindowView : public MainWindowView {
   std::string caption = "VQX-460";
 };
 
-class FixedClock : public Clock {
- public:
-  LocalTime Now() override { return now; }
-  LocalTime now;
-};
-
-class ScriptedChooser : public FileChooser {
- public:
-  std::optional<std::string> Choose(FileChooserMode mode) override {
-    modes.push_back(mode);
-    if (paths.empty()) return std::nullopt;
-    std::optional<std::string> path = paths.front();
-    paths.pop_front();
-    return path;
-  }
-  std::deque<std::optional<std::string>> paths;
-  std::vector<FileChooserMode> modes;
-};
-
 // A dialog that only reports that it was opened.
 class MarkerDialog : public Dialog {
  public:
@@ -252,17 +235,7 @@ TEST_F(MainWindowTest, MenuAndToolbarOpenTheRegisteredDialog) {
 }
 
 TEST_F(MainWindowTest, StandardDialogsAreRegistered) {
-  class NullProfile : public ProfileStore {
-   public:
-    std::string GetString(std::string_view, std::string_view,
-                          std::string_view fallback) override {
-      return std::string(fallback);
-    }
-    bool WriteString(std::string_view, std::string_view,
-                     std::string_view) override {
-      return true;
-    }
-  } profile;
+  MemoryProfile profile;  // empty: every key reads as its fallback
   RegisterStandardDialogs(window_, fakes_.services, profile);
   window_.OnCommand(kCommandAlarm);
   window_.OnCommand(kCommandSerialSettings);
@@ -286,8 +259,7 @@ TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
   window_.OnTimerTick();
   EXPECT_EQ(view_.status[0], "2024年 1月 5日  金曜日");
   EXPECT_EQ(view_.status[1], "09：05：03");
-  EXPECT_EQ(fakes_.boxes.shown,
-            (std::vector<FakeMessageBoxes::Shown>{{"success", "Success"}}));
+  EXPECT_EQ(fakes_.boxes.shown, (std::vector<Box>{{"success", "Success"}}));
   EXPECT_EQ(fakes_.core.link.success_pending.load(), 0);
 
   // The watchdog: a reply awaited for 27 ticks ends in "No Connect".
@@ -296,8 +268,7 @@ TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
   for (int i = 0; i < 26; ++i) window_.OnTimerTick();
   EXPECT_TRUE(fakes_.boxes.shown.empty());
   window_.OnTimerTick();
-  EXPECT_EQ(fakes_.boxes.shown,
-            (std::vector<FakeMessageBoxes::Shown>{{"error", "No Connect"}}));
+  EXPECT_EQ(fakes_.boxes.shown, (std::vector<Box>{{"error", "No Connect"}}));
 }
 
 TEST_F(MainWindowTest, ExitWithoutUnsavedChangesAsksNothing) {
@@ -319,10 +290,8 @@ TEST_F(MainWindowTest, AnsweringYesQuitsWithoutSaving) {
   fakes_.boxes.answers = {true};
   EXPECT_TRUE(window_.RequestExit());
   EXPECT_EQ(fakes_.boxes.shown,
-            (std::vector<FakeMessageBoxes::Shown>{
-                {"question", "データを保存せずに終了しますか？"}}));
-  EXPECT_EQ(fakes_.boxes.question_captions,
-            std::vector<std::string>{"VQX-460"});
+            (std::vector<Box>{
+                {"question", "データを保存せずに終了しますか？", "VQX-460"}}));
   EXPECT_TRUE(chooser_.modes.empty());
   EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
 }
@@ -330,6 +299,7 @@ TEST_F(MainWindowTest, AnsweringYesQuitsWithoutSaving) {
 TEST_F(MainWindowTest, AnsweringNoWithoutAFileStaysOpenWhenSaveAsIsCancelled) {
   MakeDirty();
   fakes_.boxes.answers = {false};
+  chooser_.paths = {std::nullopt};
   EXPECT_FALSE(window_.RequestExit());
   EXPECT_EQ(chooser_.modes,
             std::vector<FileChooserMode>{FileChooserMode::kSave});
@@ -361,8 +331,7 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheProgramOpen) {
   fakes_.core.current_file_path = blocked.string();
   fakes_.boxes.answers = {false};
   EXPECT_FALSE(window_.RequestExit());
-  EXPECT_EQ(fakes_.boxes.shown.back(),
-            (FakeMessageBoxes::Shown{"warning", "Can't file open"}));
+  EXPECT_EQ(fakes_.boxes.shown.back(), (Box{"warning", "Can't file open"}));
   EXPECT_TRUE(Dirty());
   EXPECT_TRUE(view_.quit_codes.empty());
 
@@ -400,8 +369,7 @@ TEST_F(MainWindowTest, FileMenuShowsTheFileNameInTheWindow) {
 
   // Save right after New has no file to write.
   window_.OnCommand(kCommandSave);
-  EXPECT_EQ(fakes_.boxes.shown.back(),
-            (FakeMessageBoxes::Shown{"warning", "Don't file open"}));
+  EXPECT_EQ(fakes_.boxes.shown.back(), (Box{"warning", "Don't file open"}));
 }
 
 TEST(AboutDialogTest, ShowsTheVersionAndClosesOnOkOrCancel) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -13,31 +12,12 @@ namespace vqx {
 namespace {
 
 using testing::FakeDialogView;
-
-// The INI file as a map of key -> value, recording the order of writes.
-class RecordingProfile : public ProfileStore {
- public:
-  std::string GetString(std::string_view, std::string_view key,
-                        std::string_view fallback) override {
-    auto found = values.find(std::string(key));
-    return found == values.end() ? std::string(fallback) : found->second;
-  }
-  bool WriteString(std::string_view section, std::string_view key,
-                   std::string_view value) override {
-    EXPECT_EQ(section, "VQX-460J_Section");
-    writes.push_back(std::string(key) + "=" + std::string(value));
-    values[std::string(key)] = std::string(value);
-    return writable;
-  }
-  std::map<std::string, std::string> values;
-  std::vector<std::string> writes;
-  bool writable = true;
-};
+using testing::MemoryProfile;
 
 class SerialSettingsDialogTest : public ::testing::Test {
  protected:
   Core core_;
-  RecordingProfile profile_;
+  MemoryProfile profile_;
   SerialSettingsDialog dialog_{core_, profile_};
   FakeDialogView view_;
 };
@@ -77,12 +57,14 @@ TEST_F(SerialSettingsDialogTest, ChoicesAreWrittenToMemoryAndFileAtOnce) {
   dialog_.OnInit(view_);
   view_.Choose(dialog_, SerialSettingsDialog::kPortList, 2);
   EXPECT_EQ(core_.config.com_port.load(), 2);
-  EXPECT_EQ(profile_.writes, std::vector<std::string>{"com_port=2"});
+  EXPECT_EQ(profile_.writes,
+            std::vector<std::string>{"[VQX-460J_Section] com_port=2"});
 
   view_.Choose(dialog_, SerialSettingsDialog::kLineList, 1);
   EXPECT_EQ(core_.config.rs_control.load(), 1);
   EXPECT_EQ(profile_.writes,
-            (std::vector<std::string>{"com_port=2", "rs_control=1"}));
+            (std::vector<std::string>{"[VQX-460J_Section] com_port=2",
+                                      "[VQX-460J_Section] rs_control=1"}));
 
   // Read back the way the next start reads it.
   LinkConfig next_start;
@@ -96,6 +78,8 @@ TEST_F(SerialSettingsDialogTest, AFailedWriteStillChangesTheLiveValue) {
   dialog_.OnInit(view_);
   view_.Choose(dialog_, SerialSettingsDialog::kLineList, 1);
   EXPECT_EQ(core_.config.rs_control.load(), 1);
+  EXPECT_EQ(profile_.writes,
+            std::vector<std::string>{"[VQX-460J_Section] rs_control=1"});
 }
 
 TEST_F(SerialSettingsDialogTest, OtherNotificationsChangeNothing) {

@@ -14,21 +14,10 @@
 namespace vqx {
 namespace {
 
+using testing::Box;
 using testing::FakeDialogServices;
 using testing::FakeDialogView;
-using testing::FakeMessageBoxes;
-
-// The live sending side on a port that records what reaches the wire.
-class WirePort : public SerialPort {
- public:
-  bool Write(std::string_view bytes) override {
-    written.emplace_back(bytes);
-    return true;
-  }
-  std::size_t WaitAndRead(std::span<char>) override { return 0; }
-  void CancelRead() override {}
-  std::vector<std::string> written;
-};
+using testing::FakePort;
 
 class AlarmDialogTest : public ::testing::Test {
  protected:
@@ -46,7 +35,7 @@ class AlarmDialogTest : public ::testing::Test {
   }
 
   FakeDialogServices fakes_;
-  WirePort port_;
+  FakePort port_;  // the live sending side writes to it
   Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address};
   DialogServices services_{fakes_.core, link_, fakes_.boxes, fakes_.codec};
   AlarmDialog dialog_{services_};
@@ -81,7 +70,7 @@ TEST_F(AlarmDialogTest, OpensWithListsAndStoredChoices) {
   EXPECT_EQ(view_.Items(kSlaveAddressCombo).size(), 33u);
   // select_number 0: the heading text becomes the caption.
   EXPECT_EQ(view_.caption, "アラーム ");
-  EXPECT_TRUE(port_.written.empty());
+  EXPECT_TRUE(port_.written().empty());
 }
 
 TEST_F(AlarmDialogTest, TemplateCaptionStaysForSelectNumberMinusOne) {
@@ -116,7 +105,7 @@ TEST_P(AlarmSetButtonTest, SendsItsLineOnRs232c) {
   Open();
   if (c.list != 0) view_.Choose(dialog_, c.list, c.index);
   view_.Click(dialog_, c.button);
-  EXPECT_EQ(port_.written, std::vector<std::string>{c.line});
+  EXPECT_EQ(port_.written(), std::vector<std::string>{c.line});
 }
 
 TEST_P(AlarmSetButtonTest, CarriesTheAddressChosenInTheDialogOnRs485) {
@@ -127,14 +116,14 @@ TEST_P(AlarmSetButtonTest, CarriesTheAddressChosenInTheDialogOnRs485) {
   view_.Choose(dialog_, kSlaveAddressCombo, 3);
   if (c.list != 0) view_.Choose(dialog_, c.list, c.index);
   view_.Click(dialog_, c.button);
-  EXPECT_EQ(port_.written, std::vector<std::string>{"03" + c.line});
+  EXPECT_EQ(port_.written(), std::vector<std::string>{"03" + c.line});
   EXPECT_EQ(fakes_.core.slave_address.load(), 3);
 
   // Broadcast: "FF" in front and no reply awaited.
-  port_.written.clear();
+  port_.ClearWritten();
   view_.Choose(dialog_, kSlaveAddressCombo, 32);
   view_.Click(dialog_, c.button);
-  EXPECT_EQ(port_.written, std::vector<std::string>{"FF" + c.line});
+  EXPECT_EQ(port_.written(), std::vector<std::string>{"FF" + c.line});
   EXPECT_EQ(fakes_.core.link.reply_awaited.load(), 0);
 }
 
@@ -174,12 +163,11 @@ TEST_P(AlarmHoldTimeTest, TypedTextIsStoredAndCheckedWhenSent) {
   EXPECT_EQ(HoldTime(), c.typed);  // what was typed, never rewritten
   view_.Click(dialog_, AlarmDialog::kHoldTimeSet);
   if (c.line.empty()) {
-    EXPECT_TRUE(port_.written.empty());
+    EXPECT_TRUE(port_.written().empty());
     EXPECT_EQ(fakes_.boxes.shown,
-              (std::vector<FakeMessageBoxes::Shown>{
-                  {"error", "3秒以上を設定してください。"}}));
+              (std::vector<Box>{{"error", "3秒以上を設定してください。"}}));
   } else {
-    EXPECT_EQ(port_.written, std::vector<std::string>{c.line});
+    EXPECT_EQ(port_.written(), std::vector<std::string>{c.line});
     EXPECT_TRUE(fakes_.boxes.shown.empty());
   }
   EXPECT_EQ(HoldTime(), c.typed);
@@ -220,7 +208,7 @@ TEST_F(AlarmDialogTest, ChoicesAreStoredAtOnceAndCloseSendsNothing) {
   view_.Click(dialog_, kIdClose);
   EXPECT_TRUE(view_.ended);
   EXPECT_EQ(view_.end_result, kDialogClosed);
-  EXPECT_TRUE(port_.written.empty());
+  EXPECT_TRUE(port_.written().empty());
 }
 
 TEST_F(AlarmDialogTest, EnterAndTheCloseBoxCloseToo) {
@@ -241,7 +229,7 @@ TEST_F(AlarmDialogTest, NotificationsOtherThanTheirOwnAreIgnored) {
   dialog_.OnCommand(view_, AlarmDialog::kModeSet,
                     ControlNotification::kSelectionChange);
   EXPECT_EQ(fakes_.core.settings.Snapshot().alarm_mode, 0);
-  EXPECT_TRUE(port_.written.empty());
+  EXPECT_TRUE(port_.written().empty());
   EXPECT_FALSE(view_.ended);
 }
 

@@ -16,32 +16,14 @@
 #include "dialogs/video_adjustment.h"
 #include "dialogs/video_format.h"
 #include "dialogs/video_loss.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
-class RecordingSink : public CommandSink {
- public:
-  void SendCommand(std::string_view bare_command) override {
-    lines.emplace_back(bare_command);
-  }
-  std::vector<std::string> lines;
-};
-
-class RecordingBoxes : public MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view text) override {
-    boxes.push_back("success: " + std::string(text));
-  }
-  void ShowErrorBox(std::string_view text) override {
-    boxes.push_back("error: " + std::string(text));
-  }
-  void ShowWarningBox(std::string_view text) override {
-    boxes.push_back("warning: " + std::string(text));
-  }
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::vector<std::string> boxes;
-};
+using testing::Box;
+using testing::RecordingBoxes;
+using testing::RecordingSink;
 
 DeviceSettings Defaults() {
   DeviceSettings settings;
@@ -116,12 +98,12 @@ TEST(AlarmBuilders, HoldTimeAcceptsLeadingDigitsFromThreeSeconds) {
     if (c.expected != nullptr) {
       EXPECT_TRUE(sent) << shown;
       EXPECT_EQ(sink.lines, std::vector<std::string>{c.expected}) << shown;
-      EXPECT_TRUE(boxes.boxes.empty()) << shown;
+      EXPECT_TRUE(boxes.shown.empty()) << shown;
     } else {
       EXPECT_FALSE(sent) << shown;
       EXPECT_TRUE(sink.lines.empty()) << shown;
-      EXPECT_EQ(boxes.boxes,
-                std::vector<std::string>{"error: 3秒以上を設定してください。"})
+      EXPECT_EQ(boxes.shown,
+                (std::vector<Box>{{"error", "3秒以上を設定してください。"}}))
           << shown;
     }
   }
@@ -262,12 +244,12 @@ TEST(AutoSwitchingBuilders, AllZeroGroupsAreRefused) {
     if (c.refusal.empty()) {
       EXPECT_TRUE(sent) << c.name;
       EXPECT_EQ(sink.lines.size(), 1u) << c.name;
-      EXPECT_TRUE(boxes.boxes.empty()) << c.name;
+      EXPECT_TRUE(boxes.shown.empty()) << c.name;
     } else {
       EXPECT_FALSE(sent) << c.name;
       EXPECT_TRUE(sink.lines.empty()) << c.name;
-      EXPECT_EQ(boxes.boxes,
-                std::vector<std::string>{"warning: " + std::string(c.refusal)})
+      EXPECT_EQ(boxes.shown,
+                (std::vector<Box>{{"warning", std::string(c.refusal)}}))
           << c.name;
     }
   }
@@ -401,8 +383,9 @@ TEST(DisplayChannelBuilders, DuplicateChannelsAreRefusedPerLayout) {
         CheckAndSendLayoutPlacement(sink, settings, boxes, Layout::k9, form));
   }
   EXPECT_TRUE(sink.lines.empty());
-  EXPECT_EQ(boxes.boxes, std::vector<std::string>(
-                             2, "error: 同じチャンネルは､設定できません！"));
+  EXPECT_EQ(
+      boxes.shown,
+      (std::vector<Box>(2, {"error", "同じチャンネルは､設定できません！"})));
   // Another layout is not blocked, and the unchecked builder sends the
   // duplicate as stored.
   EXPECT_TRUE(CheckAndSendLayoutPlacement(sink, settings, boxes, Layout::k6A,
@@ -415,10 +398,10 @@ TEST(DisplayChannelBuilders, DuplicateChannelsAreRefusedPerLayout) {
   settings = Defaults();
   settings.layout_4a[0] = 9;
   settings.layout_4a[1] = 7;
-  boxes.boxes.clear();
+  boxes.shown.clear();
   EXPECT_FALSE(CheckAndSendLayoutPlacement(sink, settings, boxes, Layout::k4A,
                                            LayoutForm::kPlain));
-  EXPECT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST(DisplayChannelBuilders, ChannelsDistinctComparesEveryPair) {

@@ -8,35 +8,17 @@
 #include <vector>
 
 #include "dialogs/title.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
-class RecordingSink : public CommandSink {
- public:
-  void SendCommand(std::string_view bare_command) override {
-    lines.emplace_back(bare_command);
-  }
-  std::vector<std::string> lines;
-};
+using testing::Box;
+using testing::RecordingBoxes;
+using testing::RecordingSink;
 
-class RecordingBoxes : public MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view text) override {
-    boxes.push_back("success: " + std::string(text));
-  }
-  void ShowErrorBox(std::string_view text) override {
-    boxes.push_back("error: " + std::string(text));
-  }
-  void ShowWarningBox(std::string_view text) override {
-    boxes.push_back("warning: " + std::string(text));
-  }
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::vector<std::string> boxes;
-};
-
-const std::string kJisWarning =
-    "warning: ＪＩＳ第１水準,第２水準以外の字が選択されてます";
+const Box kJisWarning{"warning",
+                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
 
 DeviceSettings Defaults() {
   DeviceSettings settings;
@@ -173,7 +155,7 @@ TEST(TitleBuilders, SendReportsEachFailureWithTheJisMessage) {
   EXPECT_EQ(sink.lines,
             std::vector<std::string>{
                 "CJN012121212121212343234823302331212121212121\r\n"});
-  EXPECT_EQ(boxes.boxes, std::vector<std::string>(2, kJisWarning));
+  EXPECT_EQ(boxes.shown, std::vector<Box>(2, kJisWarning));
 }
 
 TEST(TitleBuilders, DisplayLines) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/link/link_fakes.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/link/link_fakes.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/link.h"
-#include "tests/link/link_fakes.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {

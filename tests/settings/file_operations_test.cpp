@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,50 +10,16 @@
 #include <vector>
 
 #include "settings/settings_file.h"
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
 namespace fs = std::filesystem;
 
-class FakeBoxes : public MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view text) override {
-    shown.push_back("success:" + std::string(text));
-  }
-  void ShowErrorBox(std::string_view text) override {
-    shown.push_back("error:" + std::string(text));
-  }
-  void ShowWarningBox(std::string_view text) override {
-    shown.push_back("warning:" + std::string(text));
-  }
-  bool AskYesNo(std::string_view text, std::string_view caption) override {
-    shown.push_back("ask:" + std::string(caption) + ":" + std::string(text));
-    EXPECT_FALSE(answers.empty()) << "unexpected question " << text;
-    if (answers.empty()) return false;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-
-  std::vector<std::string> shown;
-  std::deque<bool> answers;
-};
-
-class FakeChooser : public FileChooser {
- public:
-  std::optional<std::string> Choose(FileChooserMode mode) override {
-    modes.push_back(mode);
-    EXPECT_FALSE(paths.empty()) << "unexpected file dialog";
-    if (paths.empty()) return std::nullopt;
-    std::optional<std::string> path = paths.front();
-    paths.pop_front();
-    return path;
-  }
-
-  std::vector<FileChooserMode> modes;
-  std::deque<std::optional<std::string>> paths;
-};
+using testing::Box;
+using testing::RecordingBoxes;
+using testing::ScriptedChooser;
 
 struct Shown {
   std::optional<std::string> text;
@@ -105,8 +70,8 @@ class FileOperationsTest : public ::testing::Test {
   int Dirty() { return Record().dirty; }
 
   Core core_;
-  FakeBoxes boxes_;
-  FakeChooser chooser_;
+  RecordingBoxes boxes_;
+  ScriptedChooser chooser_;
   std::vector<Shown> shown_;
   FileMenuServices services_{
       core_, boxes_, chooser_,
@@ -138,9 +103,10 @@ TEST_F(FileOperationsTest, NewAsksBeforeDiscardingATitleEdit) {
   EditTitle();
   boxes_.answers = {false};
   NewSettings(services_);
-  EXPECT_EQ(boxes_.shown,
-            (std::vector<std::string>{
-                "ask:VQX-460:データを保存せずに新規作成しますか？"}));
+  EXPECT_EQ(
+      boxes_.shown,
+      (std::vector<Box>{
+          {"question", "データを保存せずに新規作成しますか？", "VQX-460"}}));
   EXPECT_EQ(Dirty(), 1);
   EXPECT_EQ(Record().format_video[3], 5);
   EXPECT_TRUE(shown_.empty());
@@ -174,8 +140,9 @@ TEST_F(FileOperationsTest, OpenLoadsTheChosenFile) {
   chooser_.paths = {path};
   OpenSettings(services_);
   EXPECT_EQ(boxes_.shown,
-            (std::vector<std::string>{
-                "ask:VQX-460:データを保存せずに別のファイルを開きますか？"}));
+            (std::vector<Box>{{"question",
+                               "データを保存せずに別のファイルを開きますか？",
+                               "VQX-460"}}));
   EXPECT_EQ(chooser_.modes,
             std::vector<FileChooserMode>{FileChooserMode::kOpen});
   const DeviceSettings loaded = Record();
@@ -203,7 +170,7 @@ TEST_F(FileOperationsTest, OpenOfAMissingFileWarns) {
   core_.current_file_path = PathOf("current.dat");
   chooser_.paths = {PathOf("missing.dat")};
   OpenSettings(services_);
-  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"warning:Can't file open"});
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
   EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
   EXPECT_TRUE(shown_.empty());
 }
@@ -226,7 +193,7 @@ TEST_F(FileOperationsTest, OpenOfAShortFileKeepsTheRestAndLowersDirty) {
 TEST_F(FileOperationsTest, SaveWithoutAFileWarns) {
   EditTitle();
   EXPECT_FALSE(SaveSettings(services_));
-  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"warning:Don't file open"});
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Don't file open"}}));
   EXPECT_TRUE(chooser_.modes.empty());  // never falls back to Save As
   EXPECT_EQ(Dirty(), 1);
 }
@@ -246,7 +213,7 @@ TEST_F(FileOperationsTest, FailedSaveWarnsAndKeepsDirty) {
   fs::create_directory(folder_ / "taken.dat");
   core_.current_file_path = PathOf("taken.dat");
   EXPECT_FALSE(SaveSettings(services_));
-  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"warning:Can't file open"});
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
   EXPECT_EQ(Dirty(), 1);
 }
 
@@ -284,8 +251,9 @@ TEST_F(FileOperationsTest, SaveAsAsksBeforeTheAppendedNameOverwrites) {
   boxes_.answers = {false};
   EXPECT_FALSE(SaveSettingsAs(services_));
   EXPECT_EQ(boxes_.shown,
-            (std::vector<std::string>{
-                "ask:VQX-460:site.dat は既に存在します。上書きしますか？"}));
+            (std::vector<Box>{{"question",
+                               "site.dat は既に存在します。上書きしますか？",
+                               "VQX-460"}}));
   EXPECT_EQ(Contents(PathOf("site.dat")), "precious");
   EXPECT_EQ(core_.current_file_path, "");
   EXPECT_EQ(Dirty(), 1);
@@ -306,7 +274,7 @@ TEST_F(FileOperationsTest, SaveAsCancelledOrFailedKeepsThePath) {
 
   chooser_.paths = {PathOf("no/such/folder/x.dat")};
   EXPECT_FALSE(SaveSettingsAs(services_));
-  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"warning:Can't file open"});
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
   EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
   EXPECT_EQ(Dirty(), 1);
   EXPECT_TRUE(shown_.empty());
@@ -318,7 +286,8 @@ TEST_F(FileOperationsTest, ExitWithoutAnEditAsksNothing) {
 }
 
 TEST_F(FileOperationsTest, ExitWithAnEdit) {
-  const std::string kQuestion = "ask:VQX-460:データを保存せずに終了しますか？";
+  const Box kQuestion{"question", "データを保存せずに終了しますか？",
+                      "VQX-460"};
   EditTitle();
   boxes_.answers = {true};  // quit without saving
   EXPECT_TRUE(ConfirmExit(services_));
@@ -328,7 +297,7 @@ TEST_F(FileOperationsTest, ExitWithAnEdit) {
   boxes_.answers = {false};
   chooser_.paths = {std::nullopt};
   EXPECT_FALSE(ConfirmExit(services_));
-  EXPECT_EQ(boxes_.shown, std::vector<std::string>{kQuestion});
+  EXPECT_EQ(boxes_.shown, std::vector<Box>{kQuestion});
   EXPECT_EQ(chooser_.modes,
             std::vector<FileChooserMode>{FileChooserMode::kSave});
 
@@ -339,7 +308,7 @@ TEST_F(FileOperationsTest, ExitWithAnEdit) {
   boxes_.answers = {false};
   EXPECT_FALSE(ConfirmExit(services_));
   EXPECT_EQ(boxes_.shown,
-            (std::vector<std::string>{kQuestion, "warning:Can't file open"}));
+            (std::vector<Box>{kQuestion, {"warning", "Can't file open"}}));
 
   // A current file is saved, and then the program may quit.
   core_.current_file_path = PathOf("current.dat");

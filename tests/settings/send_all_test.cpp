@@ -10,40 +10,17 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/fakes.h"
+
 namespace vqx {
 namespace {
 
-class RecordingSink : public CommandSink {
- public:
-  void SendCommand(std::string_view bare_command) override {
-    lines.emplace_back(bare_command);
-  }
-  std::vector<std::string> lines;
-};
+using testing::Box;
+using testing::RecordingBoxes;
+using testing::RecordingSink;
 
-class RecordingBoxes : public MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view text) override {
-    Add("success: ", text);
-  }
-  void ShowErrorBox(std::string_view text) override { Add("error: ", text); }
-  void ShowWarningBox(std::string_view text) override {
-    Add("warning: ", text);
-  }
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::vector<std::string> boxes;
-  // Runs while a box is "open", as a timer tick would during a modal box.
-  std::function<void()> while_open;
-
- private:
-  void Add(const char* kind, std::string_view text) {
-    boxes.push_back(kind + std::string(text));
-    if (while_open) while_open();
-  }
-};
-
-const std::string kJisWarning =
-    "warning: ＪＩＳ第１水準,第２水準以外の字が選択されてます";
+const Box kJisWarning{"warning",
+                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
 
 std::vector<std::string> DefaultLines() {
   std::vector<std::string> lines;
@@ -149,7 +126,7 @@ TEST_F(SendAllTest, DefaultsSendSeventyEightLinesWithProgress) {
   EXPECT_EQ(sink.lines.front(),
             "CJ012121212121212343234823302331212121212121\r\n");
   EXPECT_EQ(sink.lines.back(), "AGCNNNNNNNN\r\n");
-  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(boxes.shown.empty());
 
   ASSERT_EQ(percents.size(), 78u);
   EXPECT_EQ(percents[0], "1");
@@ -238,7 +215,7 @@ TEST_F(SendAllTest, UnpreparableTitleIsSkippedAndTheRunGoesOn) {
   std::vector<std::string> expected = DefaultLines();
   expected.erase(expected.begin() + 1);
   EXPECT_EQ(sink.lines, expected);
-  EXPECT_EQ(boxes.boxes, std::vector<std::string>{kJisWarning});
+  EXPECT_EQ(boxes.shown, std::vector<Box>{kJisWarning});
 }
 
 TEST_F(SendAllTest, UnencodableTitleStopsTheRunAtTheNextTick) {
@@ -248,7 +225,7 @@ TEST_F(SendAllTest, UnencodableTitleStopsTheRunAtTheNextTick) {
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
   EXPECT_EQ(link.reply_error, 1);
-  EXPECT_EQ(boxes.boxes, std::vector<std::string>{kJisWarning});
+  EXPECT_EQ(boxes.shown, std::vector<Box>{kJisWarning});
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kStoppedOnError);
   EXPECT_EQ(sink.lines.size(), 2u);
   EXPECT_EQ(sequence.bar_position(), 3);
@@ -264,8 +241,8 @@ TEST_F(SendAllTest, RefusedHoldTimeShowsItsMessageAndTheRunGoesOn) {
   std::vector<std::string> expected = DefaultLines();
   expected.erase(expected.begin() + 49);  // step 50
   EXPECT_EQ(sink.lines, expected);
-  EXPECT_EQ(boxes.boxes,
-            std::vector<std::string>{"error: 3秒以上を設定してください。"});
+  EXPECT_EQ(boxes.shown,
+            (std::vector<Box>{{"error", "3秒以上を設定してください。"}}));
 }
 
 TEST_F(SendAllTest, EachStepReadsTheRecordAsItIsThen) {
@@ -280,7 +257,7 @@ TEST_F(SendAllTest, EachStepReadsTheRecordAsItIsThen) {
   EXPECT_EQ(sink.lines[50], "AME\r\n");
   EXPECT_EQ(sink.lines[75], "SPD90302030405060703\r\n");
   EXPECT_EQ(sink.lines[61], "CASTM00030303030303030303030303\r\n");
-  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(SendAllTest, TickDuringAnOpenBoxDoesNotRunAStep) {

@@ -1,10 +1,9 @@
 // A recording DialogView for dialog tests: keeps each control's state the
 // way the real dialog manager would (list items, selection, enabled, text),
-// and logs drawing, timers and the end of the dialog. Also the recording
-// services a dialog works with (boxes, command sink, text codec).
+// and logs drawing, timers and the end of the dialog; and the recording
+// services a settings dialog is constructed with.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -12,10 +11,9 @@
 #include <vector>
 
 #include "app/core.h"
-#include "app/platform.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
-#include "link/command_sink.h"
+#include "tests/support/fakes.h"
 
 namespace vqx::testing {
 
@@ -153,61 +151,11 @@ class FakeDialogRunner : public DialogRunner {
   std::function<void(Dialog&, FakeDialogView&)> on_open;
 };
 
-// Records every box; questions take their answers from `answers` (No when
-// none is left).
-class FakeMessageBoxes : public MessageBoxes {
- public:
-  struct Shown {
-    std::string kind;  // "success", "error", "warning", "question"
-    std::string text;
-    bool operator==(const Shown&) const = default;
-  };
-  void ShowSuccessBox(std::string_view text) override {
-    shown.push_back({"success", std::string(text)});
-  }
-  void ShowErrorBox(std::string_view text) override {
-    shown.push_back({"error", std::string(text)});
-  }
-  void ShowWarningBox(std::string_view text) override {
-    shown.push_back({"warning", std::string(text)});
-  }
-  bool AskYesNo(std::string_view text, std::string_view caption) override {
-    shown.push_back({"question", std::string(text)});
-    question_captions.emplace_back(caption);
-    if (answers.empty()) return false;
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  std::vector<Shown> shown;
-  std::vector<std::string> question_captions;
-  std::deque<bool> answers;
-};
-
-class RecordingCommandSink : public CommandSink {
- public:
-  void SendCommand(std::string_view bare_command) override {
-    lines.emplace_back(bare_command);
-  }
-  std::vector<std::string> lines;
-};
-
-// Texts pass unchanged: enough for dialogs whose texts are ASCII.
-class PassThroughCodec : public TextCodec {
- public:
-  std::string ShiftJisToUtf8(std::string_view sjis) override {
-    return std::string(sjis);
-  }
-  std::string Utf8ToShiftJis(std::string_view utf8) override {
-    return std::string(utf8);
-  }
-};
-
 // Everything a settings dialog is constructed with, recording.
 struct FakeDialogServices {
   Core core;
-  RecordingCommandSink sink;
-  FakeMessageBoxes boxes;
+  RecordingSink sink;
+  RecordingBoxes boxes;
   PassThroughCodec codec;
   DialogServices services{core, sink, boxes, codec};
 };

@@ -1,0 +1,236 @@
+// Recording fakes of the platform services and the serial port, shared by
+// every unit test program. Each fake keeps what the code under test did to
+// it (boxes shown, lines sent, bytes written, profile writes, file dialogs)
+// and answers from a script the test sets up beforehand.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/platform.h"
+#include "link/command_sink.h"
+#include "link/serial_port.h"
+
+namespace vqx::testing {
+
+// One box as the user saw it.
+struct Box {
+  std::string kind;  // "success", "error", "warning", "question"
+  std::string text;
+  std::string caption = {};  // questions only; the others have fixed ones
+  bool operator==(const Box&) const = default;
+};
+
+inline void PrintTo(const Box& box, std::ostream* out) {
+  *out << "{" << box.kind << ": \"" << box.text << "\"";
+  if (!box.caption.empty()) *out << " caption \"" << box.caption << "\"";
+  *out << "}";
+}
+
+// Records every box and question in `shown`. Questions take their answers
+// from `answers` in turn; a question nobody scripted an answer for fails the
+// test and is answered No.
+//
+// The receive thread shows boxes too: `Take()` may be called while another
+// thread shows boxes, reading `shown` directly only while none does.
+class RecordingBoxes : public MessageBoxes {
+ public:
+  void ShowSuccessBox(std::string_view text) override {
+    Add({"success", std::string(text)});
+  }
+  void ShowErrorBox(std::string_view text) override {
+    Add({"error", std::string(text)});
+  }
+  void ShowWarningBox(std::string_view text) override {
+    Add({"warning", std::string(text)});
+  }
+  bool AskYesNo(std::string_view text, std::string_view caption) override {
+    bool answer = false;
+    bool scripted = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!answers.empty()) {
+        scripted = true;
+        answer = answers.front();
+        answers.pop_front();
+      }
+    }
+    if (!scripted) ADD_FAILURE() << "unexpected question \"" << text << "\"";
+    Add({"question", std::string(text), std::string(caption)});
+    return answer;
+  }
+
+  // Everything shown so far, leaving the record empty.
+  std::vector<Box> Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(shown, {});
+  }
+
+  std::vector<Box> shown;
+  std::deque<bool> answers;
+  // Runs while a box is open, as a timer tick may during a modal box.
+  std::function<void()> while_open;
+
+ private:
+  void Add(Box box) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      shown.push_back(std::move(box));
+    }
+    if (while_open) while_open();
+  }
+  std::mutex mutex_;
+};
+
+// Collects the bare command lines in the order they were sent.
+class RecordingSink : public CommandSink {
+ public:
+  void SendCommand(std::string_view bare_command) override {
+    lines.emplace_back(bare_command);
+  }
+  std::vector<std::string> lines;
+};
+
+// An in-memory port: Write records, WaitAndRead hands out queued chunks one
+// per call and blocks while none is queued.
+class FakePort : public SerialPort {
+ public:
+  bool Write(std::string_view bytes) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    written_.emplace_back(bytes);
+    return true;
+  }
+
+  std::size_t WaitAndRead(std::span<char> buffer) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++reads_waiting_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return cancelled_ || !chunks_.empty(); });
+    --reads_waiting_;
+    if (cancelled_) {
+      cancelled_ = false;
+      return 0;
+    }
+    std::string& chunk = chunks_.front();
+    const std::size_t count = std::min(chunk.size(), buffer.size());
+    std::memcpy(buffer.data(), chunk.data(), count);
+    chunk.erase(0, count);
+    if (chunk.empty()) chunks_.pop_front();
+    return count;
+  }
+
+  void CancelRead() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+  }
+
+  // Queues bytes as if the device had sent them.
+  void Receive(std::string chunk) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    chunks_.push_back(std::move(chunk));
+    changed_.notify_all();
+  }
+
+  // Blocks until every queued chunk has been handed out and the reader is
+  // back waiting, so everything handed out has been processed.
+  void WaitUntilDrained() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return chunks_.empty() && reads_waiting_ > 0; });
+  }
+
+  // Each Write's bytes, in order.
+  std::vector<std::string> written() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return written_;
+  }
+  void ClearWritten() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    written_.clear();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> chunks_;
+  std::vector<std::string> written_;
+  int reads_waiting_ = 0;
+  bool cancelled_ = false;
+};
+
+// The INI file in memory: a missing key gives the fallback. Every write is
+// logged as "[section] key=value". With `writable` false a write reports
+// failure but the value is kept all the same.
+class MemoryProfile : public ProfileStore {
+ public:
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view fallback) override {
+    auto found = values.find({std::string(section), std::string(key)});
+    return found == values.end() ? std::string(fallback) : found->second;
+  }
+  bool WriteString(std::string_view section, std::string_view key,
+                   std::string_view value) override {
+    writes.push_back("[" + std::string(section) + "] " + std::string(key) +
+                     "=" + std::string(value));
+    values[{std::string(section), std::string(key)}] = std::string(value);
+    return writable;
+  }
+
+  std::map<std::pair<std::string, std::string>, std::string> values;
+  std::vector<std::string> writes;
+  bool writable = true;
+};
+
+// A clock standing still at `now` until the test moves it.
+class FixedClock : public Clock {
+ public:
+  LocalTime Now() override { return now; }
+  LocalTime now;
+};
+
+// Texts pass unchanged: enough where every text is ASCII.
+class PassThroughCodec : public TextCodec {
+ public:
+  std::string ShiftJisToUtf8(std::string_view sjis) override {
+    return std::string(sjis);
+  }
+  std::string Utf8ToShiftJis(std::string_view utf8) override {
+    return std::string(utf8);
+  }
+};
+
+// The file dialog: records each mode it was opened in and returns the
+// scripted `paths` in turn (nullopt: the user cancelled). A dialog nobody
+// scripted fails the test and counts as cancelled.
+class ScriptedChooser : public FileChooser {
+ public:
+  std::optional<std::string> Choose(FileChooserMode mode) override {
+    modes.push_back(mode);
+    if (paths.empty()) {
+      ADD_FAILURE() << "unexpected file dialog";
+      return std::nullopt;
+    }
+    std::optional<std::string> path = std::move(paths.front());
+    paths.pop_front();
+    return path;
+  }
+  std::vector<FileChooserMode> modes;
+  std::deque<std::optional<std::string>> paths;
+};
+
+}  // namespace vqx::testing
