@@ -110,8 +110,8 @@ class LineWriter {
   // only leading digits count there; every other value is written as it
   // stands.
   void HoldTime(const char (&hold_time)[kHoldTimeBufferBytes]) {
-    std::string_view typed = BufferText(hold_time);
-    typed = typed.substr(0, kHoldTimeBufferBytes - 1);
+    const std::string_view typed =
+        CutShiftJis(BufferText(hold_time), kHoldTimeBufferBytes - 1);
     if (typed.empty()) {
       text_ += kEmptyHoldTimeToken;
     } else {
@@ -181,12 +181,13 @@ class LineReader {
     rest_.remove_prefix(position);
   }
 
-  // A hold time longer than its three characters keeps the first three.
+  // A hold time longer than its three bytes keeps as many whole characters
+  // as fit.
   void HoldTime(char (&hold_time)[kHoldTimeBufferBytes]) {
     std::string_view token;
     if (!Token(token)) return;
     if (token == kEmptyHoldTimeToken) token = {};
-    StoreText(hold_time, token.substr(0, kHoldTimeBufferBytes - 1));
+    StoreText(hold_time, CutShiftJis(token, kHoldTimeBufferBytes - 1));
   }
 
   // "s" is the empty title. A title longer than 20 bytes keeps as many

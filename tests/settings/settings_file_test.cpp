@@ -328,6 +328,20 @@ TEST(SettingsFileText, OverlongHoldTimeKeepsThreeCharacters) {
   EXPECT_EQ(loaded.alarm_return, 0);
 }
 
+TEST(SettingsFileText, HoldTimeIsCutAtCharacterBoundaries) {
+  // "１２" (four bytes) read from a hand-edited file keeps only "１": three
+  // bytes would end in half a character.
+  DeviceSettings loaded = Defaults();
+  ReadSettingsText("0 0 \x82\x50\x82\x51 0", loaded);
+  EXPECT_STREQ(loaded.alarm_hold_time, "\x82\x50");
+  EXPECT_EQ(loaded.alarm_return, 0);
+
+  // The same for a field that fills its buffer without a terminator.
+  DeviceSettings s = Defaults();
+  std::memcpy(s.alarm_hold_time, "12\x82\x50", 4);
+  EXPECT_EQ(Lines(WriteSettingsText(s))[2], "12");
+}
+
 TEST(SettingsFileText, UnterminatedBuffersAreWrittenWithinBounds) {
   DeviceSettings s = Defaults();
   std::memset(s.alarm_hold_time, '9', sizeof s.alarm_hold_time);
