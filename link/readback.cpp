@@ -324,8 +324,10 @@ void HandleTitle(DeviceSettings& s, std::string_view w) {
     text[length++] = static_cast<char>(sjis >> 8);
     text[length++] = static_cast<char>(sjis & 0xFF);
   }
-  // The slot's bytes after the 20 text bytes stay the terminator.
+  // The slot's bytes after the 20 text bytes are the terminator, even where
+  // the slot held a longer title before.
   std::memcpy(s.title_text[*channel], text, kTitleBytes);
+  s.title_text[*channel][kTitleBytes] = '\0';
 }
 
 // The version carries nothing to store; its arrival ends read-all.

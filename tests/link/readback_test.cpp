@@ -301,6 +301,17 @@ TEST(ReadBackHandlerTest, FullTitleFillsTwentyBytes) {
   EXPECT_EQ(s.title_text[3][21], '\0');
 }
 
+TEST(ReadBackHandlerTest, FullTitleIsTerminatedWhateverTheSlotHeld) {
+  // A slot that held a 21-byte title (the longest a title text may be)
+  // must not keep its last byte after a full 20-byte title is read back.
+  DeviceSettings before = Defaults();
+  std::memset(before.title_text[3], 'x', kTitleBufferBytes - 1);
+  const std::uint16_t codes[10] = {0x3021, 0x3022, 0x3023, 0x3024, 0x3025,
+                                   0x3026, 0x3027, 0x3028, 0x3029, 0x302A};
+  const DeviceSettings s = AfterReply(TitleReply("04", codes), before);
+  EXPECT_EQ(std::strlen(s.title_text[3]), kTitleBytes);
+}
+
 TEST(ReadBackHandlerTest, BadTitleRepliesChangeNothing) {
   const std::uint16_t codes[10] = {0x2341, 0x2342, 0x2343, 0x2344, 0x2345,
                                    0x2346, 0x2347, 0x2348, 0x2349, 0x234A};
