@@ -47,10 +47,6 @@ inline constexpr int kHiddenAccessCorner = 20;
 // (and restarts the count) when the read-all dialog is to open.
 bool CountHiddenAccess(int& counter, int x, int y);
 
-// The "VQX-460 - name.dat" caption for a settings file path (UTF-8), or the
-// plain title for an empty path.
-std::string CaptionForFile(std::string_view path);
-
 // What the main window's behaviour does to the window itself.
 class MainWindowView {
  public:
