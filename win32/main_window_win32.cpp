@@ -96,18 +96,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
     case WM_COMMAND:
       context->behaviour->OnCommand(LOWORD(wparam));
       return 0;
-    case WM_CONTEXTMENU: {
-      int x = GET_X_LPARAM(lparam);
-      int y = GET_Y_LPARAM(lparam);
-      if (x == -1 && y == -1) {
-        // Shift+F10 or the menu key: a request without a position, which
-        // never counts as one in the screen corner.
-        x = kHiddenAccessCorner;
-        y = kHiddenAccessCorner;
-      }
-      context->behaviour->OnContextMenu(x, y);
+    case WM_CONTEXTMENU:
+      context->behaviour->OnContextMenu(GET_X_LPARAM(lparam),
+                                        GET_Y_LPARAM(lparam));
       return 0;
-    }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lparam);
       if (header->code == TTN_GETDISPINFOW) OnToolbarTooltip(*context, header);
