@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/link_config.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
@@ -70,34 +71,17 @@ TEST(SetIniValue, KeepsEveryOtherLine) {
 
 class IniFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        fs::temp_directory_path() /
-        ("vqx_ini_" +
-         std::string(
-             ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
   std::string PathOf(const std::string& name) const {
-    const std::u8string text = (folder_ / name).u8string();
-    return std::string(text.begin(), text.end());
+    return folder_.PathOf(name);
   }
   void Put(const std::string& name, const std::string& bytes) {
-    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    folder_.Put(name, bytes);
   }
   std::string Contents(const std::string& name) {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return folder_.Contents(name);
   }
 
-  fs::path folder_;
+  testing::ScratchFolder folder_{"vqx_ini"};
 };
 
 TEST_F(IniFileOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
@@ -127,9 +111,8 @@ TEST_F(IniFileOnDisk, TypicalFileAndDialogWrites) {
   EXPECT_EQ(Contents("vqx460j.ini"),
             "[VQX-460J_Section]\r\ncom_port=4\r\nrs_control=0\r\n"
             "select_number=-1\r\n");
-  EXPECT_EQ(
-      std::distance(fs::directory_iterator(folder_), fs::directory_iterator()),
-      1);  // no temporary file left
+  // No temporary file is left behind.
+  EXPECT_EQ(folder_.EntryCount(), 1u);
 }
 
 TEST_F(IniFileOnDisk, CreatesTheFileAndItsFolder) {

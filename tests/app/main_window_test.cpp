@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "settings/file_operations.h"
 #include "tests/support/fake_dialog_view.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
@@ -189,19 +190,7 @@ class MarkerDialog : public Dialog {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() {
-    fakes_.core.link.receive_running = 1;
-    folder_ =
-        std::filesystem::temp_directory_path() /
-        ("vqx_main_window_" +
-         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-  }
-  ~MainWindowTest() override {
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-  }
+  MainWindowTest() { fakes_.core.link.receive_running = 1; }
 
   void MakeDirty() {
     fakes_.core.settings.Update([](DeviceSettings& s) { s.dirty = 1; });
@@ -216,7 +205,7 @@ class MainWindowTest : public ::testing::Test {
   FakeDialogRunner runner_;
   MainWindow window_{
       {fakes_.core, fakes_.boxes, clock_, chooser_, runner_, view_}};
-  std::filesystem::path folder_;
+  testing::ScratchFolder folder_{"vqx_main_window"};
 };
 
 TEST_F(MainWindowTest, MenuAndToolbarOpenTheRegisteredDialog) {

@@ -11,6 +11,7 @@
 
 #include "settings/settings_file.h"
 #include "tests/support/fakes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
@@ -29,24 +30,10 @@ struct Shown {
 
 class FileOperationsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        fs::temp_directory_path() /
-        ("vqx_file_ops_" +
-         std::string(
-             ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    LoadDefaults(core_);
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
+  void SetUp() override { LoadDefaults(core_); }
 
   std::string PathOf(const std::string& name) const {
-    const std::u8string text = (folder_ / name).u8string();
-    return std::string(text.begin(), text.end());
+    return folder_.PathOf(name);
   }
   static std::string Contents(const std::string& path) {
     std::ifstream in(PathFromUtf8(path), std::ios::binary);
@@ -80,7 +67,7 @@ class FileOperationsTest : public ::testing::Test {
                                : std::nullopt,
                           std::string(caption)});
       }};
-  fs::path folder_;
+  testing::ScratchFolder folder_{"vqx_file_ops"};
 };
 
 const std::string kNoFileText =

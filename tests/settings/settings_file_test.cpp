@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
+
 namespace vqx {
 namespace {
 
@@ -376,24 +378,8 @@ TEST(NeedsDatSuffix, SearchesFromTheEndDownToPositionOne) {
 
 class SettingsFileOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        fs::temp_directory_path() /
-        ("vqx_settings_" +
-         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::error_code error;
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add,
-                    error);
-    fs::remove_all(folder_, error);
-  }
   std::string PathOf(const std::string& name) const {
-    const std::u8string text = (folder_ / name).u8string();
-    return std::string(text.begin(), text.end());
+    return folder_.PathOf(name);
   }
   static std::string Contents(const std::string& utf8_path) {
     std::ifstream in(PathFromUtf8(utf8_path), std::ios::binary);
@@ -401,12 +387,9 @@ class SettingsFileOnDisk : public ::testing::Test {
     out << in.rdbuf();
     return out.str();
   }
-  std::size_t EntryCount() const {
-    return static_cast<std::size_t>(std::distance(
-        fs::directory_iterator(folder_), fs::directory_iterator()));
-  }
+  std::size_t EntryCount() const { return folder_.EntryCount(); }
 
-  fs::path folder_;
+  testing::ScratchFolder folder_{"vqx_settings"};
 };
 
 TEST_F(SettingsFileOnDisk, WriteThenReadRestoresTheRecord) {
@@ -459,7 +442,8 @@ TEST_F(SettingsFileOnDisk, PathThatIsAFolderFailsAndKeepsDirty) {
 TEST_F(SettingsFileOnDisk, FailedSaveLeavesTheOldFile) {
   const std::string path = PathOf("keep.dat");
   { std::ofstream(PathFromUtf8(path), std::ios::binary) << "old contents"; }
-  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(folder_.path(),
+                  fs::perms::owner_read | fs::perms::owner_exec);
   {
     // Some accounts (root) write anyway; then there is nothing to test.
     std::ofstream probe(folder_ / "probe", std::ios::binary);
