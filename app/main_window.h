@@ -17,8 +17,6 @@
 
 namespace vqx {
 
-inline constexpr std::string_view kWindowTitle = "VQX-460";
-
 // The operating system's version as a code: 0..2 for 4.x, 3..4 for 5.x,
 // 5..8 for 6.x, 9 for 10.x, 4 for anything else.
 int VersionCode(int major, int minor);
