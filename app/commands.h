@@ -7,6 +7,10 @@
 #include <optional>
 #include <string_view>
 
+#include "app/about_dialog.h"
+#include "app/serial_settings_dialog.h"
+#include "dialogs/alarm_dialog.h"
+
 namespace vqx {
 
 // Child controls and the timer of the main window.
@@ -21,9 +25,10 @@ inline constexpr int kMainTimerPeriodMs = 300;
 // Right edges of the two status bar parts, in pixels.
 inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
 
-// Dialog templates opened from the main window.
-inline constexpr int kAboutDialogId = 100;
-inline constexpr int kAlarmDialogId = 133;
+// Dialog templates opened from the main window; each dialog class owns its
+// template id.
+inline constexpr int kAboutDialogId = AboutDialog::kTemplateId;
+inline constexpr int kAlarmDialogId = AlarmDialog::kTemplateId;
 inline constexpr int kVideoLossDialogId = 134;
 inline constexpr int kDateTimeDialogId = 135;
 inline constexpr int kTitleDialogId = 136;
@@ -33,7 +38,8 @@ inline constexpr int kVideoAdjustmentDialogId = 140;
 inline constexpr int kOtherSettingsDialogId = 141;
 inline constexpr int kSlaveAddressDialogId = 142;
 inline constexpr int kSendAllDialogId = 143;
-inline constexpr int kSerialSettingsDialogId = 144;
+inline constexpr int kSerialSettingsDialogId =
+    SerialSettingsDialog::kTemplateId;
 inline constexpr int kReadAllDialogId = 145;
 inline constexpr int kVideoFormatDialogId = 148;
 inline constexpr int kAgcDialogId = 150;

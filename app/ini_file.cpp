@@ -5,7 +5,7 @@
 #include <system_error>
 #include <vector>
 
-#include "settings/settings_file.h"
+#include "base/file_io.h"
 
 namespace vqx {
 

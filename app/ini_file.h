@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace vqx {
 

@@ -20,12 +20,6 @@ int ReadKey(ProfileStore& profile, std::string_view key) {
   return ParseProfileInteger(profile.GetString(kIniSection, key, "0"));
 }
 
-std::array<DeviceNameEntry, kDeviceNameCount> MakeDeviceNameTable() {
-  std::array<DeviceNameEntry, kDeviceNameCount> table{};
-  table[0].flag = 1;
-  return table;
-}
-
 }  // namespace
 
 int ParseProfileInteger(std::string_view text) {
@@ -72,25 +66,6 @@ bool WriteComPort(ProfileStore& profile, LinkConfig& config, int com_port) {
 bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control) {
   config.rs_control = rs_control;
   return WriteRsControl(profile, rs_control);
-}
-
-const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable() {
-  static const std::array<DeviceNameEntry, kDeviceNameCount> table =
-      MakeDeviceNameTable();
-  return table;
-}
-
-std::optional<std::string> DialogCaption(int select_number,
-                                         std::string_view heading) {
-  if (select_number < 0 || select_number >= kDeviceNameCount) {
-    return std::nullopt;
-  }
-  const DeviceNameEntry& entry = DeviceNameTable()[select_number];
-  std::string caption(heading);
-  const char* name_end =
-      std::find(std::begin(entry.name), std::end(entry.name), '\0');
-  caption.append(entry.name, name_end);
-  return caption;
 }
 
 std::optional<std::string_view> HeadingOfDialog(int template_id) {

@@ -1,5 +1,4 @@
-// The program's own configuration (`LinkConfig`) in its INI file, and the
-// device-name table behind the dialogs' captions.
+// The program's own configuration (`LinkConfig`) in its INI file.
 //
 // The file holds three keys in section "VQX-460J_Section": "com_port" and
 // "rs_control", which the serial settings dialog writes as the user changes
@@ -7,13 +6,12 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
-#include "link/link_state.h"
+#include "base/link_state.h"
+#include "base/platform.h"
 
 namespace vqx {
 
@@ -41,24 +39,6 @@ bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control);
 // The INI half of the above, for callers that set the memory themselves.
 bool WriteComPort(ProfileStore& profile, int com_port);
 bool WriteRsControl(ProfileStore& profile, int rs_control);
-
-// One entry of the device-name table. The program never names a device, so
-// every name is empty; entry 0 carries flag 1.
-struct DeviceNameEntry {
-  std::int32_t flag = 0;
-  std::int32_t word = 0;
-  char name[16] = {};
-};
-
-inline constexpr int kDeviceNameCount = 97;
-
-const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable();
-
-// The caption a settings dialog gets as the last step of opening: the
-// heading followed by the name of device entry `select_number`, or nothing
-// (keep the template's caption) when select_number is -1 or names no entry.
-std::optional<std::string> DialogCaption(int select_number,
-                                         std::string_view heading);
 
 // The headings of the settings dialogs, by dialog template id (UTF-8), and
 // the captions of the templates themselves.

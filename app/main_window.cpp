@@ -10,8 +10,8 @@
 #include "app/commands.h"
 #include "app/serial_settings_dialog.h"
 #include "dialogs/alarm_dialog.h"
-#include "link/reply_dispatch.h"
-#include "settings/file_operations.h"
+#include "files/file_operations.h"
+#include "protocol/reply_dispatch.h"
 
 namespace vqx {
 namespace {

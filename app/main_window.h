@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/core.h"
-#include "app/platform.h"
+#include "base/core.h"
+#include "base/platform.h"
 #include "dialogs/dialog.h"
-#include "settings/file_operations.h"
+#include "files/file_operations.h"
 
 namespace vqx {
 

@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "app/core.h"
-#include "app/platform.h"
+#include "base/core.h"
+#include "base/platform.h"
 #include "dialogs/dialog.h"
 
 namespace vqx {

@@ -21,12 +21,12 @@
 #include <thread>
 #include <vector>
 
-#include "link/read_all.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
-#include "settings/send_all.h"
+#include "protocol/read_all.h"
+#include "protocol/send_all.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "dialogs/alarm.h"
+#include "base/shift_jis.h"
 #include "dialogs/conventions.h"
-#include "settings/settings_file.h"
+#include "protocol/alarm.h"
 
 namespace vqx {
 namespace {

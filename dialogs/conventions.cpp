@@ -1,9 +1,10 @@
 #include "dialogs/conventions.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
-#include "app/link_config.h"
-#include "link/encoding.h"
+#include "base/encoding.h"
 
 namespace vqx {
 
@@ -41,7 +42,7 @@ void FillSlaveAddressCombo(DialogView& view) {
 
 void ApplySlaveAddressRule(DialogView& view, const LinkConfig& config,
                            int slave_address) {
-  if (config.rs_control.load() == 1) {
+  if (IsRs485(config.rs_control.load())) {
     view.SelectItem(kSlaveAddressCombo, slave_address);
   } else {
     view.EnableControl(kSlaveAddressCombo, false);
@@ -63,6 +64,35 @@ bool HandleSlaveAddressChange(DialogView& view, int control,
     if (*index < kSlaveAddressItemCount) slave_address = *index;
   }
   return true;
+}
+
+namespace {
+
+std::array<DeviceNameEntry, kDeviceNameCount> MakeDeviceNameTable() {
+  std::array<DeviceNameEntry, kDeviceNameCount> table{};
+  table[0].flag = 1;
+  return table;
+}
+
+}  // namespace
+
+const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable() {
+  static const std::array<DeviceNameEntry, kDeviceNameCount> table =
+      MakeDeviceNameTable();
+  return table;
+}
+
+std::optional<std::string> DialogCaption(int select_number,
+                                         std::string_view heading) {
+  if (select_number < 0 || select_number >= kDeviceNameCount) {
+    return std::nullopt;
+  }
+  const DeviceNameEntry& entry = DeviceNameTable()[select_number];
+  std::string caption(heading);
+  const char* name_end =
+      std::find(std::begin(entry.name), std::end(entry.name), '\0');
+  caption.append(entry.name, name_end);
+  return caption;
 }
 
 void ApplyDialogCaption(DialogView& view, const LinkConfig& config,

@@ -5,14 +5,16 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
+#include "base/device_settings.h"
+#include "base/link_state.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
-#include "link/link_state.h"
-#include "settings/device_settings.h"
 
 namespace vqx {
 
@@ -41,9 +43,9 @@ void Preselect(DialogView& view, int control, int value);
 
 // Step 1: the 33 items "00".."31", "Bloadcast".
 void FillSlaveAddressCombo(DialogView& view);
-// Step 2: on RS-485 (rs_control exactly 1) select `slave_address`; on any
-// other wiring disable the list and select nothing. The address itself is
-// left alone either way.
+// Step 2: on RS-485 (any non-zero rs_control, as the wire takes it) select
+// `slave_address`; on RS-232C disable the list and select nothing. The address
+// itself is left alone either way.
 void ApplySlaveAddressRule(DialogView& view, const LinkConfig& config,
                            int slave_address);
 // Both steps.
@@ -56,6 +58,24 @@ void InitSlaveAddressCombo(DialogView& view, const LinkConfig& config,
 bool HandleSlaveAddressChange(DialogView& view, int control,
                               ControlNotification notification,
                               std::atomic<int>& slave_address);
+
+// One entry of the device-name table. The program never names a device, so
+// every name is empty; entry 0 carries flag 1.
+struct DeviceNameEntry {
+  std::int32_t flag = 0;
+  std::int32_t word = 0;
+  char name[16] = {};
+};
+
+inline constexpr int kDeviceNameCount = 97;
+
+const std::array<DeviceNameEntry, kDeviceNameCount>& DeviceNameTable();
+
+// The caption a settings dialog gets as the last step of opening: the
+// heading followed by the name of device entry `select_number`, or nothing
+// (keep the template's caption) when select_number is -1 or names no entry.
+std::optional<std::string> DialogCaption(int select_number,
+                                         std::string_view heading);
 
 // The last step of every initialisation: keeps the template's caption when
 // select_number is -1 (or names no device entry), otherwise shows the

@@ -3,10 +3,10 @@
 // template and forwards its events here.
 #pragma once
 
-#include "app/core.h"
-#include "app/platform.h"
+#include "base/core.h"
+#include "base/platform.h"
 #include "dialogs/dialog_view.h"
-#include "link/command_sink.h"
+#include "transport/command_sink.h"
 
 namespace vqx {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings_file.h"
+#include "files/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

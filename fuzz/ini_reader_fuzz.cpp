@@ -10,6 +10,7 @@
 
 #include "app/ini_file.h"
 #include "app/link_config.h"
+#include "dialogs/conventions.h"
 
 namespace {
 

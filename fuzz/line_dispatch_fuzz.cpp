@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/platform.h"
-#include "link/line_assembler.h"
-#include "link/link_state.h"
-#include "link/reply_dispatch.h"
-#include "settings/device_settings.h"
+#include "base/device_settings.h"
+#include "base/link_state.h"
+#include "base/platform.h"
+#include "protocol/reply_dispatch.h"
+#include "transport/line_assembler.h"
 
 namespace {
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <thread>
 
-#include "link/read_all.h"
-#include "settings/send_all.h"
+#include "protocol/read_all.h"
+#include "protocol/reply_table.h"
+#include "protocol/send_all.h"
 
 namespace vqx {
 
@@ -30,23 +31,6 @@ std::string WithoutLineEnd(std::string_view text) {
     text.remove_suffix(1);
   }
   return std::string(text);
-}
-
-// The start of the read-back line that answers the read command of `step`:
-// the command without its "R", except where the reply names the setting
-// with the letters of its set command.
-std::string ExpectedReadBack(int step) {
-  std::string name = WithoutLineEnd(ReadAllCommand(step)).substr(1);
-  static constexpr std::pair<std::string_view, std::string_view> kRenamed[] = {
-      {"AD", "ADO"},
-      {"AR", "ARO"},
-      {"VLSO", "VLSOO"},
-      {"VLD", "VLDO"},
-      {"TSD", "TSDO"}};
-  for (const auto& [read, reply] : kRenamed) {
-    if (name == read) return std::string(reply);
-  }
-  return name;
 }
 
 }  // namespace
@@ -141,7 +125,6 @@ struct DeviceSession::Replies {
   bool version_seen = false;
   std::string last;  // the last answer, without CR LF
   ReplyKind last_kind = ReplyKind::kIgnored;
-  std::vector<std::string> read_backs;
 
   void Reset() {
     std::lock_guard<std::mutex> lock(mutex);
@@ -150,7 +133,6 @@ struct DeviceSession::Replies {
     version_seen = false;
     last.clear();
     last_kind = ReplyKind::kIgnored;
-    read_backs.clear();
   }
 };
 
@@ -167,6 +149,7 @@ DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
   link_.AttachPort(port_.get());
   dispatcher_.SetObserver(
       [this](std::string_view work_copy) { OnReply(work_copy); });
+  dispatcher_.SetReadBackRecord(&read_backs_);
   receive_ = std::make_unique<ReceiveThread>(*port_, core_.link, dispatcher_);
 }
 
@@ -188,9 +171,9 @@ void DeviceSession::OnReply(std::string_view work_copy) {
     replies_->last = WithoutLineEnd(work_copy);
     replies_->last_kind = kind;
     if (kind == ReplyKind::kModeError) ++replies_->mode_errors;
-    if (kind == ReplyKind::kReadBack) {
-      replies_->read_backs.push_back(replies_->last);
-      if (work_copy.substr(0, 2) == "VN") replies_->version_seen = true;
+    if (kind == ReplyKind::kReadBack &&
+        work_copy.starts_with(kVersionReadBack.reply)) {
+      replies_->version_seen = true;
     }
   }
   replies_->changed.notify_all();
@@ -329,6 +312,7 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   DeviceSettings defaults;
   LoadDefaultSettings(defaults);
   core_.settings.Replace(defaults);
+  read_backs_.Clear();
   ReadAllSequence sequence(core_.link, *sink_);
   if (!sequence.Start()) {
     result.message = "read-all: another sequence is running";
@@ -383,35 +367,19 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   }
   // Every read must have been answered by its own read-back line; a lost
   // reply would otherwise leave a default value in the file unnoticed.
-  std::vector<std::string> read_backs;
-  {
-    std::lock_guard<std::mutex> lock(replies_->mutex);
-    read_backs = replies_->read_backs;
-  }
-  std::vector<std::string> expected;
-  for (int step = 1; step <= kReadAllSteps; ++step) {
-    expected.push_back(ExpectedReadBack(step));
-  }
-  std::vector<bool> seen(expected.size(), false);
-  for (const std::string& line : read_backs) {
-    int best = -1;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      if (line.compare(0, expected[i].size(), expected[i]) != 0) continue;
-      if (best < 0 || expected[i].size() > expected[best].size()) {
-        best = static_cast<int>(i);
-      }
-    }
-    if (best >= 0) seen[best] = true;
-  }
   std::string missing;
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    if (!seen[i]) {
-      missing += (missing.empty() ? "" : ", ") +
-                 WithoutLineEnd(ReadAllCommand(static_cast<int>(i) + 1));
-    }
+  for (int step : read_backs_.MissingSteps()) {
+    missing +=
+        (missing.empty() ? "" : ", ") + WithoutLineEnd(ReadAllCommand(step));
   }
   if (!missing.empty()) {
-    result.message = "read-all: no read-back reply to " + missing;
+    std::string groups;
+    for (SettingsGroup group : read_backs_.MissingGroups()) {
+      groups += (groups.empty() ? "" : ", ") +
+                std::string(SettingsGroupEnglishName(group));
+    }
+    result.message =
+        "read-all: no read-back reply to " + missing + " (" + groups + ")";
     return result;
   }
   result_settings = core_.settings.Snapshot();

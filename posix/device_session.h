@@ -22,12 +22,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core.h"
-#include "app/platform.h"
-#include "link/link.h"
-#include "link/reply_dispatch.h"
+#include "base/core.h"
+#include "base/platform.h"
 #include "posix/receive_thread.h"
 #include "posix/serial_port_posix.h"
+#include "protocol/read_all.h"
+#include "protocol/reply_dispatch.h"
+#include "transport/link.h"
 
 namespace vqx {
 
@@ -105,6 +106,7 @@ class DeviceSession {
   Link link_;
   std::unique_ptr<CountingSink> sink_;
   ReplyDispatcher dispatcher_;
+  ReadBackRecord read_backs_;
   std::unique_ptr<Replies> replies_;
   std::function<void(std::string_view)> reply_observer_;
   std::unique_ptr<ReceiveThread> receive_;

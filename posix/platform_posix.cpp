@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/file_io.h"
+#include "files/settings_file.h"
 #include "posix/posix_error.h"
-#include "settings/settings_file.h"
 
 namespace vqx {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace vqx {
 

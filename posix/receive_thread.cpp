@@ -1,16 +1,15 @@
 #include "posix/receive_thread.h"
 
-#include "link/receive_loop.h"
+#include "transport/receive_loop.h"
 
 namespace vqx {
 
 ReceiveThread::ReceiveThread(SerialPort& port, LinkState& state,
-                             ReplyDispatcher& dispatcher)
+                             ReplyLineHandler& handler)
     : port_(port), state_(state) {
   state_.receive_running = 1;
-  thread_ = std::thread([&port, &state, &dispatcher] {
-    RunReceiveLoop(port, state, dispatcher);
-  });
+  thread_ = std::thread(
+      [&port, &state, &handler] { RunReceiveLoop(port, state, handler); });
 }
 
 ReceiveThread::~ReceiveThread() { Stop(); }

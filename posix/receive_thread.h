@@ -4,17 +4,16 @@
 
 #include <thread>
 
-#include "link/link_state.h"
-#include "link/reply_dispatch.h"
-#include "link/serial_port.h"
+#include "base/link_state.h"
+#include "transport/receive_loop.h"
+#include "transport/serial_port.h"
 
 namespace vqx {
 
 class ReceiveThread {
  public:
   // Sets receive_running to 1 and starts reading `port`.
-  ReceiveThread(SerialPort& port, LinkState& state,
-                ReplyDispatcher& dispatcher);
+  ReceiveThread(SerialPort& port, LinkState& state, ReplyLineHandler& handler);
   // Stop().
   ~ReceiveThread();
   ReceiveThread(const ReceiveThread&) = delete;

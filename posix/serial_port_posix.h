@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/serial_port.h"
+#include "transport/serial_port.h"
 
 struct termios;
 

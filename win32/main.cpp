@@ -1,13 +1,14 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
-#include "app/core.h"
 #include "app/link_config.h"
 #include "app/main_window.h"
-#include "link/link.h"
-#include "link/receive_loop.h"
-#include "link/reply_dispatch.h"
-#include "settings/settings_file.h"
+#include "base/core.h"
+#include "base/file_io.h"
+#include "files/settings_file.h"
+#include "protocol/reply_dispatch.h"
+#include "transport/link.h"
+#include "transport/receive_loop.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"

@@ -3,7 +3,7 @@
 // open dialog usable.
 #pragma once
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace vqx::win32 {
 

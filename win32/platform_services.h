@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace vqx::win32 {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
-#include "link/serial_port.h"
+#include "base/platform.h"
+#include "transport/serial_port.h"
 
 namespace vqx::win32 {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
+#include "base/platform.h"
 
 namespace vqx::win32 {
 

@@ -17,14 +17,15 @@
 #include <iostream>
 #include <string>
 
-#include "link/link.h"
-#include "link/read_all.h"
-#include "posix/ctl/settings_report.h"
+#include "files/settings_file.h"
+#include "files/settings_report.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
-#include "settings/send_all.h"
-#include "settings/settings_file.h"
+#include "protocol/read_all.h"
+#include "protocol/replies.h"
+#include "protocol/send_all.h"
+#include "transport/link.h"
 
 namespace {
 

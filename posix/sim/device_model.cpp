@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/jis.h"
+#include "base/jis.h"
 
 namespace vqx::sim {
 

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/device_settings.h"
+#include "base/device_settings.h"
 
 namespace vqx::sim {
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "files/settings_file.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
-#include "settings/settings_file.h"
 
 namespace {
 

@@ -83,28 +83,6 @@ TEST(WriteLinkConfig, ChangesMemoryAndFileAtOnce) {
   EXPECT_EQ(config.com_port, 4);
 }
 
-TEST(DeviceNameTable, OnlyEntryZeroIsFlagged) {
-  const auto& table = DeviceNameTable();
-  ASSERT_EQ(table.size(), 97u);
-  EXPECT_EQ(table[0].flag, 1);
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (i > 0) {
-      EXPECT_EQ(table[i].flag, 0) << i;
-    }
-    EXPECT_EQ(table[i].word, 0) << i;
-    EXPECT_EQ(table[i].name[0], '\0') << i;
-  }
-}
-
-TEST(DialogCaption, HeadingUnlessTheTemplateCaptionIsKept) {
-  EXPECT_EQ(DialogCaption(0, "アラーム "), "アラーム ");
-  EXPECT_EQ(DialogCaption(96, "その他 "), "その他 ");
-  EXPECT_EQ(DialogCaption(-1, "アラーム "), std::nullopt);
-  EXPECT_EQ(DialogCaption(97, "アラーム "), std::nullopt);
-  EXPECT_EQ(DialogCaption(-2, "アラーム "), std::nullopt);
-  EXPECT_EQ(DialogCaption(123456, "アラーム "), std::nullopt);
-}
-
 TEST(DialogCaption, HeadingsOfTheDialogs) {
   EXPECT_EQ(HeadingOfDialog(145), "設定項目の読み込み");
   EXPECT_EQ(HeadingOfDialog(143), "全項目の設定");

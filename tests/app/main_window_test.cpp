@@ -11,7 +11,7 @@
 
 #include "app/about_dialog.h"
 #include "app/commands.h"
-#include "settings/file_operations.h"
+#include "files/file_operations.h"
 #include "tests/support/fake_dialog_view.h"
 #include "tests/support/scratch_folder.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/alarm.h"
 #include "dialogs/conventions.h"
-#include "link/link.h"
+#include "protocol/alarm.h"
 #include "tests/support/fake_dialog_view.h"
+#include "transport/link.h"
 
 namespace vqx {
 namespace {

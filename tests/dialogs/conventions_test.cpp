@@ -51,9 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RuleCase{1, 32, true, "Bloadcast"},
                       // Out of the list: the combo shows nothing.
                       RuleCase{1, 40, true, ""}, RuleCase{0, 7, false, ""},
-                      // A hand-edited 2 frames as RS-485 but the dialogs
-                      // keep the list disabled.
-                      RuleCase{2, 7, false, ""}, RuleCase{-1, 3, false, ""}));
+                      // A hand-edited 2 (or -1) frames every line as
+                      // RS-485, so the list shows the address that goes
+                      // out and lets the user change it.
+                      RuleCase{2, 7, true, "07"}, RuleCase{-1, 3, true, "03"}));
 
 TEST(SlaveAddressChangeTest, SelectionChangeSetsTheAddressForLaterDialogs) {
   LinkConfig config;
@@ -82,6 +83,28 @@ TEST(SlaveAddressChangeTest, OtherNotificationsAndControlsLeaveItAlone) {
   EXPECT_FALSE(HandleSlaveAddressChange(
       view, 1000, ControlNotification::kSelectionChange, address));
   EXPECT_EQ(address.load(), 4);
+}
+
+TEST(DeviceNameTableTest, OnlyEntryZeroIsFlagged) {
+  const auto& table = DeviceNameTable();
+  ASSERT_EQ(table.size(), 97u);
+  EXPECT_EQ(table[0].flag, 1);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (i > 0) {
+      EXPECT_EQ(table[i].flag, 0) << i;
+    }
+    EXPECT_EQ(table[i].word, 0) << i;
+    EXPECT_EQ(table[i].name[0], '\0') << i;
+  }
+}
+
+TEST(DialogCaptionTest, HeadingUnlessTheTemplateCaptionIsKept) {
+  EXPECT_EQ(DialogCaption(0, "アラーム "), "アラーム ");
+  EXPECT_EQ(DialogCaption(96, "その他 "), "その他 ");
+  EXPECT_EQ(DialogCaption(-1, "アラーム "), std::nullopt);
+  EXPECT_EQ(DialogCaption(97, "アラーム "), std::nullopt);
+  EXPECT_EQ(DialogCaption(-2, "アラーム "), std::nullopt);
+  EXPECT_EQ(DialogCaption(123456, "アラーム "), std::nullopt);
 }
 
 TEST(DialogCaptionTest, KeepsTemplateCaptionOnlyForMinusOneOrUnknownEntry) {

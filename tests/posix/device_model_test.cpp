@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_file.h"
+#include "files/settings_file.h"
 
 namespace vqx::sim {
 namespace {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "files/settings_file.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
@@ -19,7 +20,6 @@
 #include "posix/serial_port_posix.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
-#include "settings/settings_file.h"
 
 namespace vqx {
 namespace {

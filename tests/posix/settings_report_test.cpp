@@ -1,5 +1,5 @@
 // The tool's listing of a settings record.
-#include "posix/ctl/settings_report.h"
+#include "files/settings_report.h"
 
 #include <gtest/gtest.h>
 
@@ -56,13 +56,6 @@ TEST(SettingsReportTest, OutOfRangeValuesAreShownNotIndexed) {
   EXPECT_EQ(Find(lines, "adjust_hue[ch.01]"), "300 (out of range)");
   EXPECT_EQ(Find(lines, "title_text[ch.01]"),
             "\"" + std::string(kTitleBufferBytes, 'x') + "\" (22 bytes)");
-}
-
-TEST(SettingsReportTest, RepliesAreExplained) {
-  EXPECT_EQ(DescribeReply("GO"), "acknowledged");
-  EXPECT_EQ(DescribeReply("E1"), "Parity Error");
-  EXPECT_EQ(DescribeReply("VN1.00"), "device version 1.00");
-  EXPECT_EQ(DescribeReply("ADON"), "read-back");
 }
 
 TEST(IconvTextCodecTest, ConvertsAndReplacesWhatDoesNotConvert) {

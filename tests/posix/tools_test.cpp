@@ -195,6 +195,31 @@ TEST_F(ToolsTest, DefaultsAndShow) {
   EXPECT_NE(output.find("cannot read"), std::string::npos);
 }
 
+// Saving through a symbolic link writes the file it points to: the link
+// stays a link and the file keeps its permission bits.
+TEST_F(ToolsTest, DefaultsThroughASymbolicLinkWriteItsTarget) {
+  const fs::path real = dir_ / "real.dat";
+  const fs::path link = dir_ / "link.dat";
+  { std::ofstream(real) << "stale\n"; }
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write |
+                            fs::perms::group_read);
+  fs::create_symlink("real.dat", link);
+  std::string output;
+  ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", link.string()}, output), 0)
+      << output;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "real.dat");
+  const std::string written = ReadText(real);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 153);
+  EXPECT_EQ(written.substr(0, 3), "0\r\n");
+  EXPECT_EQ(
+      fs::status(real).permissions() & fs::perms::all,
+      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // Nothing else was left in the folder.
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
 TEST_F(ToolsTest, BadArgumentsPrintUsage) {
   std::string output;
   EXPECT_EQ(RunProgram({ctl_}, output), 2);

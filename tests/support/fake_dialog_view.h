@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core.h"
+#include "base/core.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
-#include "tests/support/fakes.h"
+#include "tests/support/link_fakes.h"
 
 namespace vqx::testing {
 

@@ -1,0 +1,76 @@
+// The File menu: New, Open, Save and Save As on the settings record, and the
+// question asked before the program quits with an unsaved title edit.
+//
+// Everything runs on the user-interface thread. The record is only touched
+// through the store, and no lock is held while a box or a file dialog is
+// open.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/core.h"
+#include "base/platform.h"
+
+namespace vqx {
+
+inline constexpr std::string_view kFileCaption = "VQX-460";
+inline constexpr std::string_view kNewQuestion =
+    "データを保存せずに新規作成しますか？";
+inline constexpr std::string_view kOpenQuestion =
+    "データを保存せずに別のファイルを開きますか？";
+inline constexpr std::string_view kQuitQuestion =
+    "データを保存せずに終了しますか？";
+inline constexpr std::string_view kOverwriteQuestionTail =
+    " は既に存在します。上書きしますか？";
+inline constexpr std::string_view kCannotOpenFile = "Can't file open";
+inline constexpr std::string_view kNoCurrentFile = "Don't file open";
+
+// Shown in the main window where the file name goes after New: "File Name"
+// and 46 blanks, wide enough to cover a path drawn there before.
+inline const std::string kNoFileNameText = "File Name" + std::string(46, ' ');
+
+// The window caption for a settings file: "VQX-460 - name.dat", or
+// "VQX-460" when there is no file.
+std::string CaptionForSettingsFile(std::string_view utf8_path);
+
+// Tells the main window what to show for the current file. `text_to_draw`
+// is drawn at the file-name place of the client area (nothing: leave what
+// is drawn there); `caption` is the window caption.
+using FileShownCallback = std::function<void(
+    std::optional<std::string_view> text_to_draw, std::string_view caption)>;
+
+struct FileMenuServices {
+  Core& core;
+  MessageBoxes& boxes;
+  FileChooser& chooser;
+  FileShownCallback on_file_shown;  // may be empty
+};
+
+// File > New. Does nothing while a sequence runs; asks first when a title
+// edit is unsaved; then returns the record and working state to their
+// defaults and forgets the current file, so a later Save cannot overwrite
+// the file that was open before with the defaults.
+void NewSettings(FileMenuServices& services);
+
+// File > Open. Does nothing while a sequence runs; asks first when a title
+// edit is unsaved; then lets the user choose a file and loads it.
+void OpenSettings(FileMenuServices& services);
+
+// File > Save: writes the current file. Returns true when it was written.
+bool SaveSettings(FileMenuServices& services);
+
+// File > Save As: chooses a path (".dat" appended when the name lacks it,
+// asking before that longer name overwrites a file), writes it and makes it
+// current. Returns true when it was written.
+bool SaveSettingsAs(FileMenuServices& services);
+
+// The exit decision: true when the program may quit. With an unsaved title
+// edit it asks whether to quit without saving; answering No saves (Save, or
+// Save As when there is no current file) and the program stays open unless
+// that save succeeded.
+bool ConfirmExit(FileMenuServices& services);
+
+}  // namespace vqx

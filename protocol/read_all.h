@@ -1,0 +1,63 @@
+// Maintenance read-all: asks the device for every setting, one read command
+// per 400 ms tick; the replies are stored by the groups' decoders as they
+// arrive. And the record of which of those replies came, so that a read-all
+// whose replies were partly lost is known for what it is.
+#pragma once
+
+#include <bitset>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/link_state.h"
+#include "protocol/read_back.h"
+#include "transport/command_sink.h"
+#include "transport/timed_sequence.h"
+
+namespace vqx {
+
+inline constexpr int kReadAllSteps = 79;
+inline constexpr int kReadAllPeriodMs = 400;
+
+// The read-back line step 1..79 asks for; nullptr for any other step.
+const ReadBack* ReadAllReadBack(int step);
+// The channel index 0..7 of a per-channel step (titles and adjustments),
+// -1 for the others.
+int ReadAllChannel(int step);
+// The bare read command of step 1..79, ending in "\r\n"; "" for any other
+// step.
+std::string ReadAllCommand(int step);
+// How the reply to step 1..79 starts: the mnemonic, and for a per-channel
+// step the channel's two digits ("CJ03", "ADO"); "" for any other step.
+std::string ReadAllExpectedReply(int step);
+
+// The read-all run: 79 steps, 400 ms apart.
+class ReadAllSequence : public TimedSequence {
+ public:
+  ReadAllSequence(LinkState& link, CommandSink& sink);
+};
+
+// Which of the read-all's replies have arrived. The reply dispatch notes
+// every read-back line on the receive thread; the read-all's owner clears
+// the record when a run starts and asks it when the run is over. Safe to use
+// from both threads.
+class ReadBackRecord {
+ public:
+  void Clear();
+  // A read-back line (the work copy): marks the step whose expected reply
+  // begins it, the longest such beginning winning ("VLSOO" over "VL").
+  void Note(std::string_view work_copy);
+
+  bool Complete() const;
+  // Steps 1..79 whose reply never came, in order.
+  std::vector<int> MissingSteps() const;
+  // The groups those steps belong to, each once, in step order.
+  std::vector<SettingsGroup> MissingGroups() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::bitset<kReadAllSteps> seen_;
+};
+
+}  // namespace vqx

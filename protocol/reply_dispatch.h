@@ -1,0 +1,62 @@
+// Classifies each reply line from the device, raises the result boxes and
+// hands read-back lines to their groups' decoders; and the user-interface
+// side of the link: the reply watchdog and the deferred "Success" box.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string_view>
+
+#include "base/device_settings.h"
+#include "base/link_state.h"
+#include "base/platform.h"
+#include "protocol/read_all.h"
+#include "protocol/replies.h"
+#include "transport/receive_loop.h"
+
+namespace vqx {
+
+// Runs on the receive thread. Boxes are shown from here, never while the
+// settings lock is held.
+class ReplyDispatcher : public ReplyLineHandler {
+ public:
+  ReplyDispatcher(LinkState& state, const LinkConfig& config,
+                  SettingsStore& settings, MessageBoxes& boxes);
+
+  // `line` is one complete line, still with its CR LF and, on RS-485, the
+  // two address characters of the answering device. A NUL byte ends the
+  // line's text, as the device never sends one.
+  void DispatchReply(std::string_view line) override;
+
+  // Called on the receive thread after each dispatch with the work copy (the
+  // line without the address). Set it before the receive thread starts.
+  void SetObserver(std::function<void(std::string_view work_copy)> observer);
+
+  // Where the read-back lines are noted as they arrive, so that a read-all
+  // can tell which never came. Set it before the receive thread starts.
+  void SetReadBackRecord(ReadBackRecord* record) { read_backs_ = record; }
+
+  // The kind of the last dispatched line. Safe to read from any thread.
+  ReplyKind last_kind() const { return last_kind_; }
+
+ private:
+  ReplyKind Dispatch(std::string_view work_copy);
+
+  LinkState& state_;
+  const LinkConfig& config_;
+  SettingsStore& settings_;
+  MessageBoxes& boxes_;
+  std::function<void(std::string_view)> observer_;
+  ReadBackRecord* read_backs_ = nullptr;
+  std::atomic<ReplyKind> last_kind_{ReplyKind::kIgnored};
+};
+
+// Ticks of the 300 ms main timer after which a missing reply is reported:
+// the box appears on the 27th tick after the send.
+inline constexpr int kReplyWaitTickLimit = 25;
+
+// One main-timer tick of the link, on the user-interface thread: the reply
+// watchdog ("No Connect") and the deferred "Success" box.
+void RunLinkTimerDuty(LinkState& state, MessageBoxes& boxes);
+
+}  // namespace vqx

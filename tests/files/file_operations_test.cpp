@@ -1,0 +1,317 @@
+#include "files/file_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/file_io.h"
+#include "files/settings_file.h"
+#include "tests/support/fakes.h"
+#include "tests/support/scratch_folder.h"
+
+namespace vqx {
+namespace {
+
+namespace fs = std::filesystem;
+
+using testing::Box;
+using testing::RecordingBoxes;
+using testing::ScriptedChooser;
+
+struct Shown {
+  std::optional<std::string> text;
+  std::string caption;
+  bool operator==(const Shown&) const = default;
+};
+
+class FileOperationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadDefaults(core_); }
+
+  std::string PathOf(const std::string& name) const {
+    return folder_.PathOf(name);
+  }
+  static std::string Contents(const std::string& path) {
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  static void Put(const std::string& path, const std::string& bytes) {
+    std::ofstream(PathFromUtf8(path), std::ios::binary) << bytes;
+  }
+
+  // A record that differs from the defaults, with a title edit pending.
+  void EditTitle() {
+    core_.settings.Update([](DeviceSettings& s) {
+      s.title_text[0][0] = '\0';
+      s.format_video[3] = 5;
+      s.dirty = 1;
+    });
+  }
+  DeviceSettings Record() { return core_.settings.Snapshot(); }
+  int Dirty() { return Record().dirty; }
+
+  Core core_;
+  RecordingBoxes boxes_;
+  ScriptedChooser chooser_;
+  std::vector<Shown> shown_;
+  FileMenuServices services_{
+      core_, boxes_, chooser_,
+      [this](std::optional<std::string_view> text, std::string_view caption) {
+        shown_.push_back({text ? std::optional<std::string>(std::string(*text))
+                               : std::nullopt,
+                          std::string(caption)});
+      }};
+  testing::ScratchFolder folder_{"vqx_file_ops"};
+};
+
+const std::string kNoFileText =
+    "File Name                                              ";
+
+TEST_F(FileOperationsTest, NewResetsAndBlanksTheFileName) {
+  ASSERT_EQ(kNoFileText.size(), 55u);
+  core_.current_file_path = PathOf("old.dat");
+  core_.working.selected_channel = 5;
+  core_.settings.Update([](DeviceSettings& s) { s.format_video[3] = 5; });
+  NewSettings(services_);
+  EXPECT_TRUE(boxes_.shown.empty());  // nothing unsaved: no question
+  EXPECT_EQ(Record().format_video[3], 0);
+  EXPECT_EQ(core_.working.selected_channel, 0);
+  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_EQ(shown_, (std::vector<Shown>{{kNoFileText, "VQX-460"}}));
+}
+
+TEST_F(FileOperationsTest, NewAsksBeforeDiscardingATitleEdit) {
+  EditTitle();
+  boxes_.answers = {false};
+  NewSettings(services_);
+  EXPECT_EQ(
+      boxes_.shown,
+      (std::vector<Box>{
+          {"question", "データを保存せずに新規作成しますか？", "VQX-460"}}));
+  EXPECT_EQ(Dirty(), 1);
+  EXPECT_EQ(Record().format_video[3], 5);
+  EXPECT_TRUE(shown_.empty());
+
+  boxes_.answers = {true};
+  NewSettings(services_);
+  EXPECT_EQ(Dirty(), 0);
+  EXPECT_EQ(Record().format_video[3], 0);
+}
+
+TEST_F(FileOperationsTest, NewAndOpenDoNothingWhileASequenceRuns) {
+  EditTitle();
+  core_.link.sequence_step = 12;
+  NewSettings(services_);
+  OpenSettings(services_);
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_TRUE(chooser_.modes.empty());
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_EQ(Record().format_video[3], 5);
+  EXPECT_EQ(core_.link.sequence_step, 12);
+}
+
+TEST_F(FileOperationsTest, OpenLoadsTheChosenFile) {
+  DeviceSettings saved;
+  LoadDefaultSettings(saved);
+  saved.adjust_hue[2] = 200;
+  const std::string path = PathOf("site.dat");
+  Put(path, WriteSettingsText(saved));
+  EditTitle();
+  boxes_.answers = {true};
+  chooser_.paths = {path};
+  OpenSettings(services_);
+  EXPECT_EQ(boxes_.shown,
+            (std::vector<Box>{{"question",
+                               "データを保存せずに別のファイルを開きますか？",
+                               "VQX-460"}}));
+  EXPECT_EQ(chooser_.modes,
+            std::vector<FileChooserMode>{FileChooserMode::kOpen});
+  const DeviceSettings loaded = Record();
+  EXPECT_EQ(std::memcmp(&loaded, &saved, sizeof saved), 0);
+  EXPECT_EQ(core_.current_file_path, path);
+  EXPECT_EQ(shown_, (std::vector<Shown>{{path, "VQX-460 - site.dat"}}));
+}
+
+TEST_F(FileOperationsTest, OpenDeclinedOrCancelledChangesNothing) {
+  EditTitle();
+  boxes_.answers = {false};
+  OpenSettings(services_);
+  EXPECT_TRUE(chooser_.modes.empty());
+
+  boxes_.answers = {true};
+  chooser_.paths = {std::nullopt};
+  OpenSettings(services_);
+  EXPECT_EQ(boxes_.shown.size(), 2u);  // two questions, no message
+  EXPECT_EQ(Dirty(), 1);
+  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(FileOperationsTest, OpenOfAMissingFileWarns) {
+  core_.current_file_path = PathOf("current.dat");
+  chooser_.paths = {PathOf("missing.dat")};
+  OpenSettings(services_);
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(FileOperationsTest, OpenOfAShortFileKeepsTheRestAndLowersDirty) {
+  EditTitle();
+  const std::string path = PathOf("short.dat");
+  Put(path, "1\n1\n");
+  boxes_.answers = {true};
+  chooser_.paths = {path};
+  OpenSettings(services_);
+  const DeviceSettings loaded = Record();
+  EXPECT_EQ(loaded.alarm_mode, 1);
+  EXPECT_EQ(loaded.alarm_polarity, 1);
+  EXPECT_EQ(loaded.format_video[3], 5);
+  EXPECT_EQ(loaded.dirty, 0);
+  EXPECT_EQ(core_.current_file_path, path);
+}
+
+TEST_F(FileOperationsTest, SaveWithoutAFileWarns) {
+  EditTitle();
+  EXPECT_FALSE(SaveSettings(services_));
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Don't file open"}}));
+  EXPECT_TRUE(chooser_.modes.empty());  // never falls back to Save As
+  EXPECT_EQ(Dirty(), 1);
+}
+
+TEST_F(FileOperationsTest, SaveWritesTheCurrentFile) {
+  EditTitle();
+  core_.current_file_path = PathOf("current.dat");
+  EXPECT_TRUE(SaveSettings(services_));
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_EQ(Dirty(), 0);
+  EXPECT_EQ(Contents(core_.current_file_path), WriteSettingsText(Record()));
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(FileOperationsTest, FailedSaveWarnsAndKeepsDirty) {
+  EditTitle();
+  fs::create_directory(folder_ / "taken.dat");
+  core_.current_file_path = PathOf("taken.dat");
+  EXPECT_FALSE(SaveSettings(services_));
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(Dirty(), 1);
+}
+
+TEST_F(FileOperationsTest, SaveAsAppendsDatWhereTheNameLacksIt) {
+  struct Case {
+    std::string typed;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"plain", "plain.dat"},
+      {"ready.dat", "ready.dat"},
+      {"upper.DAT", "upper.DAT.dat"},
+      {"second.dat.bak", "second.dat.bak"},
+  };
+  for (const Case& c : cases) {
+    shown_.clear();
+    EditTitle();
+    chooser_.paths = {PathOf(c.typed)};
+    EXPECT_TRUE(SaveSettingsAs(services_)) << c.typed;
+    EXPECT_EQ(core_.current_file_path, PathOf(c.written));
+    EXPECT_EQ(Contents(PathOf(c.written)), WriteSettingsText(Record()));
+    EXPECT_EQ(Dirty(), 0);
+    // The caption names the file; the drawn file name stays.
+    EXPECT_EQ(shown_,
+              (std::vector<Shown>{{std::nullopt, "VQX-460 - " + c.written}}));
+  }
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_EQ(chooser_.modes.back(), FileChooserMode::kSave);
+}
+
+TEST_F(FileOperationsTest, SaveAsAsksBeforeTheAppendedNameOverwrites) {
+  Put(PathOf("site.dat"), "precious");
+  EditTitle();
+  chooser_.paths = {PathOf("site")};
+  boxes_.answers = {false};
+  EXPECT_FALSE(SaveSettingsAs(services_));
+  EXPECT_EQ(boxes_.shown,
+            (std::vector<Box>{{"question",
+                               "site.dat は既に存在します。上書きしますか？",
+                               "VQX-460"}}));
+  EXPECT_EQ(Contents(PathOf("site.dat")), "precious");
+  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_EQ(Dirty(), 1);
+
+  chooser_.paths = {PathOf("site")};
+  boxes_.answers = {true};
+  EXPECT_TRUE(SaveSettingsAs(services_));
+  EXPECT_EQ(Contents(PathOf("site.dat")), WriteSettingsText(Record()));
+  EXPECT_EQ(core_.current_file_path, PathOf("site.dat"));
+}
+
+TEST_F(FileOperationsTest, SaveAsCancelledOrFailedKeepsThePath) {
+  EditTitle();
+  core_.current_file_path = PathOf("current.dat");
+  chooser_.paths = {std::nullopt};
+  EXPECT_FALSE(SaveSettingsAs(services_));
+  EXPECT_TRUE(boxes_.shown.empty());
+
+  chooser_.paths = {PathOf("no/such/folder/x.dat")};
+  EXPECT_FALSE(SaveSettingsAs(services_));
+  EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_EQ(Dirty(), 1);
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(FileOperationsTest, ExitWithoutAnEditAsksNothing) {
+  EXPECT_TRUE(ConfirmExit(services_));
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(FileOperationsTest, ExitWithAnEdit) {
+  const Box kQuestion{"question", "データを保存せずに終了しますか？",
+                      "VQX-460"};
+  EditTitle();
+  boxes_.answers = {true};  // quit without saving
+  EXPECT_TRUE(ConfirmExit(services_));
+
+  // No file yet: Save As. Cancelling it keeps the program open.
+  boxes_.shown.clear();
+  boxes_.answers = {false};
+  chooser_.paths = {std::nullopt};
+  EXPECT_FALSE(ConfirmExit(services_));
+  EXPECT_EQ(boxes_.shown, std::vector<Box>{kQuestion});
+  EXPECT_EQ(chooser_.modes,
+            std::vector<FileChooserMode>{FileChooserMode::kSave});
+
+  // A failed save keeps it open too.
+  boxes_.shown.clear();
+  fs::create_directory(folder_ / "taken.dat");
+  core_.current_file_path = PathOf("taken.dat");
+  boxes_.answers = {false};
+  EXPECT_FALSE(ConfirmExit(services_));
+  EXPECT_EQ(boxes_.shown,
+            (std::vector<Box>{kQuestion, {"warning", "Can't file open"}}));
+
+  // A current file is saved, and then the program may quit.
+  core_.current_file_path = PathOf("current.dat");
+  boxes_.answers = {false};
+  EXPECT_TRUE(ConfirmExit(services_));
+  EXPECT_EQ(Dirty(), 0);
+  EXPECT_EQ(Contents(PathOf("current.dat")), WriteSettingsText(Record()));
+}
+
+TEST(CaptionForSettingsFile, NamesTheFileOnly) {
+  EXPECT_EQ(CaptionForSettingsFile(""), "VQX-460");
+  EXPECT_EQ(CaptionForSettingsFile("/home/u/a.dat"), "VQX-460 - a.dat");
+  EXPECT_EQ(CaptionForSettingsFile("C:\\data\\b.dat"), "VQX-460 - b.dat");
+  EXPECT_EQ(CaptionForSettingsFile("c.dat"), "VQX-460 - c.dat");
+}
+
+}  // namespace
+}  // namespace vqx

@@ -1,0 +1,244 @@
+#include "protocol/reply_dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/link_fakes.h"
+#include "transport/link.h"
+
+namespace vqx {
+namespace {
+
+using testing::Box;
+
+class ReplyDispatchTest : public ::testing::Test {
+ protected:
+  ReplyDispatchTest() {
+    settings.Update([](DeviceSettings& s) { LoadDefaultSettings(s); });
+  }
+
+  LinkState state;
+  LinkConfig config;
+  SettingsStore settings;
+  testing::RecordingBoxes boxes;
+  ReplyDispatcher dispatcher{state, config, settings, boxes};
+};
+
+struct ResultCase {
+  const char* line;
+  int sequence_step;
+  ReplyKind kind;
+  int reply_error;
+  int success_pending;
+  std::vector<Box> boxes;
+};
+
+TEST_F(ReplyDispatchTest, ResultsAndBoxes) {
+  const std::vector<ResultCase> cases = {
+      {"GO\r\n", 0, ReplyKind::kSuccess, 0, 1, {}},
+      {"GO\r\n", 5, ReplyKind::kSuccess, 0, 0, {}},
+      {"MENU\r\n", 0, ReplyKind::kMenu, 1, 0, {{"error", "Menu Display"}}},
+      {"MENU\r\n", 5, ReplyKind::kMenu, 1, 0, {{"error", "Menu Display"}}},
+      {"VN0102\r\n", 0, ReplyKind::kReadBack, 0, 1, {}},
+      {"VN0102\r\n", 79, ReplyKind::kReadBack, 0, 1, {}},
+      {"AMI\r\n", 0, ReplyKind::kReadBack, 0, 0, {}},
+      {"GN\r\n", 0, ReplyKind::kModeError, 0, 0, {{"error", "Mode Error"}}},
+      {"GN\r\n", 5, ReplyKind::kModeError, 0, 0, {}},
+      {"E0\r\n",
+       0,
+       ReplyKind::kDeviceError,
+       1,
+       0,
+       {{"error", "Framing Error"}}},
+      {"E1\r\n", 0, ReplyKind::kDeviceError, 1, 0, {{"error", "Parity Error"}}},
+      {"E2\r\n",
+       0,
+       ReplyKind::kDeviceError,
+       1,
+       0,
+       {{"error", "Over Run Error"}}},
+      {"E3\r\n",
+       5,
+       ReplyKind::kDeviceError,
+       1,
+       0,
+       {{"error", "Command Error"}}},
+      {"E4\r\n", 0, ReplyKind::kIgnored, 0, 0, {}},
+      {"GO\n", 0, ReplyKind::kIgnored, 0, 0, {}},
+      {"GOO\r\n", 0, ReplyKind::kIgnored, 0, 0, {}},
+      {"\r\n", 0, ReplyKind::kIgnored, 0, 0, {}},
+      {"xyz\r\n", 0, ReplyKind::kIgnored, 0, 0, {}},
+  };
+  for (const ResultCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    state.ResetFlags();
+    state.reply_error = 1;  // left over from an earlier line
+    state.reply_awaited = 1;
+    state.reply_wait_ticks = 9;
+    state.sequence_step = c.sequence_step;
+    dispatcher.DispatchReply(c.line);
+    EXPECT_EQ(dispatcher.last_kind(), c.kind);
+    EXPECT_EQ(state.reply_error, c.reply_error);
+    EXPECT_EQ(state.success_pending, c.success_pending);
+    EXPECT_EQ(state.reply_awaited, 0);
+    EXPECT_EQ(state.reply_wait_ticks, 0);
+    EXPECT_EQ(boxes.Take(), c.boxes);
+  }
+}
+
+TEST_F(ReplyDispatchTest, Rs485AddressIsRemoved) {
+  config.rs_control = 1;
+  dispatcher.DispatchReply("05GO\r\n");
+  EXPECT_EQ(state.success_pending, 1);
+
+  settings.Update([](DeviceSettings& s) { s.alarm_display = 0; });
+  dispatcher.DispatchReply("01ADON\r\n");
+  EXPECT_EQ(settings.Snapshot().alarm_display, 1);
+
+  dispatcher.DispatchReply("07E3\r\n");
+  EXPECT_EQ(boxes.Take(), (std::vector<Box>{{"error", "Command Error"}}));
+
+  // A line too short to hold an address still counts as an answer.
+  state.reply_awaited = 1;
+  dispatcher.DispatchReply("\n");
+  EXPECT_EQ(dispatcher.last_kind(), ReplyKind::kIgnored);
+  EXPECT_EQ(state.reply_awaited, 0);
+}
+
+TEST_F(ReplyDispatchTest, AddressedLineIsIgnoredOnRs232) {
+  dispatcher.DispatchReply("05GO\r\n");
+  EXPECT_EQ(dispatcher.last_kind(), ReplyKind::kIgnored);
+  EXPECT_EQ(state.success_pending, 0);
+}
+
+TEST_F(ReplyDispatchTest, WorkCopyEndsAtNul) {
+  EXPECT_EQ(ReplyWorkCopy(std::string_view("GO\0\r\n", 5), 0), "GO");
+  EXPECT_EQ(ReplyWorkCopy(std::string_view("0\0GO\r\n", 6), 1), "");
+  EXPECT_EQ(ReplyWorkCopy("05GO\r\n", 1), "GO\r\n");
+
+  dispatcher.DispatchReply(std::string_view("GO\r\n\0", 5));
+  EXPECT_EQ(dispatcher.last_kind(), ReplyKind::kSuccess);
+  dispatcher.DispatchReply(std::string_view("E\0\r\n", 4));
+  EXPECT_EQ(dispatcher.last_kind(), ReplyKind::kIgnored);
+  // A read-back cut short by a NUL is shorter than its layout.
+  settings.Update([](DeviceSettings& s) { s.vloss_detect[7] = 1; });
+  dispatcher.DispatchReply(std::string_view("VLFFFFFFF\0F\r\n", 13));
+  EXPECT_EQ(settings.Snapshot().vloss_detect[7], 1);
+  EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(ReplyDispatchTest, LongerMnemonicWins) {
+  settings.Update([](DeviceSettings& s) {
+    s.vloss_signal_output = 0;
+    s.vloss_detect[0] = 1;
+  });
+  dispatcher.DispatchReply("VLSOON\r\n");
+  const DeviceSettings s = settings.Snapshot();
+  EXPECT_EQ(s.vloss_signal_output, 1);
+  EXPECT_EQ(s.vloss_detect[0], 1);
+}
+
+TEST_F(ReplyDispatchTest, ObserverSeesTheWorkCopy) {
+  std::vector<std::string> seen;
+  dispatcher.SetObserver(
+      [&](std::string_view work_copy) { seen.emplace_back(work_copy); });
+  config.rs_control = 1;
+  dispatcher.DispatchReply("03VN0102\r\n");
+  dispatcher.DispatchReply("03junk\r\n");
+  EXPECT_EQ(seen, (std::vector<std::string>{"VN0102\r\n", "junk\r\n"}));
+}
+
+class LinkTimerDutyTest : public ::testing::Test {
+ protected:
+  LinkState state;
+  testing::RecordingBoxes boxes;
+};
+
+TEST_F(LinkTimerDutyTest, NoConnectOnThe27thTick) {
+  state.reply_awaited = 1;
+  for (int tick = 1; tick <= 26; ++tick) {
+    RunLinkTimerDuty(state, boxes);
+    ASSERT_TRUE(boxes.Take().empty()) << "tick " << tick;
+  }
+  EXPECT_EQ(state.reply_wait_ticks, 26);
+  RunLinkTimerDuty(state, boxes);
+  EXPECT_EQ(boxes.Take(), (std::vector<Box>{{"error", "No Connect"}}));
+  EXPECT_EQ(state.reply_awaited, 0);
+  EXPECT_EQ(state.reply_wait_ticks, 0);
+  // Once only.
+  for (int tick = 0; tick < 40; ++tick) RunLinkTimerDuty(state, boxes);
+  EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(LinkTimerDutyTest, ReceivedLineStopsTheCount) {
+  LinkConfig config;
+  SettingsStore settings;
+  ReplyDispatcher dispatcher(state, config, settings, boxes);
+  state.reply_awaited = 1;
+  for (int tick = 0; tick < 20; ++tick) RunLinkTimerDuty(state, boxes);
+  dispatcher.DispatchReply("junk\r\n");
+  for (int tick = 0; tick < 40; ++tick) RunLinkTimerDuty(state, boxes);
+  EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(LinkTimerDutyTest, SendDoesNotRestartTheCount) {
+  // Only a line or the time-out resets the count: a second send 10 ticks
+  // after the first still times out 27 ticks after the first.
+  state.reply_awaited = 1;
+  for (int tick = 0; tick < 10; ++tick) RunLinkTimerDuty(state, boxes);
+  state.reply_awaited = 1;
+  for (int tick = 0; tick < 16; ++tick) RunLinkTimerDuty(state, boxes);
+  EXPECT_TRUE(boxes.Take().empty());
+  RunLinkTimerDuty(state, boxes);
+  EXPECT_EQ(boxes.Take(), (std::vector<Box>{{"error", "No Connect"}}));
+}
+
+TEST_F(LinkTimerDutyTest, BroadcastNeverTimesOut) {
+  LinkConfig config;
+  config.rs_control = 1;
+  std::atomic<int> slave{kBroadcastAddress};
+  Link link(state, config, slave);
+  link.SendCommand("RVN\r\n");
+  for (int tick = 0; tick < 100; ++tick) RunLinkTimerDuty(state, boxes);
+  EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(LinkTimerDutyTest, PendingSuccessShownOnce) {
+  state.success_pending = 1;
+  RunLinkTimerDuty(state, boxes);
+  EXPECT_EQ(boxes.Take(), (std::vector<Box>{{"success", "Success"}}));
+  EXPECT_EQ(state.success_pending, 0);
+  RunLinkTimerDuty(state, boxes);
+  EXPECT_TRUE(boxes.Take().empty());
+}
+
+// The program's read-all learns which replies came from the dispatch: every
+// read-back line is noted, on RS-485 without its address, and nothing else.
+TEST_F(ReplyDispatchTest, NotesReadBackLinesForTheReadAll) {
+  ReadBackRecord record;
+  dispatcher.SetReadBackRecord(&record);
+  config.rs_control = 1;
+  for (int step = 1; step <= kReadAllSteps; ++step) {
+    if (step == 57) continue;  // RVLD never answered
+    dispatcher.DispatchReply("05" + ReadAllExpectedReply(step) + "1\r\n");
+  }
+  dispatcher.DispatchReply("05GO\r\n");
+  dispatcher.DispatchReply("05E3\r\n");
+  boxes.Take();
+  EXPECT_EQ(record.MissingSteps(), std::vector<int>{57});
+  EXPECT_EQ(record.MissingGroups(),
+            std::vector<SettingsGroup>{SettingsGroup::kVideoLoss});
+  EXPECT_EQ(SettingsGroupName(SettingsGroup::kVideoLoss), "ビデオロス");
+}
+
+TEST(ReplyMeaningTest, RepliesAreExplained) {
+  EXPECT_EQ(DescribeReply("GO"), "acknowledged");
+  EXPECT_EQ(DescribeReply("E1"), "Parity Error");
+  EXPECT_EQ(DescribeReply("VN1.00"), "device version 1.00");
+  EXPECT_EQ(DescribeReply("ADON"), "read-back");
+}
+
+}  // namespace
+}  // namespace vqx
