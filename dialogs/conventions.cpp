@@ -112,6 +112,30 @@ std::optional<int> ChosenIndex(DialogView& view, int control,
   return index;
 }
 
+bool HandleClose(DialogView& view, int control,
+                 ControlNotification notification, CloseIds ids) {
+  const bool closing =
+      control == kIdClose || (control == kIdOk && ids == CloseIds::kOkAndClose);
+  if (!closing) return false;
+  if (notification == ControlNotification::kClicked) {
+    view.EndDialog(kDialogClosed);
+  }
+  return true;
+}
+
+std::string ChannelItemText(int channel) {
+  char digits[2];
+  EncodeDecimal2(channel + 1, digits);
+  return "ch." + std::string(digits, 2) + " ";
+}
+
+const std::array<std::string_view, kScreenCount>& ScreenItems() {
+  static constexpr std::array<std::string_view, kScreenCount> kItems = {
+      "ch.01 ", "ch.02 ", "ch.03 ", "ch.04 ", "ch.05 ", "ch.06 ", "ch.07 ",
+      "ch.08 ", "4分割A", "4分割B", "6分割A", "6分割B", "9分割 ", "自動  "};
+  return kItems;
+}
+
 bool StoreChoice(DialogView& view, int control,
                  ControlNotification notification, SettingsStore& store,
                  int DeviceSettings::*field) {

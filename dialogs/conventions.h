@@ -94,4 +94,32 @@ bool StoreChoice(DialogView& view, int control,
                  ControlNotification notification, SettingsStore& store,
                  int DeviceSettings::*field);
 
+// The same for an entry of an array field: `entry` returns the int to set.
+template <class Entry>
+bool StoreChoiceIn(DialogView& view, int control,
+                   ControlNotification notification, SettingsStore& store,
+                   Entry entry) {
+  const std::optional<int> index = ChosenIndex(view, control, notification);
+  if (!index) return false;
+  store.Update([&](DeviceSettings& s) { entry(s) = *index; });
+  return true;
+}
+
+// Which command ids end a dialog: "Close" (id 2, also Escape and the close
+// box) always; id 1 (Enter, an OK button) only in dialogs that say so.
+enum class CloseIds { kCloseOnly, kOkAndClose };
+
+// Ends the dialog when `control` is one of its closing ids and was clicked.
+// Returns true when the event was such an id (handled).
+bool HandleClose(DialogView& view, int control,
+                 ControlNotification notification, CloseIds ids);
+
+// "ch.01 " .. "ch.08 " (one trailing blank): the channel items of the screen
+// and pane lists.
+std::string ChannelItemText(int channel);
+
+// The items of the screen lists, index = screen (0..13): the eight channels,
+// "4分割A", "4分割B", "6分割A", "6分割B", "9分割 " and "自動  ".
+const std::array<std::string_view, kScreenCount>& ScreenItems();
+
 }  // namespace vqx

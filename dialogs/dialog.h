@@ -6,6 +6,7 @@
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog_view.h"
+#include "protocol/read_all.h"
 #include "transport/command_sink.h"
 
 namespace vqx {
@@ -53,12 +54,15 @@ class Dialog {
 };
 
 // What the settings dialogs work with: the process-wide state, the link to
-// send through, the result boxes and the Shift_JIS conversion.
+// send through, the result boxes, the Shift_JIS conversion, the PC's clock
+// and the record of the read-back lines that arrived.
 struct DialogServices {
   Core& core;
   CommandSink& sink;
   MessageBoxes& boxes;
   TextCodec& codec;
+  Clock& clock;
+  ReadBackRecord& read_backs;
 };
 
 // Opens dialogs modally over the main window.

@@ -47,8 +47,7 @@ int LayoutPaneCount(Layout layout) {
   return 8;
 }
 
-std::span<const int> LayoutEntries(const DeviceSettings& settings,
-                                   Layout layout) {
+std::span<int> LayoutEntries(DeviceSettings& settings, Layout layout) {
   switch (layout) {
     case Layout::k4A:
       return settings.layout_4a;
@@ -62,6 +61,12 @@ std::span<const int> LayoutEntries(const DeviceSettings& settings,
       break;
   }
   return settings.layout_9;
+}
+
+std::span<const int> LayoutEntries(const DeviceSettings& settings,
+                                   Layout layout) {
+  // Only read through the result.
+  return LayoutEntries(const_cast<DeviceSettings&>(settings), layout);
 }
 
 int LayoutChannelOnWire(int entry) {

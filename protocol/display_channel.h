@@ -35,6 +35,7 @@ int LayoutPaneCount(Layout layout);
 // The layout's entries in the record, pane 1 first.
 std::span<const int> LayoutEntries(const DeviceSettings& settings,
                                    Layout layout);
+std::span<int> LayoutEntries(DeviceSettings& settings, Layout layout);
 // A stored entry as it travels: a channel index clamped to 0..7.
 int LayoutChannelOnWire(int entry);
 

@@ -12,6 +12,8 @@ std::string SequencePercent(int step, int steps) {
 TimedSequence::TimedSequence(LinkState& link, SequencePlan plan, Step step)
     : link_(link), plan_(plan), step_function_(std::move(step)) {}
 
+TimedSequence::~TimedSequence() { Abort(); }
+
 bool TimedSequence::Start() {
   int idle = 0;
   if (!link_.sequence_step.compare_exchange_strong(idle, 1)) return false;

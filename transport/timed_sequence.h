@@ -56,7 +56,9 @@ class TimedSequence {
   using Step = std::function<StepResult(int step)>;
 
   TimedSequence(LinkState& link, SequencePlan plan, Step step);
-  virtual ~TimedSequence() = default;
+  // A run still going when its owner goes away (a dialog destroyed from
+  // outside) is aborted, so it never holds the interlock.
+  virtual ~TimedSequence();
   TimedSequence(const TimedSequence&) = delete;
   TimedSequence& operator=(const TimedSequence&) = delete;
 

@@ -33,8 +33,10 @@ struct Program {
         link(core.link, core.config, core.slave_address),
         dispatcher(core.link, core.config, core.settings, boxes),
         dialog_runner(instance),
-        dialog_services{core, link, boxes, codec},
-        behaviour({core, boxes, clock, chooser, dialog_runner, view}) {}
+        dialog_services{core, link, boxes, codec, clock, read_backs},
+        behaviour({core, boxes, clock, chooser, dialog_runner, view}) {
+    dispatcher.SetReadBackRecord(&read_backs);
+  }
 
   Core core;
   Win32MessageBoxes boxes;
@@ -44,6 +46,7 @@ struct Program {
   Win32ProfileStore profile;
   Win32SerialPort port;
   Link link;
+  ReadBackRecord read_backs;
   ReplyDispatcher dispatcher;
   Win32DialogRunner dialog_runner;
   DialogServices dialog_services;

@@ -157,7 +157,9 @@ struct FakeDialogServices {
   RecordingSink sink;
   RecordingBoxes boxes;
   PassThroughCodec codec;
-  DialogServices services{core, sink, boxes, codec};
+  FixedClock clock;
+  ReadBackRecord read_backs;
+  DialogServices services{core, sink, boxes, codec, clock, read_backs};
 };
 
 }  // namespace vqx::testing
