@@ -1,0 +1,189 @@
+#include "dialogs/video_adjustment_dialog.h"
+
+#include "dialogs/conventions.h"
+
+namespace vqx {
+namespace {
+
+// The row of each adjustment in the table, top to bottom.
+struct Row {
+  Adjustment adjustment;
+  std::string_view label;
+};
+constexpr Row kRows[] = {
+    {Adjustment::kBrightness, "Brightness"},
+    {Adjustment::kContrast, "Contrast"},
+    {Adjustment::kHue, "Hue"},
+    {Adjustment::kSharpness, "Sharpness"},
+    {Adjustment::kSaturation, "Saturation"},
+};
+
+// The entry of `channel` in the adjustment's array (const or not).
+template <class Record>
+auto& Field(Record& s, Adjustment adjustment, int channel) {
+  switch (adjustment) {
+    case Adjustment::kBrightness:
+      return s.adjust_brightness[channel];
+    case Adjustment::kContrast:
+      return s.adjust_contrast[channel];
+    case Adjustment::kSharpness:
+      return s.adjust_sharpness[channel];
+    case Adjustment::kHue:
+      return s.adjust_hue[channel];
+    case Adjustment::kSaturation:
+      break;
+  }
+  return s.adjust_saturation[channel];
+}
+
+}  // namespace
+
+VideoAdjustmentDialog::VideoAdjustmentDialog(DialogServices& services)
+    : services_(services),
+      set_all_(services.core.link, services.core.settings, services.sink) {}
+
+int VideoAdjustmentDialog::EffectiveChannel() const {
+  const int channel = services_.core.working.selected_channel;
+  return channel >= 0 && channel < kChannelCount ? channel : 0;
+}
+
+void VideoAdjustmentDialog::ShowChannelValues(DialogView& view) {
+  const DeviceSettings settings = services_.core.settings.Snapshot();
+  for (const AdjustmentControls& controls : kAdjustments) {
+    // A stored value outside the list shows no selection there.
+    view.SelectItem(controls.list,
+                    Field(settings, controls.adjustment, EffectiveChannel()));
+  }
+}
+
+void VideoAdjustmentDialog::OnInit(DialogView& view) {
+  Core& core = services_.core;
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    // Two blanks behind the channel here.
+    view.InsertItem(kChannelList, channel, ChannelItemText(channel) + " ");
+  }
+  FillSlaveAddressCombo(view);
+  for (Adjustment adjustment :
+       {Adjustment::kSharpness, Adjustment::kBrightness, Adjustment::kContrast,
+        Adjustment::kSaturation, Adjustment::kHue}) {
+    for (const AdjustmentControls& controls : kAdjustments) {
+      if (controls.adjustment != adjustment) continue;
+      for (int i = 0; i < AdjustmentItemCount(adjustment); ++i) {
+        view.InsertItem(controls.list, i, AdjustmentItemText(adjustment, i));
+      }
+    }
+  }
+  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ShowChannelValues(view);
+  view.SelectItem(kChannelList, EffectiveChannel());
+  ApplyDialogCaption(view, core.config, kHeading);
+  core.working.redraw_pending = 1;
+  view.StartTimer(kDrawTimer, kFirstDrawDelayMs);
+  view.SetProgressRange(kProgress, 0, kAdjustmentSetAllSteps);
+  view.SetProgressStep(kProgress, 1);
+}
+
+void VideoAdjustmentDialog::DrawTable(DialogView& view) {
+  const DeviceSettings settings = services_.core.settings.Snapshot();
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    std::string header = ChannelItemText(channel);
+    header.pop_back();  // "ch.01", no blank
+    view.DrawText(kTableFrame, kFirstColumnX + kColumnWidth * channel, kHeaderY,
+                  header);
+  }
+  int y = kFirstRowY;
+  for (const Row& row : kRows) {
+    view.DrawText(kTableFrame, kRowLabelX, y, row.label);
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+      view.DrawText(kTableFrame, kFirstColumnX + kColumnWidth * channel, y,
+                    AdjustmentCellText(
+                        row.adjustment,
+                        AdjustmentIndex(settings, row.adjustment, channel)));
+    }
+    y += kRowHeight;
+  }
+}
+
+void VideoAdjustmentDialog::StartSetAll(DialogView& view) {
+  if (!set_all_.Start()) return;
+  view.EnableControl(kIdClose, false);
+  view.SetProgressPosition(kProgress, 0);
+  view.StartTimer(kSetAllTimer, set_all_.plan().period_ms);
+}
+
+void VideoAdjustmentDialog::SetAllTick(DialogView& view) {
+  const SequenceTick tick = set_all_.OnTick();
+  view.SetProgressPosition(kProgress, set_all_.bar_position());
+  if (tick == SequenceTick::kRunning) return;
+  view.StopTimer(kSetAllTimer);
+  view.EnableControl(kIdClose, true);
+}
+
+void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
+                                      ControlNotification notification) {
+  Core& core = services_.core;
+  if (HandleSlaveAddressChange(view, control, notification,
+                               core.slave_address)) {
+    return;
+  }
+  const bool clicked = notification == ControlNotification::kClicked;
+  if (control == kIdOk || control == kIdClose) {
+    // The dialog stays until the run has ended.
+    if (!set_all_.running()) {
+      HandleClose(view, control, notification, CloseIds::kOkAndClose);
+    }
+    return;
+  }
+  if (control == kChannelList) {
+    if (const std::optional<int> channel =
+            ChosenIndex(view, control, notification)) {
+      core.working.selected_channel = *channel;
+      DrawTable(view);
+      ShowChannelValues(view);
+    }
+    return;
+  }
+  if (control == kSetAll) {
+    if (clicked) StartSetAll(view);
+    return;
+  }
+  for (const AdjustmentControls& controls : kAdjustments) {
+    if (control == controls.list) {
+      const int channel = EffectiveChannel();
+      if (StoreChoiceIn(view, control, notification, core.settings,
+                        [&](DeviceSettings& s) -> int& {
+                          return Field(s, controls.adjustment, channel);
+                        })) {
+        DrawTable(view);
+      }
+      return;
+    }
+    if (control == controls.set) {
+      if (clicked) {
+        SendAdjustment(services_.sink, core.settings.Snapshot(),
+                       controls.adjustment, EffectiveChannel());
+      }
+      return;
+    }
+  }
+}
+
+void VideoAdjustmentDialog::OnTimer(DialogView& view, int timer_id) {
+  if (timer_id == kSetAllTimer) {
+    SetAllTick(view);
+    return;
+  }
+  WorkingState& working = services_.core.working;
+  if (timer_id == kDrawTimer && working.redraw_pending == 1) {
+    DrawTable(view);
+    working.redraw_pending = 0;
+    view.StopTimer(kDrawTimer);
+  }
+}
+
+void VideoAdjustmentDialog::OnPaint(DialogView& view) {
+  services_.core.working.redraw_pending = 1;
+  view.StartTimer(kDrawTimer, kRepaintDrawDelayMs);
+}
+
+}  // namespace vqx
