@@ -9,7 +9,16 @@
 
 #include "app/about_dialog.h"
 #include "app/serial_settings_dialog.h"
+#include "dialogs/agc_dialog.h"
 #include "dialogs/alarm_dialog.h"
+#include "dialogs/auto_switching_dialog.h"
+#include "dialogs/date_time_dialog.h"
+#include "dialogs/display_channel_dialog.h"
+#include "dialogs/other_settings_dialog.h"
+#include "dialogs/slave_address_dialog.h"
+#include "dialogs/video_adjustment_dialog.h"
+#include "dialogs/video_format_dialog.h"
+#include "dialogs/video_loss_dialog.h"
 
 namespace vqx {
 
@@ -29,20 +38,22 @@ inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
 // template id.
 inline constexpr int kAboutDialogId = AboutDialog::kTemplateId;
 inline constexpr int kAlarmDialogId = AlarmDialog::kTemplateId;
-inline constexpr int kVideoLossDialogId = 134;
-inline constexpr int kDateTimeDialogId = 135;
+inline constexpr int kVideoLossDialogId = VideoLossDialog::kTemplateId;
+inline constexpr int kDateTimeDialogId = DateTimeDialog::kTemplateId;
 inline constexpr int kTitleDialogId = 136;
-inline constexpr int kAutoSwitchingDialogId = 138;
-inline constexpr int kDisplayChannelDialogId = 139;
-inline constexpr int kVideoAdjustmentDialogId = 140;
-inline constexpr int kOtherSettingsDialogId = 141;
-inline constexpr int kSlaveAddressDialogId = 142;
+inline constexpr int kAutoSwitchingDialogId = AutoSwitchingDialog::kTemplateId;
+inline constexpr int kDisplayChannelDialogId =
+    DisplayChannelDialog::kTemplateId;
+inline constexpr int kVideoAdjustmentDialogId =
+    VideoAdjustmentDialog::kTemplateId;
+inline constexpr int kOtherSettingsDialogId = OtherSettingsDialog::kTemplateId;
+inline constexpr int kSlaveAddressDialogId = SlaveAddressDialog::kTemplateId;
 inline constexpr int kSendAllDialogId = 143;
 inline constexpr int kSerialSettingsDialogId =
     SerialSettingsDialog::kTemplateId;
 inline constexpr int kReadAllDialogId = 145;
-inline constexpr int kVideoFormatDialogId = 148;
-inline constexpr int kAgcDialogId = 150;
+inline constexpr int kVideoFormatDialogId = VideoFormatDialog::kTemplateId;
+inline constexpr int kAgcDialogId = AgcDialog::kTemplateId;
 
 // Menu command ids.
 inline constexpr int kCommandNew = 32775;

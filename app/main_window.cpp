@@ -9,7 +9,6 @@
 #include "app/about_dialog.h"
 #include "app/commands.h"
 #include "app/serial_settings_dialog.h"
-#include "dialogs/alarm_dialog.h"
 #include "files/file_operations.h"
 #include "protocol/reply_dispatch.h"
 
@@ -195,11 +194,30 @@ void MainWindow::OnTimerTick() {
   services_.view.SetStatusText(1, StatusTimeText(now));
 }
 
+namespace {
+
+// A settings dialog, made anew from the dialog services at each opening.
+template <class SettingsDialog>
+void RegisterSettingsDialog(MainWindow& window, DialogServices& dialogs) {
+  window.RegisterDialog(SettingsDialog::kTemplateId, [&dialogs] {
+    return std::make_unique<SettingsDialog>(dialogs);
+  });
+}
+
+}  // namespace
+
 void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
                              ProfileStore& profile) {
-  window.RegisterDialog(kAlarmDialogId, [&dialogs] {
-    return std::make_unique<AlarmDialog>(dialogs);
-  });
+  RegisterSettingsDialog<AlarmDialog>(window, dialogs);
+  RegisterSettingsDialog<VideoLossDialog>(window, dialogs);
+  RegisterSettingsDialog<DateTimeDialog>(window, dialogs);
+  RegisterSettingsDialog<AutoSwitchingDialog>(window, dialogs);
+  RegisterSettingsDialog<VideoFormatDialog>(window, dialogs);
+  RegisterSettingsDialog<AgcDialog>(window, dialogs);
+  RegisterSettingsDialog<SlaveAddressDialog>(window, dialogs);
+  RegisterSettingsDialog<DisplayChannelDialog>(window, dialogs);
+  RegisterSettingsDialog<OtherSettingsDialog>(window, dialogs);
+  RegisterSettingsDialog<VideoAdjustmentDialog>(window, dialogs);
   window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile] {
     return std::make_unique<SerialSettingsDialog>(dialogs.core, profile);
   });

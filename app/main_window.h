@@ -101,7 +101,7 @@ class MainWindow {
   bool quitting_ = false;
 };
 
-// Registers every dialog this program has: the alarm dialog, the serial
+// Registers every dialog this program has: the settings dialogs, the serial
 // settings dialog and the About box.
 void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
                              ProfileStore& profile);

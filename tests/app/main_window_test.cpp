@@ -230,6 +230,21 @@ TEST_F(MainWindowTest, StandardDialogsAreRegistered) {
   window_.OnCommand(kCommandSerialSettings);
   window_.OnCommand(kCommandAbout);
   EXPECT_EQ(runner_.opened, (std::vector<int>{133, 144, 100}));
+
+  // Every settings group from the menu and from its toolbar button.
+  runner_.opened.clear();
+  std::vector<int> expected;
+  for (const CommandEntry& entry : kCommandTable) {
+    if (entry.toolbar_id == 0) continue;
+    window_.OnCommand(entry.menu_id);
+    window_.OnCommand(entry.toolbar_id);
+    if (entry.dialog_id != kTitleDialogId) {
+      expected.insert(expected.end(), 2, entry.dialog_id);
+    }
+  }
+  window_.OnCommand(kCommandSlaveAddress);
+  expected.push_back(142);
+  EXPECT_EQ(runner_.opened, expected);
 }
 
 TEST_F(MainWindowTest, TenCornerRequestsOpenTheReadAllDialog) {
