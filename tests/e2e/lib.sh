@@ -333,6 +333,38 @@ expect_line() {
   fi
 }
 
+# expect_lines BYTES COUNT: like expect_line for COUNT lines sent one after
+# another: the exact bytes, and the device logged each as one line.
+expect_lines() {
+  local expected length actual
+  expected=$(printf '%b' "$1" | od -An -c | tr -s ' ')
+  length=$(printf '%b' "$1" | wc -c)
+  local deadline=$(($(now_ms) + 5000))
+  while (($(raw_size) < RAW_OFFSET + length && $(now_ms) < deadline)); do
+    sleep 0.05
+  done
+  actual=$(tail -c +$((RAW_OFFSET + 1)) "$RAW_FILE" | od -An -c | tr -s ' ')
+  RAW_OFFSET=$(raw_size)
+  if [[ $actual != "$expected" ]]; then
+    CHECK_DETAIL="sent: ${actual:0:300}; expected: ${expected:0:300}"
+    return 1
+  fi
+  local lines received
+  lines=$(printf '%b' "$1" | tr -d '\r')
+  deadline=$(($(now_ms) + 3000))
+  while (($(grep -ac ' RX ' "$SIM_LOG") < SIM_RX_SEEN + $2 &&
+    $(now_ms) < deadline)); do
+    sleep 0.05
+  done
+  received=$(grep -a ' RX ' "$SIM_LOG" | sed -n "$((SIM_RX_SEEN + 1)),$((SIM_RX_SEEN + $2))p" |
+    sed 's/^[^ ]* RX //')
+  SIM_RX_SEEN=$(grep -ac ' RX ' "$SIM_LOG")
+  if [[ $received != "$lines" ]]; then
+    CHECK_DETAIL="device log: ${received:0:300}"
+    return 1
+  fi
+}
+
 # --- The program --------------------------------------------------------------
 
 program_start_boxes() {
