@@ -117,6 +117,8 @@ ReadAllSequence::ReadAllSequence(LinkState& link, CommandSink& sink)
 void ReadBackRecord::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   seen_.reset();
+  awaiting_verdict_ = false;
+  ticks_since_finished_ = 0;
 }
 
 void ReadBackRecord::Note(std::string_view work_copy) {
@@ -145,6 +147,10 @@ bool ReadBackRecord::Complete() const {
 
 std::vector<int> ReadBackRecord::MissingSteps() const {
   std::lock_guard<std::mutex> lock(mutex_);
+  return MissingStepsLocked();
+}
+
+std::vector<int> ReadBackRecord::MissingStepsLocked() const {
   std::vector<int> missing;
   for (int i = 0; i < kReadAllSteps; ++i) {
     if (!seen_.test(i)) missing.push_back(i + 1);
@@ -152,15 +158,41 @@ std::vector<int> ReadBackRecord::MissingSteps() const {
   return missing;
 }
 
-std::vector<SettingsGroup> ReadBackRecord::MissingGroups() const {
+namespace {
+
+std::vector<SettingsGroup> GroupsOf(const std::vector<int>& steps) {
   std::vector<SettingsGroup> groups;
-  for (int step : MissingSteps()) {
+  for (int step : steps) {
     const SettingsGroup group = ReadAllReadBack(step)->group;
     if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
       groups.push_back(group);
     }
   }
   return groups;
+}
+
+}  // namespace
+
+std::vector<SettingsGroup> ReadBackRecord::MissingGroups() const {
+  return GroupsOf(MissingSteps());
+}
+
+void ReadBackRecord::RunFinished() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  awaiting_verdict_ = true;
+  ticks_since_finished_ = 0;
+}
+
+std::optional<std::vector<SettingsGroup>> ReadBackRecord::TakeVerdict() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!awaiting_verdict_) return std::nullopt;
+  ++ticks_since_finished_;
+  // The device answers in order: the version, asked last, comes last.
+  if (!seen_.test(kReadAllSteps - 1) && ticks_since_finished_ < kVerdictTicks) {
+    return std::nullopt;
+  }
+  awaiting_verdict_ = false;
+  return GroupsOf(MissingStepsLocked());
 }
 
 }  // namespace vqx

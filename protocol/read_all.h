@@ -6,6 +6,7 @@
 
 #include <bitset>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,11 @@ class ReadAllSequence : public TimedSequence {
 // from both threads.
 class ReadBackRecord {
  public:
+  // Main-timer ticks after a run's last command within which its replies
+  // are awaited: as long as the watchdog waits for an answer.
+  static constexpr int kVerdictTicks = 27;
+
+  // A run starts: nothing has arrived.
   void Clear();
   // A read-back line (the work copy): marks the step whose expected reply
   // begins it, the longest such beginning winning ("VLSOO" over "VL").
@@ -55,9 +61,21 @@ class ReadBackRecord {
   // The groups those steps belong to, each once, in step order.
   std::vector<SettingsGroup> MissingGroups() const;
 
+  // The run has sent its last command; its last replies are on their way.
+  void RunFinished();
+  // Called on every main-timer tick. Once per finished run, when its last
+  // reply (the version) has come or kVerdictTicks ticks have passed: the
+  // groups that were not read, empty when every reply came. Nothing at
+  // other times.
+  std::optional<std::vector<SettingsGroup>> TakeVerdict();
+
  private:
+  std::vector<int> MissingStepsLocked() const;
+
   mutable std::mutex mutex_;
   std::bitset<kReadAllSteps> seen_;
+  bool awaiting_verdict_ = false;
+  int ticks_since_finished_ = 0;
 };
 
 }  // namespace vqx
