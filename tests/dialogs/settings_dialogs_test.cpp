@@ -15,7 +15,10 @@
 #include "dialogs/date_time_dialog.h"
 #include "dialogs/display_channel_dialog.h"
 #include "dialogs/other_settings_dialog.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
+#include "dialogs/title_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
@@ -34,6 +37,7 @@ struct DialogCase {
   std::string heading;
   bool enter_closes;
   bool address_list_always_usable = false;  // the slave address dialog
+  std::size_t address_items = 33;           // 32: no broadcast to read from
 };
 
 template <class D>
@@ -56,6 +60,10 @@ const DialogCase kDialogs[] = {
     {"VideoFormat", Maker<VideoFormatDialog>(), 148, "ビデオフォーマット ",
      true},
     {"Agc", Maker<AgcDialog>(), 150, "オート・ゲイン・コントロール ", true},
+    {"Title", Maker<TitleDialog>(), 136, "タイトル ", false},
+    {"SendAll", Maker<SendAllDialog>(), 143, "全項目の設定", false},
+    {"ReadAll", Maker<ReadAllDialog>(), 145, "設定項目の読み込み", false, false,
+     32},
 };
 
 class SettingsDialogTest : public ::testing::TestWithParam<DialogCase> {
@@ -90,7 +98,7 @@ TEST_P(SettingsDialogTest, SlaveAddressListFollowsTheWiring) {
   fakes_.core.slave_address = 7;
   FakeDialogView rs232c;
   Open(rs232c);
-  EXPECT_EQ(rs232c.Items(kSlaveAddressCombo).size(), 33u);
+  EXPECT_EQ(rs232c.Items(kSlaveAddressCombo).size(), GetParam().address_items);
   if (GetParam().address_list_always_usable) {
     EXPECT_TRUE(rs232c.Enabled(kSlaveAddressCombo));
     EXPECT_EQ(rs232c.SelectedText(kSlaveAddressCombo), "07");
@@ -105,8 +113,9 @@ TEST_P(SettingsDialogTest, SlaveAddressListFollowsTheWiring) {
     std::unique_ptr<Dialog> dialog = Open(rs485);
     EXPECT_TRUE(rs485.Enabled(kSlaveAddressCombo));
     EXPECT_EQ(rs485.SelectedText(kSlaveAddressCombo), "07");
-    rs485.Choose(*dialog, kSlaveAddressCombo, 32);
-    EXPECT_EQ(fakes_.core.slave_address.load(), 32);
+    const int last = static_cast<int>(GetParam().address_items) - 1;
+    rs485.Choose(*dialog, kSlaveAddressCombo, last);
+    EXPECT_EQ(fakes_.core.slave_address.load(), last);
     fakes_.core.slave_address = 7;
   }
   EXPECT_EQ(rs232c.insert_errors, 0);

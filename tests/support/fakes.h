@@ -136,6 +136,79 @@ class PassThroughCodec : public TextCodec {
   }
 };
 
+// UTF-8 <-> Shift_JIS for ASCII and a few dozen Japanese characters, the
+// ones the tests type: full-width letters and digits, the full-width blank,
+// a few kana and kanji. Anything else does not convert, as a real code
+// page treats what it cannot hold: "?" towards Shift_JIS, U+FFFD back.
+class SmallJapaneseCodec : public TextCodec {
+ public:
+  SmallJapaneseCodec() {
+    auto add = [this](std::string utf8, std::string sjis) {
+      to_sjis_[utf8] = sjis;
+      to_utf8_[sjis] = utf8;
+    };
+    add("　", "\x81\x40");
+    const char* letters[] = {"Ａ", "Ｂ", "Ｃ", "Ｄ", "Ｅ", "Ｆ",
+                             "Ｇ", "Ｈ", "Ｉ", "Ｊ", "Ｋ"};
+    for (int i = 0; i < 11; ++i) {
+      add(letters[i], std::string("\x82") + static_cast<char>(0x60 + i));
+    }
+    const char* digits[] = {"０", "１", "２", "３", "４",
+                            "５", "６", "７", "８", "９"};
+    for (int i = 0; i < 10; ++i) {
+      add(digits[i], std::string("\x82") + static_cast<char>(0x4F + i));
+    }
+    add("日", "\x93\xFA");
+    add("本", "\x96\x7B");
+    add("玄", "\x8C\xBA");
+    add("関", "\x8A\xD6");
+    add("カ", "\x83\x4A");
+    add("メ", "\x83\x81");
+    add("ラ", "\x83\x89");
+    add("\xEE\x80\x80", "\xF0\x40");  // the first user-defined character
+  }
+
+  std::string ShiftJisToUtf8(std::string_view sjis) override {
+    std::string utf8;
+    for (std::size_t i = 0; i < sjis.size();) {
+      const auto byte = static_cast<unsigned char>(sjis[i]);
+      if (byte < 0x80) {
+        utf8 += sjis[i++];
+        continue;
+      }
+      const std::string pair(sjis.substr(i, 2));
+      auto found = to_utf8_.find(pair);
+      utf8 += found != to_utf8_.end() ? found->second : "\xEF\xBF\xBD";
+      i += 2;
+    }
+    return utf8;
+  }
+
+  std::string Utf8ToShiftJis(std::string_view utf8) override {
+    std::string sjis;
+    for (std::size_t i = 0; i < utf8.size();) {
+      const auto byte = static_cast<unsigned char>(utf8[i]);
+      const std::size_t length = byte >= 0xF0   ? 4
+                                 : byte >= 0xE0 ? 3
+                                 : byte >= 0xC0 ? 2
+                                                : 1;
+      const std::string character(utf8.substr(i, length));
+      i += length;
+      if (length == 1) {
+        sjis += character;
+        continue;
+      }
+      auto found = to_sjis_.find(character);
+      sjis += found != to_sjis_.end() ? found->second : "?";
+    }
+    return sjis;
+  }
+
+ private:
+  std::map<std::string, std::string> to_sjis_;
+  std::map<std::string, std::string> to_utf8_;
+};
+
 // The file dialog: records each mode it was opened in and returns the
 // scripted `paths` in turn (nullopt: the user cancelled). A dialog nobody
 // scripted fails the test and counts as cancelled.

@@ -1,0 +1,46 @@
+// The read-all dialog: every setting of the device read back into the
+// program, one read command per 400 ms, with progress; it closes by itself
+// after the last command.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialogs/dialog.h"
+#include "protocol/read_all.h"
+
+namespace vqx {
+
+// Told after a read-all whose replies did not all come: the settings groups
+// not read, which keep their earlier values.
+std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups);
+
+class ReadAllDialog : public Dialog {
+ public:
+  static constexpr int kTemplateId = 145;
+  static constexpr std::string_view kHeading = "設定項目の読み込み";
+
+  static constexpr int kStart = 1078;
+  static constexpr int kProgress = 1052;
+  static constexpr int kPercent = 1053;
+  static constexpr int kTimer = 15;
+  // Addresses "00".."31": a broadcast gets no answers to read.
+  static constexpr int kAddressItems = 32;
+
+  explicit ReadAllDialog(DialogServices& services);
+
+  int template_id() const override { return kTemplateId; }
+  void OnInit(DialogView& view) override;
+  void OnCommand(DialogView& view, int control,
+                 ControlNotification notification) override;
+  void OnTimer(DialogView& view, int timer_id) override;
+
+ private:
+  void Start(DialogView& view);
+
+  DialogServices& services_;
+  ReadAllSequence sequence_;
+};
+
+}  // namespace vqx

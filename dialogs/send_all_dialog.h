@@ -1,0 +1,38 @@
+// The send-all dialog: every setting of the record to the device in one
+// timed pass of 78 lines, 500 ms apart, with progress; it closes by itself
+// after a complete run.
+#pragma once
+
+#include <string_view>
+
+#include "dialogs/dialog.h"
+#include "protocol/send_all.h"
+
+namespace vqx {
+
+class SendAllDialog : public Dialog {
+ public:
+  static constexpr int kTemplateId = 143;
+  static constexpr std::string_view kHeading = "全項目の設定";
+
+  static constexpr int kStart = 1048;
+  static constexpr int kProgress = 1052;
+  static constexpr int kPercent = 1053;
+  static constexpr int kTimer = 16;
+
+  explicit SendAllDialog(DialogServices& services);
+
+  int template_id() const override { return kTemplateId; }
+  void OnInit(DialogView& view) override;
+  void OnCommand(DialogView& view, int control,
+                 ControlNotification notification) override;
+  void OnTimer(DialogView& view, int timer_id) override;
+
+ private:
+  void Start(DialogView& view);
+
+  DialogServices& services_;
+  SendAllSequence sequence_;
+};
+
+}  // namespace vqx

@@ -1,0 +1,250 @@
+#include "dialogs/title_dialog.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/encoding.h"
+#include "base/shift_jis.h"
+#include "dialogs/conventions.h"
+
+namespace vqx {
+namespace {
+
+// Shift_JIS's first user-defined character: no JIS X 0208 code.
+constexpr std::string_view kNoJisCharacter = "\xF0\x40";
+
+// The length of the UTF-8 sequence that `lead` begins (1 for a stray byte).
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
+TypedTitle TitleFromText(TextCodec& codec, std::string_view utf8) {
+  std::string bytes;
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    const std::size_t length = std::min(
+        Utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+    const std::string_view character = utf8.substr(at, length);
+    std::string sjis = codec.Utf8ToShiftJis(character);
+    // The codec stands "?" in for what it cannot convert.
+    if (sjis.empty() || (sjis == "?" && character != "?")) {
+      sjis = kNoJisCharacter;
+    }
+    if (bytes.size() + sjis.size() > kTitleBytes) break;
+    bytes += sjis;
+    at += length;
+  }
+  return {bytes, at};
+}
+
+std::string PaddedTitle(std::string_view typed) {
+  std::string title(CutShiftJis(typed, kTitleBytes));
+  const std::size_t target =
+      title.size() % 2 == 0 ? kTitleBytes : kTitleBytes - 1;
+  while (title.size() < target) title += kFullWidthBlank;
+  return title;
+}
+
+std::string TitlePreviewLabel(int channel) {
+  std::string label = " ch.01 = ";
+  EncodeDecimal2(channel + 1, &label[4]);
+  return label;
+}
+
+TitleDialog::TitleDialog(DialogServices& services)
+    : services_(services),
+      set_all_(services.core.link, services.core.settings, services.sink,
+               services.boxes) {}
+
+int TitleDialog::EffectiveChannel() const {
+  const int channel = services_.core.working.selected_channel;
+  return channel >= 0 && channel < kChannelCount ? channel : 0;
+}
+
+void TitleDialog::ShowTitle(DialogView& view) {
+  const DeviceSettings settings = services_.core.settings.Snapshot();
+  filling_edit_ = true;
+  view.SetControlText(kTitleEdit,
+                      services_.codec.ShiftJisToUtf8(
+                          BufferText(settings.title_text[EffectiveChannel()])));
+  // The window reports this change itself; a view that does not is told
+  // here, with the same effect.
+  StoreTitleFromEdit(view, false);
+  filling_edit_ = false;
+}
+
+void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
+  const std::string typed = view.ControlText(kTitleEdit);
+  const TypedTitle kept = TitleFromText(services_.codec, typed);
+  const std::string title = PaddedTitle(kept.bytes);
+  const int channel = EffectiveChannel();
+  services_.core.settings.Update([&](DeviceSettings& s) {
+    char(&slot)[kTitleBufferBytes] = s.title_text[channel];
+    const bool changed = BufferText(slot) != title;
+    std::memset(slot, 0, sizeof slot);
+    std::memcpy(slot, title.data(), title.size());
+    if (changed && by_user) s.dirty = 1;
+  });
+  // The edit box counts characters; the title holds 20 bytes. A longer
+  // text was cut at a character boundary, and the box shows what is kept.
+  if (kept.kept_text_bytes < typed.size()) {
+    const bool was_filling = filling_edit_;
+    filling_edit_ = true;
+    view.SetControlText(
+        kTitleEdit, std::string_view(typed).substr(0, kept.kept_text_bytes));
+    filling_edit_ = was_filling;
+  }
+}
+
+void TitleDialog::DrawPreview(DialogView& view) {
+  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const std::string blanks(kPreviewErase, ' ');
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    const int y = kPreviewTop + kPreviewLineHeight * channel;
+    view.DrawText(kPreviewFrame, 0, y, blanks);
+    view.DrawText(kPreviewFrame, 0, y,
+                  TitlePreviewLabel(channel) +
+                      services_.codec.ShiftJisToUtf8(
+                          BufferText(settings.title_text[channel])));
+  }
+}
+
+void TitleDialog::OnInit(DialogView& view) {
+  Core& core = services_.core;
+  const DeviceSettings settings = core.settings.Snapshot();
+  FillSlaveAddressCombo(view);
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    // Two blanks behind the channel here.
+    view.InsertItem(kChannelList, channel, ChannelItemText(channel) + " ");
+  }
+  FillOffOnList(view, kSingleScreenList);
+  FillOffOnList(view, kSplitScreenList);
+  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  view.SelectItem(kChannelList, EffectiveChannel());
+  view.LimitText(kTitleEdit, static_cast<int>(kTitleBytes));
+  ShowTitle(view);
+  Preselect(view, kSingleScreenList, settings.title_single_screen);
+  Preselect(view, kSplitScreenList, settings.title_split_screen);
+  DrawPreview(view);
+  ApplyDialogCaption(view, core.config, kHeading);
+  view.OpenInputMethod();
+  view.SetProgressRange(kProgress, 0, kChannelCount);
+  view.SetProgressStep(kProgress, 1);
+  core.working.redraw_pending = 1;
+  view.StartTimer(kTimer, kFirstDrawDelayMs);
+}
+
+void TitleDialog::SendOne(TitleVariant variant) {
+  // Not while a run sends titles.
+  if (services_.core.link.sequence_step != 0) return;
+  PrepareAndSendTitle(services_.sink, services_.core.settings.Snapshot(),
+                      services_.boxes, EffectiveChannel(), variant);
+}
+
+void TitleDialog::StartSetAll(DialogView& view, TitleVariant variant) {
+  if (!set_all_.Start(variant)) return;
+  view.EnableControl(kIdClose, false);
+  view.StartTimer(kTimer, set_all_.plan().period_ms);
+}
+
+void TitleDialog::SetAllTick(DialogView& view) {
+  const SequenceTick tick = set_all_.OnTick();
+  view.SetControlText(kPercent, set_all_.percent_text());
+  view.SetProgressPosition(kProgress, set_all_.bar_position());
+  if (tick == SequenceTick::kRunning) return;
+  view.StopTimer(kTimer);
+  view.EnableControl(kIdClose, true);
+}
+
+void TitleDialog::OnCommand(DialogView& view, int control,
+                            ControlNotification notification) {
+  Core& core = services_.core;
+  if (HandleSlaveAddressChange(view, control, notification,
+                               core.slave_address)) {
+    return;
+  }
+  const bool clicked = notification == ControlNotification::kClicked;
+  switch (control) {
+    case kIdClose:
+      // Not while a run goes on; the edit box is stored once more, without
+      // counting as a change.
+      if (clicked && !set_all_.running()) {
+        StoreTitleFromEdit(view, false);
+        view.EndDialog(kDialogClosed);
+      }
+      return;
+    case kTitleEdit:
+      if (notification == ControlNotification::kEditChange) {
+        StoreTitleFromEdit(view, !filling_edit_);
+        DrawPreview(view);
+      }
+      return;
+    case kChannelList:
+      if (const std::optional<int> channel =
+              ChosenIndex(view, control, notification)) {
+        core.working.selected_channel = *channel;
+        view.SelectItem(kChannelList, *channel);
+        DrawPreview(view);
+        ShowTitle(view);
+      }
+      return;
+    case kSingleScreenList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::title_single_screen);
+      return;
+    case kSplitScreenList:
+      StoreChoice(view, control, notification, core.settings,
+                  &DeviceSettings::title_split_screen);
+      return;
+    case kTitleSet:
+      if (clicked) SendOne(TitleVariant::kPlain);
+      return;
+    case kTitleSetN:
+      if (clicked) SendOne(TitleVariant::kN);
+      return;
+    case kTitleSetAll:
+      if (clicked) StartSetAll(view, TitleVariant::kPlain);
+      return;
+    case kTitleSetAllN:
+      if (clicked) StartSetAll(view, TitleVariant::kN);
+      return;
+    case kSingleScreenSet:
+      if (clicked) {
+        SendTitleDisplaySingle(services_.sink, core.settings.Snapshot());
+      }
+      return;
+    case kSplitScreenSet:
+      if (clicked) {
+        SendTitleDisplaySplit(services_.sink, core.settings.Snapshot());
+      }
+      return;
+    default:
+      // Enter (id 1) does nothing here.
+      return;
+  }
+}
+
+void TitleDialog::OnTimer(DialogView& view, int timer_id) {
+  if (timer_id != kTimer) return;
+  WorkingState& working = services_.core.working;
+  if (working.redraw_pending == 1) {
+    DrawPreview(view);
+    working.redraw_pending = 0;
+    // A running set-all keeps its pace and goes on at the next tick.
+    if (!set_all_.running()) view.StopTimer(kTimer);
+    return;
+  }
+  if (set_all_.running()) SetAllTick(view);
+}
+
+void TitleDialog::OnPaint(DialogView& view) {
+  services_.core.working.redraw_pending = 1;
+  if (!set_all_.running()) view.StartTimer(kTimer, kRepaintDrawDelayMs);
+}
+
+}  // namespace vqx

@@ -1,0 +1,390 @@
+// The title, read-all and send-all dialogs: title entry in Japanese with
+// its padding, byte limit and preview, and the three timed runs driven by
+// explicit timer ticks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialogs/conventions.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
+#include "dialogs/title_dialog.h"
+#include "tests/support/dialog_fixture.h"
+
+namespace vqx {
+namespace {
+
+using testing::Box;
+using testing::DrawnText;
+using testing::FakeDialogServices;
+using testing::FakeDialogView;
+using testing::SmallJapaneseCodec;
+using Strings = std::vector<std::string>;
+
+const Box kJisWarning{"warning",
+                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+constexpr std::string_view kBlank = "\x81\x40";
+
+std::string Blanks(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += kBlank;
+  return text;
+}
+
+// ---- Title
+// -----------------------------------------------------------------------
+
+class TitleDialogTest : public ::testing::Test {
+ protected:
+  void Open() { dialog_.OnInit(view_); }
+  void Type(std::string_view utf8) {
+    view_.Type(dialog_, TitleDialog::kTitleEdit, utf8);
+  }
+  void Click(int control) { view_.Click(dialog_, control); }
+  void SetTitle(int channel, std::string_view sjis) {
+    fakes_.core.settings.Update([&](DeviceSettings& s) {
+      std::memset(s.title_text[channel], 0, kTitleBufferBytes);
+      std::memcpy(s.title_text[channel], sjis.data(), sjis.size());
+    });
+  }
+  std::string Title(int channel) {
+    return fakes_.core.settings.Snapshot().title_text[channel];
+  }
+  bool Dirty() { return fakes_.core.settings.Snapshot().dirty != 0; }
+  std::vector<std::string>& Lines() { return fakes_.sink.lines; }
+
+  FakeDialogServices fakes_;
+  SmallJapaneseCodec codec_;
+  DialogServices services_{fakes_.core, fakes_.sink,  fakes_.boxes,
+                           codec_,      fakes_.clock, fakes_.read_backs};
+  TitleDialog dialog_{services_};
+  FakeDialogView view_;
+};
+
+TEST_F(TitleDialogTest, OpensOnTheTitleWithThePreviewAndLeavesTheFileClean) {
+  Open();
+  EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "　　　ＣＨ０１　　　");
+  EXPECT_EQ(view_.Items(TitleDialog::kChannelList)[7], "ch.08  ");
+  EXPECT_EQ(view_.SelectedText(TitleDialog::kSingleScreenList), " ON");
+  EXPECT_TRUE(view_.input_method_open);
+  EXPECT_EQ(view_.controls[TitleDialog::kProgress].progress_high, 8);
+  EXPECT_EQ(view_.timers.at(TitleDialog::kTimer), 500);
+  // The preview: each line blanked, then its label and title.
+  ASSERT_EQ(view_.drawn.size(), 16u);
+  for (int channel = 0; channel < 8; ++channel) {
+    const DrawnText& blank = view_.drawn[2 * channel];
+    const DrawnText& line = view_.drawn[2 * channel + 1];
+    EXPECT_EQ(blank.text, std::string(30, ' '));
+    EXPECT_EQ(line.control, TitleDialog::kPreviewFrame);
+    EXPECT_EQ(line.x, 0);
+    EXPECT_EQ(line.y, 8 + 18 * channel);
+  }
+  EXPECT_EQ(view_.drawn[1].text, " ch.01 = 　　　ＣＨ０１　　　");
+  EXPECT_EQ(view_.drawn[15].text, " ch.08 = 　　　ＣＨ０８　　　");
+  Click(kIdClose);
+  EXPECT_TRUE(view_.ended);
+  EXPECT_FALSE(Dirty());
+}
+
+TEST_F(TitleDialogTest, ShortTitleFromAFileIsPaddedWithoutCountingAsAnEdit) {
+  SetTitle(0, "\x93\xFA\x96\x7B");  // 日本
+  Open();
+  EXPECT_EQ(Title(0), "\x93\xFA\x96\x7B" + Blanks(8));
+  EXPECT_FALSE(Dirty());
+  Type("日本" + std::string("　　　　　　　　"));  // the same bytes again
+  EXPECT_FALSE(Dirty());
+  Type("日");
+  EXPECT_TRUE(Dirty());
+}
+
+struct PaddingCase {
+  std::string typed;   // UTF-8
+  std::string stored;  // Shift_JIS
+};
+
+TEST_F(TitleDialogTest, TypedTitlesArePaddedToTwentyOrNineteenBytes) {
+  const std::vector<PaddingCase> cases = {
+      {"ＡＢ", "\x82\x60\x82\x61" + Blanks(8)},
+      {"ＡＢC",
+       "\x82\x60\x82\x61"
+       "C" +
+           Blanks(7)},
+      {"", Blanks(10)},
+      {"ＡＢＣＤＥＦＧＨＩＪ",
+       "\x82\x60\x82\x61\x82\x62\x82\x63\x82\x64\x82\x65\x82\x66\x82\x67\x82"
+       "\x68\x82\x69"},
+      {"AB", "AB" + Blanks(9)},
+  };
+  Open();
+  for (const PaddingCase& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Type(c.typed);
+    EXPECT_EQ(Title(0), c.stored);
+  }
+  EXPECT_TRUE(Dirty());
+}
+
+TEST_F(TitleDialogTest, TextOverTwentyBytesIsCutAtACharacter) {
+  Open();
+  Type("ＡＢＣＤＥＦＧＨＩＪＫ");  // 22 bytes
+  EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "ＡＢＣＤＥＦＧＨＩＪ");
+  EXPECT_EQ(Title(0).size(), 20u);
+  Type("Aあいう");  // あいう do not convert here: stand-ins, cut likewise
+  EXPECT_EQ(Title(0).size(), 19u);
+  Type("ABCDEFGHIJKLMNOPQRSTU");  // 21 half-width letters
+  EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "ABCDEFGHIJKLMNOPQRST");
+}
+
+TEST_F(TitleDialogTest, OverlongTitleFromAFileIsCutWhenShown) {
+  SetTitle(2, "A" + Blanks(10));  // 21 bytes: more than a title holds
+  fakes_.core.working.selected_channel = 2;
+  Open();
+  EXPECT_EQ(Title(2), "A" + Blanks(9));
+  EXPECT_FALSE(Dirty());
+}
+
+TEST_F(TitleDialogTest, ACharacterShiftJisCannotHoldFailsTheJisCheck) {
+  Open();
+  Type("日😀");  // the emoji has no Shift_JIS form
+  EXPECT_EQ(Title(0), "\x93\xFA\xF0\x40" + Blanks(8));
+  Click(TitleDialog::kTitleSet);
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(fakes_.boxes.shown, std::vector<Box>{kJisWarning});
+}
+
+TEST_F(TitleDialogTest, SetButtonsAndTheirForms) {
+  Open();
+  Type("");
+  Click(TitleDialog::kTitleSet);
+  ASSERT_EQ(Lines().size(), 1u);
+  std::string blanks_line = "CJ01";
+  for (int i = 0; i < 10; ++i) blanks_line += "2121";
+  EXPECT_EQ(Lines()[0], blanks_line + "\r\n");
+  Lines().clear();
+  view_.Choose(dialog_, TitleDialog::kChannelList, 2);
+  Click(TitleDialog::kTitleSetN);
+  EXPECT_EQ(Lines(),
+            Strings{"CJN032121212121212343234823302333212121212121\r\n"});
+  Lines().clear();
+  Type("ＡＢC");  // odd length: not sent
+  Click(TitleDialog::kTitleSet);
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(fakes_.boxes.shown, std::vector<Box>{kJisWarning});
+  view_.Choose(dialog_, TitleDialog::kSingleScreenList, 0);
+  Click(TitleDialog::kSingleScreenSet);
+  Click(TitleDialog::kSplitScreenSet);
+  EXPECT_EQ(Lines(), (Strings{"CTDSOF\r\n", "CTDDON\r\n"}));
+}
+
+TEST_F(TitleDialogTest, ChannelChangeShowsThatTitle) {
+  fakes_.core.working.selected_channel = 9;  // left by the display dialog
+  Open();
+  EXPECT_EQ(view_.SelectedText(TitleDialog::kChannelList), "ch.01  ");
+  EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "　　　ＣＨ０１　　　");
+  view_.drawn.clear();
+  view_.Choose(dialog_, TitleDialog::kChannelList, 4);
+  EXPECT_EQ(fakes_.core.working.selected_channel, 4);
+  EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "　　　ＣＨ０５　　　");
+  EXPECT_EQ(view_.drawn.size(), 16u);
+  EXPECT_FALSE(Dirty());
+}
+
+TEST_F(TitleDialogTest, SetAllRunsOnTheTimerAndKeepsTheDialogOpen) {
+  Open();
+  dialog_.OnTimer(view_, TitleDialog::kTimer);  // the first drawing
+  EXPECT_EQ(view_.timers.count(TitleDialog::kTimer), 0u);
+  Click(TitleDialog::kTitleSetAllN);
+  EXPECT_FALSE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.timers.at(TitleDialog::kTimer), 200);
+  Click(kIdClose);
+  EXPECT_FALSE(view_.ended);
+  Click(TitleDialog::kTitleSet);  // single titles wait for the run
+  Click(TitleDialog::kTitleSetAll);
+  Strings percents;
+  for (int tick = 1; tick <= 8; ++tick) {
+    if (tick == 3) {
+      // A repaint: the next tick only redraws, the run goes on after it.
+      dialog_.OnPaint(view_);
+      dialog_.OnTimer(view_, TitleDialog::kTimer);
+      EXPECT_EQ(view_.timers.at(TitleDialog::kTimer), 200);
+    }
+    dialog_.OnTimer(view_, TitleDialog::kTimer);
+    percents.push_back(view_.ControlText(TitleDialog::kPercent));
+  }
+  EXPECT_EQ(percents,
+            (Strings{"12", "25", "37", "50", "62", "75", "87", "  "}));
+  ASSERT_EQ(Lines().size(), 8u);
+  for (const std::string& line : Lines()) EXPECT_EQ(line.substr(0, 3), "CJN");
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.controls[TitleDialog::kProgress].progress_position, 0);
+  EXPECT_EQ(view_.timers.count(TitleDialog::kTimer), 0u);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+}
+
+TEST_F(TitleDialogTest, SetAllStopsAtTheNextTickAfterAnErrorReply) {
+  Open();
+  // The drawing due after opening takes the first tick.
+  Click(TitleDialog::kTitleSetAll);
+  dialog_.OnTimer(view_, TitleDialog::kTimer);
+  EXPECT_TRUE(Lines().empty());
+  dialog_.OnTimer(view_, TitleDialog::kTimer);
+  fakes_.core.link.reply_error = 1;
+  dialog_.OnTimer(view_, TitleDialog::kTimer);
+  EXPECT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(view_.ControlText(TitleDialog::kPercent), "12");
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  // Refused while another run goes on.
+  fakes_.core.link.sequence_step = 40;
+  Click(TitleDialog::kTitleSetAll);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  fakes_.core.link.sequence_step = 0;
+}
+
+// ---- Read-all
+// -------------------------------------------------------------------
+
+class ReadAllDialogTest : public testing::DialogFixture<ReadAllDialog> {
+ protected:
+  void Tick() { dialog_.OnTimer(view_, ReadAllDialog::kTimer); }
+};
+
+TEST_F(ReadAllDialogTest, OpensWithAddressesWithoutBroadcast) {
+  fakes_.core.working.hidden_access_count = 7;
+  fakes_.core.config.rs_control = 1;
+  fakes_.core.slave_address = 32;  // broadcast, chosen elsewhere
+  Open();
+  EXPECT_EQ(view_.Items(kSlaveAddressCombo).size(), 32u);
+  EXPECT_EQ(view_.Items(kSlaveAddressCombo).back(), "31");
+  EXPECT_EQ(view_.SelectedItem(kSlaveAddressCombo), kNoSelection);
+  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_high, 79);
+}
+
+TEST_F(ReadAllDialogTest, RunsSeventyNineCommandsAndClosesItself) {
+  Open();
+  fakes_.read_backs.Note("ADON\r\n");  // from before: forgotten at the start
+  Click(ReadAllDialog::kStart);
+  EXPECT_FALSE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.timers.at(ReadAllDialog::kTimer), 400);
+  EXPECT_EQ(fakes_.read_backs.MissingSteps().size(), 79u);
+  Click(kIdClose);  // refused while it runs
+  EXPECT_FALSE(view_.ended);
+  for (int tick = 1; tick < 79; ++tick) {
+    Tick();
+    EXPECT_EQ(view_.ControlText(ReadAllDialog::kPercent),
+              std::to_string(tick * 100 / 79));
+    EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_position, tick);
+  }
+  EXPECT_FALSE(view_.ended);
+  Tick();
+  EXPECT_TRUE(view_.ended);
+  EXPECT_EQ(Lines().size(), 79u);
+  EXPECT_EQ(Lines().front(), "RCJ01\r\n");
+  EXPECT_EQ(Lines().back(), "RVN\r\n");
+  EXPECT_EQ(view_.ControlText(ReadAllDialog::kPercent), "   ");
+  EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_position, 0);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+}
+
+TEST_F(ReadAllDialogTest, ErrorReplyStopsTheRunAndTheDialogStays) {
+  Open();
+  Click(ReadAllDialog::kStart);
+  for (int tick = 0; tick < 10; ++tick) Tick();
+  fakes_.core.link.reply_error = 1;
+  Tick();
+  EXPECT_FALSE(view_.ended);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
+  EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_position, 10);
+  // No verdict for a run that stopped.
+  EXPECT_EQ(fakes_.read_backs.TakeVerdict(), std::nullopt);
+  Lines().clear();
+  Click(ReadAllDialog::kStart);
+  EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_position, 0);
+  Tick();
+  EXPECT_EQ(Lines(), Strings{"RCJ01\r\n"});
+}
+
+TEST_F(ReadAllDialogTest, RefusedWhileAnotherRunGoes) {
+  Open();
+  fakes_.core.link.sequence_step = 3;
+  Click(ReadAllDialog::kStart);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
+}
+
+TEST(ReadAllVerdictTest, NamesTheGroupsThatWereNotRead) {
+  ReadBackRecord record;
+  record.Clear();
+  for (int step = 1; step <= kReadAllSteps; ++step) {
+    if (step == 12 || step == 62 || step == 63) continue;
+    record.Note(ReadAllExpectedReply(step) + "\r\n");
+  }
+  EXPECT_EQ(record.TakeVerdict(), std::nullopt);  // no run has finished
+  record.RunFinished();
+  const std::optional<std::vector<SettingsGroup>> missing =
+      record.TakeVerdict();
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(ReadAllIncompleteMessage(*missing),
+            "次の設定項目は機器から読み込めませんでした。以前の値のままです。\n"
+            "ビデオ映像の調整、自動切換え");
+  EXPECT_EQ(record.TakeVerdict(), std::nullopt);  // told once
+
+  // Without the version the verdict waits as long as the watchdog.
+  record.Clear();
+  record.RunFinished();
+  for (int tick = 1; tick < ReadBackRecord::kVerdictTicks; ++tick) {
+    EXPECT_EQ(record.TakeVerdict(), std::nullopt) << tick;
+  }
+  EXPECT_EQ(record.TakeVerdict()->size(), 11u);  // every group
+}
+
+// ---- Send-all
+// -------------------------------------------------------------------
+
+class SendAllDialogTest : public testing::DialogFixture<SendAllDialog> {
+ protected:
+  void Tick() { dialog_.OnTimer(view_, SendAllDialog::kTimer); }
+};
+
+TEST_F(SendAllDialogTest, SendsSeventyEightLinesAndClosesItself) {
+  fakes_.core.working.hidden_access_count = 2;
+  Open();
+  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(view_.controls[SendAllDialog::kProgress].progress_high, 78);
+  Click(SendAllDialog::kStart);
+  EXPECT_FALSE(view_.Enabled(kIdClose));
+  EXPECT_EQ(view_.timers.at(SendAllDialog::kTimer), 500);
+  for (int tick = 1; tick < 78; ++tick) Tick();
+  EXPECT_EQ(view_.ControlText(SendAllDialog::kPercent), "98");
+  EXPECT_FALSE(view_.ended);
+  Tick();
+  EXPECT_TRUE(view_.ended);
+  EXPECT_EQ(Lines().size(), 78u);
+  EXPECT_EQ(Lines().back(), "AGCNNNNNNNN\r\n");
+  EXPECT_EQ(view_.ControlText(SendAllDialog::kPercent), "   ");
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+}
+
+TEST_F(SendAllDialogTest, ErrorToTheTenthLineStopsWithTheBarAtTen) {
+  Open();
+  Click(SendAllDialog::kStart);
+  for (int tick = 0; tick < 10; ++tick) Tick();
+  fakes_.core.link.reply_error = 1;
+  Tick();
+  EXPECT_EQ(Lines().size(), 10u);
+  EXPECT_EQ(view_.controls[SendAllDialog::kProgress].progress_position, 10);
+  EXPECT_EQ(view_.ControlText(SendAllDialog::kPercent), "12");
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_FALSE(view_.ended);
+  // Refused while another run goes on.
+  fakes_.core.link.sequence_step = 5;
+  Click(SendAllDialog::kStart);
+  EXPECT_EQ(view_.timers.count(SendAllDialog::kTimer), 0u);
+}
+
+}  // namespace
+}  // namespace vqx
