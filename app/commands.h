@@ -15,7 +15,10 @@
 #include "dialogs/date_time_dialog.h"
 #include "dialogs/display_channel_dialog.h"
 #include "dialogs/other_settings_dialog.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
+#include "dialogs/title_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
@@ -40,7 +43,7 @@ inline constexpr int kAboutDialogId = AboutDialog::kTemplateId;
 inline constexpr int kAlarmDialogId = AlarmDialog::kTemplateId;
 inline constexpr int kVideoLossDialogId = VideoLossDialog::kTemplateId;
 inline constexpr int kDateTimeDialogId = DateTimeDialog::kTemplateId;
-inline constexpr int kTitleDialogId = 136;
+inline constexpr int kTitleDialogId = TitleDialog::kTemplateId;
 inline constexpr int kAutoSwitchingDialogId = AutoSwitchingDialog::kTemplateId;
 inline constexpr int kDisplayChannelDialogId =
     DisplayChannelDialog::kTemplateId;
@@ -48,10 +51,10 @@ inline constexpr int kVideoAdjustmentDialogId =
     VideoAdjustmentDialog::kTemplateId;
 inline constexpr int kOtherSettingsDialogId = OtherSettingsDialog::kTemplateId;
 inline constexpr int kSlaveAddressDialogId = SlaveAddressDialog::kTemplateId;
-inline constexpr int kSendAllDialogId = 143;
+inline constexpr int kSendAllDialogId = SendAllDialog::kTemplateId;
 inline constexpr int kSerialSettingsDialogId =
     SerialSettingsDialog::kTemplateId;
-inline constexpr int kReadAllDialogId = 145;
+inline constexpr int kReadAllDialogId = ReadAllDialog::kTemplateId;
 inline constexpr int kVideoFormatDialogId = VideoFormatDialog::kTemplateId;
 inline constexpr int kAgcDialogId = AgcDialog::kTemplateId;
 

@@ -68,11 +68,4 @@ bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control) {
   return WriteRsControl(profile, rs_control);
 }
 
-std::optional<std::string_view> HeadingOfDialog(int template_id) {
-  for (const DialogHeading& dialog : kDialogHeadings) {
-    if (dialog.template_id == template_id) return dialog.heading;
-  }
-  return std::nullopt;
-}
-
 }  // namespace vqx

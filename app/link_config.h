@@ -40,32 +40,4 @@ bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control);
 bool WriteComPort(ProfileStore& profile, int com_port);
 bool WriteRsControl(ProfileStore& profile, int rs_control);
 
-// The headings of the settings dialogs, by dialog template id (UTF-8), and
-// the captions of the templates themselves.
-struct DialogHeading {
-  int template_id;
-  std::string_view template_caption;
-  std::string_view heading;
-};
-
-inline constexpr std::array<DialogHeading, 13> kDialogHeadings = {{
-    {133, "アラームの設定", "アラーム "},
-    {134, "ビデオロスの設定", "ビデオロス "},
-    {135, "日付＆時刻の設定", "日付・時刻 "},
-    {136, "タイトルの設定", "タイトル "},
-    {138, "自動切換えの設定", "自動切換え "},
-    {139, "表示チャンネルの設定", "表示チャンネル "},
-    {140, "ビデオゲイン調整", "ビデオ映像の調整 "},
-    {141, "その他の設定", "その他 "},
-    {142, "機器のスレーブアドレス", "機器のスレーブアドレス "},
-    {143, "全項目の設定", "全項目の設定"},
-    {145, "全項目の読み込み", "設定項目の読み込み"},
-    {148, "ビデオフォーマット", "ビデオフォーマット "},
-    {150, "ﾀﾞｲｱﾛｸﾞ", "オート・ゲイン・コントロール "},
-}};
-
-// The heading of dialog template `template_id`, or nothing for a template
-// without one.
-std::optional<std::string_view> HeadingOfDialog(int template_id);
-
 }  // namespace vqx

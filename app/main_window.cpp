@@ -9,6 +9,9 @@
 #include "app/about_dialog.h"
 #include "app/commands.h"
 #include "app/serial_settings_dialog.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
+#include "dialogs/title_dialog.h"
 #include "files/file_operations.h"
 #include "protocol/reply_dispatch.h"
 
@@ -189,6 +192,11 @@ void MainWindow::OnContextMenu(int x, int y) {
 
 void MainWindow::OnTimerTick() {
   RunLinkTimerDuty(services_.core.link, services_.boxes);
+  if (const std::optional<std::vector<SettingsGroup>> missing =
+          services_.read_backs.TakeVerdict();
+      missing && !missing->empty()) {
+    services_.boxes.ShowWarningBox(ReadAllIncompleteMessage(*missing));
+  }
   const LocalTime now = services_.clock.Now();
   services_.view.SetStatusText(0, StatusDateText(now));
   services_.view.SetStatusText(1, StatusTimeText(now));
@@ -218,6 +226,9 @@ void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
   RegisterSettingsDialog<DisplayChannelDialog>(window, dialogs);
   RegisterSettingsDialog<OtherSettingsDialog>(window, dialogs);
   RegisterSettingsDialog<VideoAdjustmentDialog>(window, dialogs);
+  RegisterSettingsDialog<TitleDialog>(window, dialogs);
+  RegisterSettingsDialog<SendAllDialog>(window, dialogs);
+  RegisterSettingsDialog<ReadAllDialog>(window, dialogs);
   window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile] {
     return std::make_unique<SerialSettingsDialog>(dialogs.core, profile);
   });

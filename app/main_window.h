@@ -66,6 +66,7 @@ struct MainWindowServices {
   FileChooser& chooser;
   DialogRunner& dialogs;
   MainWindowView& view;
+  ReadBackRecord& read_backs;
 };
 
 class MainWindow {
@@ -83,7 +84,8 @@ class MainWindow {
   void OnCommand(int id);
   // A context-menu request at screen position (x, y); no menu is shown.
   void OnContextMenu(int x, int y);
-  // One tick of the main timer: link duties, then the clock.
+  // One tick of the main timer: link duties, the verdict on a finished
+  // read-all (a box naming the groups that were not read), then the clock.
   void OnTimerTick();
   // The close box or File > Exit. Asks before discarding a title edit;
   // answering No saves first and stays open when that save does not happen

@@ -34,7 +34,8 @@ struct Program {
         dispatcher(core.link, core.config, core.settings, boxes),
         dialog_runner(instance),
         dialog_services{core, link, boxes, codec, clock, read_backs},
-        behaviour({core, boxes, clock, chooser, dialog_runner, view}) {
+        behaviour(
+            {core, boxes, clock, chooser, dialog_runner, view, read_backs}) {
     dispatcher.SetReadBackRecord(&read_backs);
   }
 

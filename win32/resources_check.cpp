@@ -10,7 +10,10 @@
 #include "dialogs/date_time_dialog.h"
 #include "dialogs/display_channel_dialog.h"
 #include "dialogs/other_settings_dialog.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
+#include "dialogs/title_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
@@ -267,5 +270,30 @@ static_assert(IDC_LAYOUT_9_PANE7 == DisplayChannelDialog::kLayouts[4].panes[6]);
 static_assert(IDC_LAYOUT_9_PANE8 == DisplayChannelDialog::kLayouts[4].panes[7]);
 static_assert(IDC_LAYOUT_9_SET == DisplayChannelDialog::kLayouts[4].set);
 static_assert(IDC_LAYOUT_9_SET_N == DisplayChannelDialog::kLayouts[4].set_n);
+
+static_assert(IDD_TITLE == TitleDialog::kTemplateId);
+static_assert(IDC_TITLE_PREVIEW == TitleDialog::kPreviewFrame);
+static_assert(IDC_TITLE_CHANNEL == TitleDialog::kChannelList);
+static_assert(IDC_TITLE_TEXT == TitleDialog::kTitleEdit);
+static_assert(IDC_TITLE_SET == TitleDialog::kTitleSet);
+static_assert(IDC_TITLE_SET_ALL == TitleDialog::kTitleSetAll);
+static_assert(IDC_TITLE_SET_N == TitleDialog::kTitleSetN);
+static_assert(IDC_TITLE_SET_ALL_N == TitleDialog::kTitleSetAllN);
+static_assert(IDC_TITLE_SINGLE_SCREEN == TitleDialog::kSingleScreenList);
+static_assert(IDC_TITLE_SINGLE_SCREEN_SET == TitleDialog::kSingleScreenSet);
+static_assert(IDC_TITLE_SPLIT_SCREEN == TitleDialog::kSplitScreenList);
+static_assert(IDC_TITLE_SPLIT_SCREEN_SET == TitleDialog::kSplitScreenSet);
+static_assert(IDC_TITLE_PROGRESS == TitleDialog::kProgress);
+static_assert(IDC_TITLE_PERCENT == TitleDialog::kPercent);
+
+static_assert(IDD_SEND_ALL == SendAllDialog::kTemplateId);
+static_assert(IDC_SEND_ALL_START == SendAllDialog::kStart);
+static_assert(IDC_SEND_ALL_PROGRESS == SendAllDialog::kProgress);
+static_assert(IDC_SEND_ALL_PERCENT == SendAllDialog::kPercent);
+
+static_assert(IDD_READ_ALL == ReadAllDialog::kTemplateId);
+static_assert(IDC_READ_ALL_START == ReadAllDialog::kStart);
+static_assert(IDC_READ_ALL_PROGRESS == ReadAllDialog::kProgress);
+static_assert(IDC_READ_ALL_PERCENT == ReadAllDialog::kPercent);
 
 }  // namespace vqx

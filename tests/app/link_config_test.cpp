@@ -83,13 +83,5 @@ TEST(WriteLinkConfig, ChangesMemoryAndFileAtOnce) {
   EXPECT_EQ(config.com_port, 4);
 }
 
-TEST(DialogCaption, HeadingsOfTheDialogs) {
-  EXPECT_EQ(HeadingOfDialog(145), "設定項目の読み込み");
-  EXPECT_EQ(HeadingOfDialog(143), "全項目の設定");
-  EXPECT_EQ(HeadingOfDialog(150), "オート・ゲイン・コントロール ");
-  EXPECT_EQ(HeadingOfDialog(139), "表示チャンネル ");
-  EXPECT_EQ(HeadingOfDialog(144), std::nullopt);  // serial settings
-}
-
 }  // namespace
 }  // namespace vqx
