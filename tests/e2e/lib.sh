@@ -67,7 +67,7 @@ e2e_build() {
       return 1
     }
   fi
-  ninja -C "$NATIVE_BUILD" -j2 vqx460-sim >>"$OUT/build-native.log" 2>&1 || {
+  ninja -C "$NATIVE_BUILD" -j2 vqx460-sim vqx460ctl >>"$OUT/build-native.log" 2>&1 || {
     tail -40 "$OUT/build-native.log" >&2
     return 1
   }

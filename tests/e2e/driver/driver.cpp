@@ -387,6 +387,35 @@ class Driver {
                         MAKEWPARAM(ParseNumber(a[1]), 0), 0);
            return std::string();
          }},
+        // context HWND X Y: a context-menu request at screen position X, Y
+        {"context",
+         [](auto& a) {
+           Need(a, 3);
+           const auto x = static_cast<short>(ParseNumber(a[1]));
+           const auto y = static_cast<short>(ParseNumber(a[2]));
+           PostMessageW(ParseWindow(a[0]), WM_CONTEXTMENU,
+                        reinterpret_cast<WPARAM>(ParseWindow(a[0])),
+                        MAKELPARAM(x, y));
+           return std::string();
+         }},
+        // children HWND -> id:class:"text" of every descendant window
+        {"children",
+         [](auto& a) {
+           Need(a, 1);
+           std::string line;
+           EnumChildWindows(
+               ParseWindow(a[0]),
+               [](HWND child, LPARAM out) -> BOOL {
+                 auto& text = *reinterpret_cast<std::string*>(out);
+                 if (!text.empty()) text += ' ';
+                 text += std::to_string(GetDlgCtrlID(child)) + ":" +
+                         Narrow(ClassName(child)) + ":" +
+                         Quote(Narrow(WindowText(child)));
+                 return TRUE;
+               },
+               reinterpret_cast<LPARAM>(&line));
+           return line;
+         }},
         // command HWND ID: WM_COMMAND BN_CLICKED from control ID to HWND
         {"command",
          [](auto& a) {
@@ -473,6 +502,22 @@ class Driver {
            HWND hwnd = ParseWindow(a[0]);
            if (a.size() > 1) hwnd = Control(hwnd, a[1]);
            return std::string(IsWindowEnabled(hwnd) ? "1" : "0");
+         }},
+        // progress HWND ID -> the position of a progress bar
+        {"progress",
+         [](auto& a) {
+           Need(a, 2);
+           return std::to_string(
+               Send(Control(ParseWindow(a[0]), a[1]), PBM_GETPOS, 0, 0));
+         }},
+        // checked HWND ID -> 1 or 0, the state of a check box
+        {"checked",
+         [](auto& a) {
+           Need(a, 2);
+           return std::string(Send(Control(ParseWindow(a[0]), a[1]),
+                                   BM_GETCHECK, 0, 0) == BST_CHECKED
+                                  ? "1"
+                                  : "0");
          }},
         // status HWND ID PART -> "text" of a status bar part
         {"status",
