@@ -215,7 +215,7 @@ void RegisterSettingsDialog(MainWindow& window, DialogServices& dialogs) {
 }  // namespace
 
 void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
-                             ProfileStore& profile) {
+                             ProfileStore& profile, SerialPortList& ports) {
   RegisterSettingsDialog<AlarmDialog>(window, dialogs);
   RegisterSettingsDialog<VideoLossDialog>(window, dialogs);
   RegisterSettingsDialog<DateTimeDialog>(window, dialogs);
@@ -229,8 +229,8 @@ void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
   RegisterSettingsDialog<TitleDialog>(window, dialogs);
   RegisterSettingsDialog<SendAllDialog>(window, dialogs);
   RegisterSettingsDialog<ReadAllDialog>(window, dialogs);
-  window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile] {
-    return std::make_unique<SerialSettingsDialog>(dialogs.core, profile);
+  window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile, &ports] {
+    return std::make_unique<SerialSettingsDialog>(dialogs.core, profile, ports);
   });
   window.RegisterDialog(kAboutDialogId,
                         [] { return std::make_unique<AboutDialog>(); });

@@ -106,6 +106,6 @@ class MainWindow {
 // Registers every dialog this program has: the settings dialogs, the serial
 // settings dialog and the About box.
 void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
-                             ProfileStore& profile);
+                             ProfileStore& profile, SerialPortList& ports);
 
 }  // namespace vqx

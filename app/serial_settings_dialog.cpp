@@ -1,5 +1,6 @@
 #include "app/serial_settings_dialog.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/link_config.h"
@@ -12,14 +13,70 @@ constexpr std::array<std::string_view, SerialSettingsDialog::kListedPorts>
     kPortItems = {"COM 1", "COM 2", "COM 3", "COM 4", "COM 5", "COM 6"};
 constexpr std::array<std::string_view, 2> kLineItems = {"RS-232C", "RS-485"};
 
+bool IsPortValue(int com_port) {
+  return com_port >= 0 && com_port <= kHighestComPort;
+}
+
 }  // namespace
 
 void SerialSettingsDialog::OnInit(DialogView& view) {
+  present_ = ports_.PresentPorts();
   FillList(view, kPortList, kPortItems);
+  item_ports_.clear();
+  for (int i = 0; i < kListedPorts; ++i) item_ports_.push_back(i);
+
+  // Further ports, and the configured one even when it is not there.
+  const int configured = core_.config.com_port.load();
+  std::vector<int> further;
+  for (const SerialPortInfo& port : present_) {
+    if (port.number > kListedPorts && port.number - 1 <= kHighestComPort) {
+      further.push_back(port.number - 1);
+    }
+  }
+  if (IsPortValue(configured) && configured >= kListedPorts &&
+      std::find(further.begin(), further.end(), configured) == further.end()) {
+    further.push_back(configured);
+  }
+  std::sort(further.begin(), further.end());
+  for (int com_port : further) {
+    std::string item = "COM" + std::to_string(com_port + 1);
+    const auto found = std::find_if(present_.begin(), present_.end(),
+                                    [&](const SerialPortInfo& port) {
+                                      return port.number == com_port + 1;
+                                    });
+    if (found == present_.end()) {
+      item += " ";
+      item += kAbsentPortMark;
+    } else if (!found->description.empty()) {
+      item += " " + found->description;
+    }
+    view.InsertItem(kPortList, static_cast<int>(item_ports_.size()), item);
+    item_ports_.push_back(com_port);
+  }
+
   FillList(view, kLineList, kLineItems);
-  Preselect(view, kPortList, core_.config.com_port.load());
+  const auto shown =
+      std::find(item_ports_.begin(), item_ports_.end(), configured);
+  Preselect(view, kPortList,
+            shown == item_ports_.end()
+                ? kNoSelection
+                : static_cast<int>(shown - item_ports_.begin()));
   Preselect(view, kLineList, core_.config.rs_control.load());
+  ShowDescription(view, configured);
   core_.working.hidden_access_count = 0;
+}
+
+void SerialSettingsDialog::ShowDescription(DialogView& view, int com_port) {
+  std::string text;
+  if (IsPortValue(com_port)) {
+    const auto found = std::find_if(present_.begin(), present_.end(),
+                                    [&](const SerialPortInfo& port) {
+                                      return port.number == com_port + 1;
+                                    });
+    text = found == present_.end() ? std::string(kAbsentPortMark)
+                                   : found->description;
+  }
+  view.SetControlText(kPortDescription, text);
 }
 
 void SerialSettingsDialog::OnCommand(DialogView& view, int control,
@@ -27,9 +84,12 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
   switch (control) {
     case kPortList:
       if (std::optional<int> index = ChosenIndex(view, control, notification)) {
+        if (*index >= static_cast<int>(item_ports_.size())) return;
+        const int com_port = item_ports_[*index];
         // The open port stays; the new one is opened at the next start.
-        core_.config.com_port = *index;
-        WriteComPort(profile_, *index);
+        core_.config.com_port = com_port;
+        WriteComPort(profile_, com_port);
+        ShowDescription(view, com_port);
       }
       return;
     case kLineList:

@@ -1,9 +1,17 @@
 // The serial settings dialog: which COM port the program opens at its next
 // start, and whether the line is RS-232C or RS-485 (live at once). Both are
 // written to the INI file the moment they are picked.
+//
+// The port list holds "COM 1".."COM 6" as always, then every further port
+// the system has (a USB adapter is often COM10 or higher), with what the
+// system calls it; a configured port the system does not have is shown
+// marked absent, never replaced by another. com_port is n - 1 for COMn
+// whatever item shows it, so INI files of any age keep their meaning.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/core.h"
 #include "base/platform.h"
@@ -11,16 +19,24 @@
 
 namespace vqx {
 
+// com_port values the program opens: COM1..COM256.
+inline constexpr int kHighestComPort = 255;
+
+// "（見つかりません）" follows a configured port the system does not have.
+inline constexpr std::string_view kAbsentPortMark = "（見つかりません）";
+
 class SerialSettingsDialog : public Dialog {
  public:
   static constexpr int kTemplateId = 144;
   static constexpr int kPortList = 1072;
   static constexpr int kLineList = 1075;
-  // The list offers COM1..COM6; the INI file may name up to COM9.
+  // What the system calls the chosen port, under the list.
+  static constexpr int kPortDescription = 1076;
+  // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 
-  SerialSettingsDialog(Core& core, ProfileStore& profile)
-      : core_(core), profile_(profile) {}
+  SerialSettingsDialog(Core& core, ProfileStore& profile, SerialPortList& ports)
+      : core_(core), profile_(profile), ports_(ports) {}
 
   int template_id() const override { return kTemplateId; }
   void OnInit(DialogView& view) override;
@@ -28,8 +44,14 @@ class SerialSettingsDialog : public Dialog {
                  ControlNotification notification) override;
 
  private:
+  void ShowDescription(DialogView& view, int com_port);
+
   Core& core_;
   ProfileStore& profile_;
+  SerialPortList& ports_;
+  // The com_port value of each item of the port list.
+  std::vector<int> item_ports_;
+  std::vector<SerialPortInfo> present_;
 };
 
 }  // namespace vqx

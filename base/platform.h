@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vqx {
 
@@ -66,6 +67,19 @@ class TextCodec {
   virtual std::string ShiftJisToUtf8(std::string_view sjis) = 0;
   // Characters without a Shift_JIS form become '?'.
   virtual std::string Utf8ToShiftJis(std::string_view utf8) = 0;
+};
+
+// A serial port the system has now.
+struct SerialPortInfo {
+  int number = 0;           // n of "COMn", 1..256
+  std::string description;  // what the system calls it; may be empty
+};
+
+class SerialPortList {
+ public:
+  virtual ~SerialPortList() = default;
+  // The serial ports present now, by ascending number.
+  virtual std::vector<SerialPortInfo> PresentPorts() = 0;
 };
 
 enum class FileChooserMode { kOpen = 1, kSave = 2 };

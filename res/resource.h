@@ -55,6 +55,7 @@
 /* Serial settings dialog */
 #define IDC_SERIAL_PORT 1072
 #define IDC_SERIAL_LINE 1075
+#define IDC_SERIAL_PORT_DESCRIPTION 1076
 
 /* VideoLossDialog */
 #define IDD_VIDEO_LOSS 134

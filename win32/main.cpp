@@ -13,6 +13,7 @@
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"
 #include "win32/platform_services.h"
+#include "win32/serial_port_list.h"
 #include "win32/serial_port_win32.h"
 #include "win32/text.h"
 
@@ -46,6 +47,7 @@ struct Program {
   Win32FileChooser chooser;
   Win32ProfileStore profile;
   Win32SerialPort port;
+  Win32SerialPortList ports;
   Link link;
   ReadBackRecord read_backs;
   ReplyDispatcher dispatcher;
@@ -83,7 +85,7 @@ int Run(HINSTANCE instance) {
   context.behaviour = &program->behaviour;
   context.core = &program->core;
   RegisterStandardDialogs(program->behaviour, program->dialog_services,
-                          program->profile);
+                          program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);
   if (window == nullptr) return 0;
   program->view.Attach(window, context.status_bar);

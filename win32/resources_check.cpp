@@ -61,6 +61,8 @@ static_assert(IDC_ALARM_DISPLAY_SET == AlarmDialog::kDisplaySet);
 static_assert(IDC_ALARM_RETURN_SET == AlarmDialog::kReturnSet);
 static_assert(IDC_SERIAL_PORT == SerialSettingsDialog::kPortList);
 static_assert(IDC_SERIAL_LINE == SerialSettingsDialog::kLineList);
+static_assert(IDC_SERIAL_PORT_DESCRIPTION ==
+              SerialSettingsDialog::kPortDescription);
 
 static_assert(IDD_VIDEO_LOSS == VideoLossDialog::kTemplateId);
 static_assert(IDC_VLOSS_CH1 == VideoLossDialog::kChannels[0].list);

@@ -6,7 +6,7 @@
 namespace vqx::win32 {
 namespace {
 
-constexpr int kPortCount = 9;  // COM1..COM9
+constexpr int kPortCount = 256;  // COM1..COM256
 
 HANDLE NewManualResetEvent() {
   return CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -26,7 +26,8 @@ class Win32SerialPort : public SerialPort {
   Win32SerialPort(const Win32SerialPort&) = delete;
   Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-  // Opens "COM1".."COM9" for `com_port` 0..8 and applies the fixed line
+  // Opens "COM1".."COM256" for `com_port` 0..255 (as "\\.\COMn", which
+  // every port number takes) and applies the fixed line
   // settings. Each failing step shows its error box and the next step is
   // still tried, so a missing port shows five boxes; the program runs on
   // with an unusable port. Returns true when every step succeeded.

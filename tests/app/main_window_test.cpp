@@ -225,7 +225,8 @@ TEST_F(MainWindowTest, MenuAndToolbarOpenTheRegisteredDialog) {
 
 TEST_F(MainWindowTest, StandardDialogsAreRegistered) {
   MemoryProfile profile;  // empty: every key reads as its fallback
-  RegisterStandardDialogs(window_, fakes_.services, profile);
+  testing::ListedPorts ports;
+  RegisterStandardDialogs(window_, fakes_.services, profile, ports);
   window_.OnCommand(kCommandAlarm);
   window_.OnCommand(kCommandSerialSettings);
   window_.OnCommand(kCommandAbout);

@@ -18,7 +18,8 @@ class SerialSettingsDialogTest : public ::testing::Test {
  protected:
   Core core_;
   MemoryProfile profile_;
-  SerialSettingsDialog dialog_{core_, profile_};
+  testing::ListedPorts ports_;
+  SerialSettingsDialog dialog_{core_, profile_, ports_};
   FakeDialogView view_;
 };
 
@@ -38,18 +39,71 @@ TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
   EXPECT_TRUE(profile_.writes.empty());  // opening writes nothing
 }
 
-TEST_F(SerialSettingsDialogTest, PortsTheListDoesNotOfferShowNoSelection) {
-  for (int port : {6, 7, 8, 99, -1}) {
-    core_.config.com_port = port;
+// A port the six items do not hold is listed after them, marked absent
+// when the system does not have it, and selected: never replaced by
+// another. A value no COM port has shows no selection.
+TEST_F(SerialSettingsDialogTest, ConfiguredPortIsShownEvenWhenAbsent) {
+  struct Case {
+    int com_port;
+    std::string shown;  // "" = no selection
+  };
+  const Case cases[] = {
+      {6, "COM7 （見つかりません）"},
+      {8, "COM9 （見つかりません）"},
+      {99, "COM100 （見つかりません）"},
+      {255, "COM256 （見つかりません）"},
+      {256, ""},
+      {-1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.com_port);
+    core_.config.com_port = c.com_port;
     core_.config.rs_control = 2;
     FakeDialogView view;
     dialog_.OnInit(view);
-    EXPECT_EQ(view.SelectedItem(SerialSettingsDialog::kPortList), kNoSelection)
-        << port;
+    EXPECT_EQ(view.SelectedText(SerialSettingsDialog::kPortList), c.shown);
+    EXPECT_EQ(view.Items(SerialSettingsDialog::kPortList).size(),
+              c.shown.empty() ? 6u : 7u);
+    EXPECT_EQ(view.ControlText(SerialSettingsDialog::kPortDescription),
+              c.shown.empty() ? "" : "（見つかりません）");
     EXPECT_EQ(view.SelectedItem(SerialSettingsDialog::kLineList), kNoSelection);
     // Opening alone leaves the configuration as it was.
-    EXPECT_EQ(core_.config.com_port.load(), port);
+    EXPECT_EQ(core_.config.com_port.load(), c.com_port);
   }
+  EXPECT_TRUE(profile_.writes.empty());
+}
+
+TEST_F(SerialSettingsDialogTest, EveryPortTheSystemHasIsListed) {
+  ports_.ports = {{1, "Communications Port"},
+                  {3, "USB Serial Port"},
+                  {12, "USB-SERIAL CH340"},
+                  {10, ""}};
+  core_.config.com_port = 2;
+  dialog_.OnInit(view_);
+  EXPECT_EQ(
+      view_.Items(SerialSettingsDialog::kPortList),
+      (std::vector<std::string>{"COM 1", "COM 2", "COM 3", "COM 4", "COM 5",
+                                "COM 6", "COM10", "COM12 USB-SERIAL CH340"}));
+  EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
+            "USB Serial Port");
+  view_.Choose(dialog_, SerialSettingsDialog::kPortList, 7);
+  EXPECT_EQ(core_.config.com_port.load(), 11);  // COM12
+  EXPECT_EQ(profile_.writes,
+            std::vector<std::string>{"[VQX-460J_Section] com_port=11"});
+  EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
+            "USB-SERIAL CH340");
+  view_.Choose(dialog_, SerialSettingsDialog::kPortList, 1);
+  EXPECT_EQ(core_.config.com_port.load(), 1);
+  EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
+            "（見つかりません）");
+
+  // The next opening shows the port chosen, present or not.
+  ports_.ports = {};
+  core_.config.com_port = 11;
+  FakeDialogView again;
+  dialog_.OnInit(again);
+  EXPECT_EQ(again.SelectedText(SerialSettingsDialog::kPortList),
+            "COM12 （見つかりません）");
 }
 
 TEST_F(SerialSettingsDialogTest, ChoicesAreWrittenToMemoryAndFileAtOnce) {

@@ -209,6 +209,13 @@ class SmallJapaneseCodec : public TextCodec {
   std::map<std::string, std::string> to_utf8_;
 };
 
+// The serial ports the system has, as the test sets them.
+class ListedPorts : public SerialPortList {
+ public:
+  std::vector<SerialPortInfo> PresentPorts() override { return ports; }
+  std::vector<SerialPortInfo> ports;
+};
+
 // The file dialog: records each mode it was opened in and returns the
 // scripted `paths` in turn (nullopt: the user cancelled). A dialog nobody
 // scripted fails the test and counts as cancelled.
