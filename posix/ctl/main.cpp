@@ -18,7 +18,7 @@
 #include <string>
 
 #include "files/settings_file.h"
-#include "files/settings_report.h"
+#include "base/settings_report.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"

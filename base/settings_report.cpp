@@ -1,4 +1,4 @@
-#include "files/settings_report.h"
+#include "base/settings_report.h"
 
 #include <cstdio>
 #include <initializer_list>
