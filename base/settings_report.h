@@ -24,4 +24,22 @@ std::vector<ReportLine> DescribeSettings(const DeviceSettings& settings,
 // "name = value".
 std::string FormatReportLine(const ReportLine& line);
 
+// One setting whose meaning differs between two records.
+struct SettingsDifference {
+  std::string name;    // the field name of the listing
+  std::string first;   // its value and meaning in the first record
+  std::string second;  // ... and in the second
+  bool operator==(const SettingsDifference&) const = default;
+};
+
+// The settings whose listed values differ, in the order of the listing.
+// Only what the listing shows counts: bytes after a title's terminator,
+// say, or the unsaved-edit flag make no difference.
+std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
+                                                const DeviceSettings& second,
+                                                TextCodec& codec);
+
+// "name: first -> second".
+std::string FormatDifference(const SettingsDifference& difference);
+
 }  // namespace vqx
