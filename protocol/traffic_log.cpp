@@ -158,8 +158,9 @@ void TrafficLog::OnLineReceived(std::string_view line, bool addressed,
 }
 
 void TrafficLog::Record(TrafficEntry entry) {
-  entry.time = clock_.Now();
   std::lock_guard<std::mutex> recording(record_mutex_);
+  // Stamped in turn, so that the times rise with the sequence numbers.
+  entry.time = clock_.Now();
   std::function<void(const TrafficEntry&)> listener;
   {
     std::lock_guard<std::mutex> lock(mutex_);
