@@ -377,6 +377,7 @@ int main(int argc, char** argv) {
       "scan", "Ask every RS-485 address 00..31 for its version");
   scan->add_option("--timeout-ms", scan_timeout_ms,
                    "How long each address has to answer")
+      ->capture_default_str()
       ->check(CLI::Range(1, 60'000));
   AddPortOptions(*scan, scan_device);
 

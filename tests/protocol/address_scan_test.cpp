@@ -107,20 +107,6 @@ TEST_F(AddressScanTest, FindsEveryDeviceAskingOneAddressAtATime) {
   EXPECT_EQ(slave, 9);
 }
 
-TEST_F(AddressScanTest, WaitsForTheAnswerBeforeTheNextAddress) {
-  ASSERT_EQ(scan.Start(), ScanStart::kStarted);
-  scan.OnTick();  // asks 00
-  EXPECT_EQ(scan.current_address(), 0);
-  clock.Advance(kScanReplyTimeout - 10ms);
-  scan.OnTick();
-  EXPECT_EQ(Probes().size(), 1u);
-  clock.Advance(10ms);
-  scan.OnTick();  // 00 gave up; 01 asked at once
-  EXPECT_EQ(Probes(), (std::vector<std::string>{"00", "01"}));
-  EXPECT_EQ(scan.addresses_done(), 1);
-  EXPECT_EQ(scan.current_address(), 1);
-}
-
 TEST_F(AddressScanTest, StartIsRefusedOnRs232AndWhileAnythingRuns) {
   config.rs_control = 0;
   EXPECT_EQ(scan.Start(), ScanStart::kNotRs485);
@@ -185,19 +171,6 @@ TEST_F(AddressScanTest, EchoedLinesAreNoAnswers) {
     EXPECT_EQ(scan.answers(),
               (std::vector<ScanAnswer>{{3, "VN1.00"}, {17, "VN2.10"}}));
   }
-}
-
-TEST(VersionRepliesTest, KeepsOneVersionPerAddress) {
-  VersionReplies versions;
-  versions.Note(5, "VN1.00");
-  versions.Note(5, "VN1.01");
-  versions.Note(32, "VN9");  // no such address
-  versions.Note(-1, "VN9");
-  EXPECT_EQ(versions.Find(5), "VN1.01");
-  EXPECT_EQ(versions.Find(6), std::nullopt);
-  EXPECT_EQ(versions.Find(32), std::nullopt);
-  versions.Clear();
-  EXPECT_EQ(versions.Find(5), std::nullopt);
 }
 
 }  // namespace

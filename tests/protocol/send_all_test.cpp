@@ -10,9 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/reply_dispatch.h"
 #include "tests/support/link_fakes.h"
-#include "transport/link.h"
 
 namespace vqx {
 namespace {
@@ -280,47 +278,6 @@ TEST_F(SendAllTest, TickDuringAnOpenBoxDoesNotRunAStep) {
   sequence.OnTick();
   EXPECT_EQ(sink.lines.size(), 1u);
   EXPECT_EQ(sink.lines[0].substr(0, 4), "CJ02");
-}
-
-// The reply pace over the real link and dispatch, against a device that
-// takes 150 ms for every answer: the same 78 lines, each only once the one
-// before it is answered, with the guard gap in between.
-TEST(ReplyPacedSendAllTest, SameLinesEachAfterThePreviousAnswer) {
-  using namespace std::chrono_literals;
-  LinkState state;
-  LinkConfig config;
-  std::atomic<int> slave{0};
-  SettingsStore store;
-  RecordingBoxes boxes;
-  testing::FakePort port;
-  testing::ManualSteadyClock clock;
-  Link link(state, config, slave);
-  link.AttachPort(&port);
-  ReplyDispatcher dispatcher(state, config, store, boxes);
-  testing::SlowDevice device(port, clock, dispatcher, 150ms,
-                             [](const std::string&) { return "GO\r\n"; });
-  SendAllSequence sequence(state, store, link, boxes);
-  ASSERT_TRUE(sequence.PaceByReplies(clock));
-  ASSERT_TRUE(sequence.Start());
-  SequenceTick tick = SequenceTick::kRunning;
-  for (int i = 0; i < 10'000; ++i) {
-    tick = sequence.OnTick();
-    if (tick != SequenceTick::kRunning && tick != SequenceTick::kWaiting) break;
-    device.Poll();
-    if (clock.Now() % 300ms == 0ms) RunLinkTimerDuty(state, boxes);
-    clock.Advance(std::chrono::milliseconds(sequence.tick_period_ms()));
-  }
-  EXPECT_EQ(tick, SequenceTick::kFinished);
-  EXPECT_EQ(port.written(), DefaultLines());
-  ASSERT_EQ(device.answered_at.size(), 78u);
-  for (std::size_t i = 1; i < device.sent_at.size(); ++i) {
-    EXPECT_GE(device.sent_at[i], device.answered_at[i - 1] +
-                                     std::chrono::milliseconds(kReplyGuardMs))
-        << i;
-  }
-  // 150 ms for each answer and a tick or two of gap: 13 s, not 39 s.
-  EXPECT_LT(clock.Now(), 78 * (150ms + 3 * 10ms));
-  EXPECT_TRUE(boxes.Take().empty());  // no "Success" box for each "GO"
 }
 
 }  // namespace

@@ -81,23 +81,6 @@ TEST(ReplyMeaningTest, EachReplyInTheProgramsWords) {
   }
 }
 
-TEST(FormatTrafficEntryTest, OneLineOfTabSeparatedColumns) {
-  TrafficEntry entry;
-  entry.time = {2024, 1, 5, 5, 9, 5, 3, 7};
-  entry.direction = TrafficDirection::kReceived;
-  entry.address = "05";
-  entry.text = "E3<CR><LF>";
-  entry.meaning = "Command Error";
-  EXPECT_EQ(FormatTrafficEntry(entry),
-            "2024-01-05 09:05:03.007\tRX\t05\tE3<CR><LF>\tCommand Error");
-  entry.direction = TrafficDirection::kSent;
-  entry.address = "";
-  entry.text = "RVN<CR><LF>";
-  entry.meaning = "";
-  EXPECT_EQ(FormatTrafficEntry(entry),
-            "2024-01-05 09:05:03.007\tTX\t\tRVN<CR><LF>\t");
-}
-
 class TrafficLogTest : public ::testing::Test {
  protected:
   TrafficLogTest() {

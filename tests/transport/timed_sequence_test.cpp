@@ -325,22 +325,6 @@ TEST_F(ReplyPacedSequenceTest, ErrorReplyStopsBeforeTheNextLine) {
   EXPECT_EQ(steps, std::vector<int>{1});
 }
 
-TEST_F(ReplyPacedSequenceTest, PaceIsChosenOnlyWhileIdle) {
-  TimedSequence& sequence = Make(kStopAtNextTick);
-  EXPECT_EQ(sequence.pace(), SequencePace::kFixed);
-  EXPECT_EQ(sequence.tick_period_ms(), 100);
-  ASSERT_TRUE(sequence.Start());
-  EXPECT_FALSE(sequence.PaceByReplies(clock));
-  EXPECT_EQ(sequence.pace(), SequencePace::kFixed);
-  sequence.Abort();
-  EXPECT_TRUE(sequence.PaceByReplies(clock));
-  ASSERT_TRUE(sequence.Start());
-  EXPECT_FALSE(sequence.PaceByTimer());
-  sequence.Abort();
-  EXPECT_TRUE(sequence.PaceByTimer());
-  EXPECT_EQ(sequence.tick_period_ms(), 100);
-}
-
 // The fixed pace sends one line per tick whatever the replies do.
 TEST_F(ReplyPacedSequenceTest, FixedPaceIgnoresRepliesAndTimeouts) {
   TimedSequence& sequence = Make(kStopAtNextTick);
@@ -351,21 +335,6 @@ TEST_F(ReplyPacedSequenceTest, FixedPaceIgnoresRepliesAndTimeouts) {
   }
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
   EXPECT_EQ(steps.size(), 5u);
-}
-
-// The set-all plan ends right after a failed step, reply pace or not.
-TEST_F(ReplyPacedSequenceTest, SetAllEndsAfterAFailedStep) {
-  results[2] = StepResult::kFailed;
-  TimedSequence& sequence = MakeReplyPaced(kEndAfterStep);
-  ASSERT_TRUE(sequence.Start());
-  sequence.OnTick();
-  Reply();
-  sequence.OnTick();
-  Wait(kReplyGuardMs);
-  EXPECT_EQ(sequence.OnTick(), SequenceTick::kStoppedOnError);
-  EXPECT_EQ(link.reply_error, 0);
-  EXPECT_EQ(link.sequence_step, 0);
-  EXPECT_EQ(sequence.percent_text(), "  ");
 }
 
 TEST(SequencePercentTest, RoundsDown) {
