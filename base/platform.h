@@ -5,6 +5,7 @@
 // Shift_JIS. Conversion to the platform's own encoding happens at the edge.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,12 +38,24 @@ struct LocalTime {
   int hour = 0;
   int minute = 0;
   int second = 0;
+  int millisecond = 0;  // 0..999
 };
 
+// The local wall-clock time (status bar, time stamps of the traffic log).
+// Safe to call from any thread.
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual LocalTime Now() = 0;
+};
+
+// A monotonic clock for pacing: time since an arbitrary fixed point, never
+// going backwards, unaffected by changes of the wall clock. Safe to call
+// from any thread.
+class SteadyClock {
+ public:
+  virtual ~SteadyClock() = default;
+  virtual std::chrono::milliseconds Now() = 0;
 };
 
 // Private-profile style key/value store (the INI file).

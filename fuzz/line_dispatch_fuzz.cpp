@@ -1,6 +1,8 @@
 // Arbitrary bytes from the serial line through line assembly and reply
-// dispatch, in both wiring modes. Nothing may crash, read out of bounds or
-// leave a settings value outside the record.
+// dispatch, in both wiring modes, with the traffic log describing every line
+// and, in RS-485 mode, echo tolerance on. Nothing may crash, read out of
+// bounds, leave a settings value outside the record or put anything but
+// printable ASCII in a logged line's text.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -9,6 +11,7 @@
 #include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/reply_dispatch.h"
+#include "protocol/traffic_log.h"
 #include "transport/line_assembler.h"
 
 namespace {
@@ -21,14 +24,38 @@ class SilentBoxes : public vqx::MessageBoxes {
   bool AskYesNo(std::string_view, std::string_view) override { return false; }
 };
 
+class StillClock : public vqx::Clock {
+ public:
+  vqx::LocalTime Now() override { return {}; }
+};
+
+// Shift_JIS bytes pass as they are: the log must cope with any of them.
+class RawCodec : public vqx::TextCodec {
+ public:
+  std::string ShiftJisToUtf8(std::string_view sjis) override {
+    return std::string(sjis);
+  }
+  std::string Utf8ToShiftJis(std::string_view utf8) override {
+    return std::string(utf8);
+  }
+};
+
 void Run(std::string_view bytes, int rs_control) {
   vqx::LinkState state;
   vqx::LinkConfig config;
   config.rs_control = rs_control;
+  config.echo = rs_control;
   vqx::SettingsStore settings;
   settings.Update([](vqx::DeviceSettings& s) { vqx::LoadDefaultSettings(s); });
   SilentBoxes boxes;
+  StillClock clock;
+  RawCodec codec;
+  vqx::TrafficLog log(clock, codec);
   vqx::ReplyDispatcher dispatcher(state, config, settings, boxes);
+  dispatcher.SetTrafficLog(&log);
+  // The input's first line is also taken for a line sent, so that its echo
+  // is skipped.
+  state.echoes.Note(bytes.substr(0, bytes.find('\n') + 1));
   vqx::LineAssembler assembler;
   // Feed in two reads so lines split across reads are exercised too.
   const std::size_t split = bytes.empty() ? 0 : bytes[0] % (bytes.size() + 1);
@@ -51,6 +78,11 @@ void Run(std::string_view bytes, int rs_control) {
   }
   for (int pane : s.layout_9) {
     if (pane < 0 || pane > 7) __builtin_trap();
+  }
+  for (const vqx::TrafficEntry& entry : log.Snapshot()) {
+    for (char c : entry.text + entry.address) {
+      if (c < 0x20 || c > 0x7E) __builtin_trap();
+    }
   }
   if (s.misc_power_on_screen < 0 || s.misc_power_on_screen > 13 ||
       s.clock_display_range < 0 || s.clock_display_range > 7 ||

@@ -145,8 +145,11 @@ DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
       replies_(std::make_unique<Replies>()),
       reply_observer_(options.reply_observer) {
   core_.config.rs_control = options.rs485 ? 1 : 0;
+  core_.config.echo = options.echo ? 1 : 0;
   core_.slave_address = std::clamp(options.address, 0, kBroadcastAddress);
   link_.AttachPort(port_.get());
+  link_.AttachTap(options.traffic_log);
+  dispatcher_.SetTrafficLog(options.traffic_log);
   dispatcher_.SetObserver(
       [this](std::string_view work_copy) { OnReply(work_copy); });
   dispatcher_.SetReadBackRecord(&read_backs_);
@@ -164,9 +167,13 @@ bool DeviceSession::broadcast() const {
 void DeviceSession::OnReply(std::string_view work_copy) {
   if (reply_observer_) reply_observer_(work_copy);
   ReplyKind kind = dispatcher_.last_kind();
-  if (kind == ReplyKind::kIgnored) return;  // garbage is no answer
   {
     std::lock_guard<std::mutex> lock(replies_->mutex);
+    // Every line wakes a reply-paced run; garbage is no answer.
+    if (kind == ReplyKind::kIgnored) {
+      replies_->changed.notify_all();
+      return;
+    }
     ++replies_->answered;
     replies_->last = WithoutLineEnd(work_copy);
     replies_->last_kind = kind;
@@ -184,6 +191,29 @@ void DeviceSession::ResetRun() {
   boxes_->Clear();
   replies_->Reset();
   sink_->Reset();
+  sends_mark_ = core_.link.sends_awaiting_reply;
+  lines_mark_ = core_.link.lines_received;
+}
+
+std::optional<std::string> DeviceSession::SurplusLines(
+    std::string_view run) const {
+  const unsigned sent = core_.link.sends_awaiting_reply - sends_mark_;
+  const unsigned received = core_.link.lines_received - lines_mark_;
+  if (received <= sent) return std::nullopt;
+  return std::string(run) + ": " + std::to_string(received) +
+         " lines came back for " + std::to_string(sent) +
+         " lines sent; does the line echo what is sent (--echo)?";
+}
+
+bool DeviceSession::WaitUntil(Steady::time_point due, bool wake_on_line,
+                              unsigned seen) {
+  if (!wake_on_line) {
+    std::this_thread::sleep_until(due);
+    return false;
+  }
+  std::unique_lock<std::mutex> lock(replies_->mutex);
+  return replies_->changed.wait_until(
+      lock, due, [&] { return core_.link.lines_received != seen; });
 }
 
 bool DeviceSession::AwaitAnswers(const Pacing& pacing,
@@ -209,41 +239,53 @@ bool DeviceSession::AwaitAnswers(const Pacing& pacing,
   }
 }
 
-namespace {
-
-// Ticks `sequence` on its period and the link timer duty on its own, from
-// the calling thread, until the sequence stops or the device is found
-// missing. Returns the last tick's result, or nothing on "No Connect".
-template <class Sequence, class Boxes>
-std::optional<SequenceTick> RunTicks(Sequence& sequence, LinkState& link,
-                                     Boxes& boxes, const Pacing& pacing,
-                                     const ProgressFn& progress, int& steps,
-                                     Steady::time_point& next_timer) {
+std::optional<SequenceTick> DeviceSession::RunTicks(
+    TimedSequence& sequence, const Pacing& pacing, const ProgressFn& progress,
+    int& steps, Steady::time_point& next_timer) {
+  const bool reply_paced = pacing.reply_paced;
+  const milliseconds tick_period = reply_paced
+                                       ? milliseconds(sequence.tick_period_ms())
+                                       : pacing.step_period;
   Steady::time_point start = Steady::now();
-  Steady::time_point next_step = start + pacing.step_period;
+  Steady::time_point next_tick = start + tick_period;
   next_timer = start + pacing.timer_period;
+  unsigned seen = core_.link.lines_received;
   for (;;) {
-    std::this_thread::sleep_until(std::min(next_step, next_timer));
+    // A reply-paced run wakes as soon as a line arrives.
+    const bool line_came =
+        WaitUntil(std::min(next_tick, next_timer), reply_paced, seen);
     Steady::time_point now = Steady::now();
     if (now >= next_timer) {
-      RunLinkTimerDuty(link, boxes);
+      RunLinkTimerDuty(core_.link, *boxes_);
       next_timer = NextDue(next_timer, pacing.timer_period, now);
-      if (boxes.no_connect()) return std::nullopt;
+      if (boxes_->no_connect()) {
+        sequence.Abort();
+        return std::nullopt;
+      }
     }
-    if (now >= next_step) {
+    if (reply_paced || now >= next_tick) {
+      seen = core_.link.lines_received;
       SequenceTick tick = sequence.OnTick();
-      if (tick != SequenceTick::kRunning && tick != SequenceTick::kFinished) {
+      // A fixed run finishes with its last step; a reply-paced one when
+      // the last line is answered, after its step.
+      const bool stepped = tick == SequenceTick::kRunning ||
+                           (tick == SequenceTick::kFinished && !reply_paced);
+      if (stepped) {
+        ++steps;
+        if (progress) progress(steps, sequence.percent_text());
+      }
+      if (tick != SequenceTick::kRunning && tick != SequenceTick::kWaiting) {
         return tick;
       }
-      ++steps;
-      if (progress) progress(steps, sequence.percent_text());
-      if (tick == SequenceTick::kFinished) return tick;
-      next_step = NextDue(next_step, pacing.step_period, now);
+      if (line_came) {
+        // Due once the guard gap after this line is over.
+        next_tick = Steady::now() + milliseconds(kReplyGuardMs);
+      } else if (now >= next_tick) {
+        next_tick = NextDue(next_tick, tick_period, now);
+      }
     }
   }
 }
-
-}  // namespace
 
 SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
                                      const Pacing& pacing,
@@ -251,17 +293,16 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
   ResetRun();
   core_.settings.Replace(settings);
   SendAllSequence sequence(core_.link, core_.settings, *sink_, *boxes_);
+  if (pacing.reply_paced) sequence.PaceByReplies(steady_clock_);
   SessionResult result;
   if (!sequence.Start()) {
     result.message = "send-all: another sequence is running";
     return result;
   }
   Steady::time_point next_timer;
-  auto tick = RunTicks(sequence, core_.link, *boxes_, pacing, progress,
-                       result.steps, next_timer);
+  auto tick = RunTicks(sequence, pacing, progress, result.steps, next_timer);
   const std::string total = std::to_string(kSendAllSteps);
   if (!tick) {
-    core_.link.sequence_step = 0;
     result.message = "send-all stopped after " + std::to_string(result.steps) +
                      " of " + total + " lines: no reply from the device";
     return result;
@@ -282,6 +323,8 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
   if (boxes_->failures() > 0) {
     result.message =
         "send-all finished with an error: " + boxes_->first_failure();
+  } else if (auto surplus = SurplusLines("send-all")) {
+    result.message = *surplus;
   } else if (!answered) {
     result.message = "send-all: the device answered " +
                      std::to_string(answers) + " of " +
@@ -314,16 +357,15 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   core_.settings.Replace(defaults);
   read_backs_.Clear();
   ReadAllSequence sequence(core_.link, *sink_);
+  if (pacing.reply_paced) sequence.PaceByReplies(steady_clock_);
   if (!sequence.Start()) {
     result.message = "read-all: another sequence is running";
     return result;
   }
   Steady::time_point next_timer;
-  auto tick = RunTicks(sequence, core_.link, *boxes_, pacing, progress,
-                       result.steps, next_timer);
+  auto tick = RunTicks(sequence, pacing, progress, result.steps, next_timer);
   const std::string total = std::to_string(kReadAllSteps);
   if (!tick) {
-    sequence.Abort();
     result.message = "read-all stopped after " + std::to_string(result.steps) +
                      " of " + total + " commands: no reply from the device";
     return result;
@@ -363,6 +405,10 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   }
   if (!version_seen) {
     result.message = "read-all: the device did not report its version (VN)";
+    return result;
+  }
+  if (auto surplus = SurplusLines("read-all")) {
+    result.message = *surplus;
     return result;
   }
   // Every read must have been answered by its own read-back line; a lost
@@ -412,6 +458,51 @@ SessionResult DeviceSession::SendLine(std::string_view command,
   reply = replies_->last;
   result.ok = replies_->last_kind == ReplyKind::kSuccess ||
               replies_->last_kind == ReplyKind::kReadBack;
+  return result;
+}
+
+SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
+                                  std::vector<ScanAnswer>& answers,
+                                  const ProgressFn& progress) {
+  ResetRun();
+  answers.clear();
+  SessionResult result;
+  AddressScan scan(core_.link, core_.config, link_,
+                   dispatcher_.version_replies(), steady_clock_, timeout);
+  switch (scan.Start()) {
+    case ScanStart::kStarted:
+      break;
+    case ScanStart::kBusy:
+      result.message = "scan: another sequence is running";
+      return result;
+    case ScanStart::kNotRs485:
+      result.message = "scan: only an RS-485 line has addresses";
+      return result;
+  }
+  const milliseconds period(scan.tick_period_ms());
+  Steady::time_point next_tick = Steady::now();
+  int shown = -1;
+  unsigned seen = core_.link.lines_received;
+  for (;;) {
+    // An answer wakes the scan at once.
+    WaitUntil(next_tick, true, seen);
+    Steady::time_point now = Steady::now();
+    seen = core_.link.lines_received;
+    const ScanTick tick = scan.OnTick();
+    if (progress && scan.addresses_done() != shown) {
+      shown = scan.addresses_done();
+      progress(shown, SequencePercent(shown, kScanAddresses));
+    }
+    if (tick == ScanTick::kFinished) break;
+    if (now >= next_tick) next_tick = NextDue(next_tick, period, now);
+  }
+  answers = scan.answers();
+  result.steps = scan.addresses_done();
+  result.ok = !answers.empty();
+  result.message =
+      answers.empty()
+          ? "scan: no device answered at any address 00..31"
+          : "scan: " + std::to_string(answers.size()) + " device(s) answered";
   return result;
 }
 

@@ -4,11 +4,14 @@
 // steady clock.
 //
 // The sequences themselves are the core's (`SendAllSequence`,
-// `ReadAllSequence`): this class only ticks them, runs the link's timer duty
-// (reply watchdog) every 300 ms, and decides what counts as success. Unlike
-// the dialogs, which leave the user to read the boxes, a run here succeeds
-// only when every line was sent, every line got its answer, no error or
-// warning box was shown and, for read-all, every setting was reported.
+// `ReadAllSequence`): this class only ticks them, at their fixed pace or
+// paced by the replies, runs the link's timer duty (reply watchdog) every
+// 300 ms, and decides what counts as success. Unlike the dialogs, which
+// leave the user to read the boxes, a run here succeeds only when every line
+// was sent, every line got its answer (and no more lines came back than were
+// sent), no error or warning box was shown and, for read-all, every setting
+// was reported. The address scan is the core's `AddressScan`, ticked the
+// same way.
 #pragma once
 
 #include <atomic>
@@ -24,10 +27,13 @@
 
 #include "base/core.h"
 #include "base/platform.h"
+#include "posix/platform_posix.h"
 #include "posix/receive_thread.h"
 #include "posix/serial_port_posix.h"
+#include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/reply_dispatch.h"
+#include "protocol/traffic_log.h"
 #include "transport/link.h"
 
 namespace vqx {
@@ -37,6 +43,11 @@ struct SessionOptions {
   bool rs485 = false;
   // 0..31, or kBroadcastAddress; used in RS-485 mode only.
   int address = 0;
+  // The line adapter echoes every byte sent (echo tolerance).
+  bool echo = false;
+  // Where every line sent and received is logged (not owned; nullptr for
+  // none). It must outlive the session.
+  TrafficLog* traffic_log = nullptr;
   // Called on the receive thread after each reply line has been dispatched
   // (its effect on the settings is done), with the line without address.
   std::function<void(std::string_view work_copy)> reply_observer;
@@ -44,6 +55,9 @@ struct SessionOptions {
 
 // The clock of a run. The real periods are the defaults; tests shorten them.
 struct Pacing {
+  // Paced by the replies: each line goes out once the previous one is
+  // answered (step_period then only paces a broadcast).
+  bool reply_paced = false;
   std::chrono::milliseconds step_period{500};
   std::chrono::milliseconds timer_period{300};  // link timer duty
   // After the last line: how long to wait for the outstanding answers.
@@ -86,6 +100,13 @@ class DeviceSession {
   SessionResult SendLine(std::string_view command,
                          std::chrono::milliseconds timeout, std::string& reply);
 
+  // Asks every RS-485 address 00..31 for its version, waiting up to
+  // `timeout` for each, and fills `answers` with those that answered. The
+  // session must be on RS-485. `progress` gets the addresses done (0..32).
+  SessionResult Scan(std::chrono::milliseconds timeout,
+                     std::vector<ScanAnswer>& answers,
+                     const ProgressFn& progress = {});
+
   Core& core() { return core_; }
   bool broadcast() const;
 
@@ -95,12 +116,29 @@ class DeviceSession {
   struct Replies;
 
   void OnReply(std::string_view work_copy);
+  // Ticks `sequence` and the link timer duty from the calling thread until
+  // the sequence stops or the device is found missing. Returns the last
+  // tick's result, or nothing on "No Connect".
+  std::optional<SequenceTick> RunTicks(
+      TimedSequence& sequence, const Pacing& pacing, const ProgressFn& progress,
+      int& steps, std::chrono::steady_clock::time_point& next_timer);
+  // Waits until `due`, or, when `wake_on_line`, until `lines_received` is
+  // no longer `seen`; true when a line came.
+  bool WaitUntil(std::chrono::steady_clock::time_point due, bool wake_on_line,
+                 unsigned seen);
   // Waits for all answers to the lines sent so far, running the timer duty.
   bool AwaitAnswers(const Pacing& pacing,
                     std::chrono::steady_clock::time_point& next_timer);
   void ResetRun();
+  // A complaint when more lines came back since ResetRun than lines were
+  // sent that await a reply: an echo, or a device answering what it was
+  // not asked.
+  std::optional<std::string> SurplusLines(std::string_view run) const;
 
   Core core_;
+  PosixSteadyClock steady_clock_;
+  unsigned sends_mark_ = 0;
+  unsigned lines_mark_ = 0;
   std::unique_ptr<RecordingBoxes> boxes_;
   std::unique_ptr<PosixSerialPort> port_;
   Link link_;

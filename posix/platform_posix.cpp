@@ -71,9 +71,10 @@ bool SyncFile(const std::filesystem::path& path) {
 }  // namespace
 
 LocalTime PosixClock::Now() {
-  std::time_t now = std::time(nullptr);
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
   std::tm local{};
-  localtime_r(&now, &local);
+  localtime_r(&now.tv_sec, &local);
   LocalTime time;
   time.year = local.tm_year + 1900;
   time.month = local.tm_mon + 1;
@@ -82,7 +83,13 @@ LocalTime PosixClock::Now() {
   time.hour = local.tm_hour;
   time.minute = local.tm_min;
   time.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+  time.millisecond = static_cast<int>(now.tv_nsec / 1'000'000);
   return time;
+}
+
+std::chrono::milliseconds PosixSteadyClock::Now() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
 }
 
 IconvTextCodec::IconvTextCodec() {

@@ -1,4 +1,4 @@
-// Platform services for the POSIX tools: the local clock, Shift_JIS
+// Platform services for the POSIX tools: the local and steady clocks, Shift_JIS
 // conversion through iconv (code page 932), result boxes that become lines on
 // stderr, and forcing saved files to the disk.
 #pragma once
@@ -14,9 +14,16 @@
 
 namespace vqx {
 
+// The local time, to the millisecond.
 class PosixClock : public Clock {
  public:
   LocalTime Now() override;
+};
+
+// CLOCK_MONOTONIC, through std::chrono::steady_clock.
+class PosixSteadyClock : public SteadyClock {
+ public:
+  std::chrono::milliseconds Now() override;
 };
 
 // UTF-8 <-> CP932. Bytes that do not convert become U+FFFD (to UTF-8) or '?'

@@ -10,8 +10,10 @@
 #include "base/device_settings.h"
 #include "base/link_state.h"
 #include "base/platform.h"
+#include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/replies.h"
+#include "protocol/traffic_log.h"
 #include "transport/receive_loop.h"
 
 namespace vqx {
@@ -26,7 +28,20 @@ class ReplyDispatcher : public ReplyLineHandler {
   // `line` is one complete line, still with its CR LF and, on RS-485, the
   // two address characters of the answering device. A NUL byte ends the
   // line's text, as the device never sends one.
+  //
+  // With echo tolerance on (`LinkConfig::echo`), a line equal to a line just
+  // sent is its echo: it is logged as such and nothing else happens (it is
+  // no answer and leaves the watchdog counting). Every other line is logged,
+  // dispatched and then counted in `lines_received`.
   void DispatchReply(std::string_view line) override;
+
+  // Where each received line is logged (nullptr: nowhere). May change at
+  // any time; the log must outlive the receive thread.
+  void SetTrafficLog(TrafficLog* log) { log_ = log; }
+
+  // The version lines received on RS-485, by answering address, for the
+  // address scan.
+  VersionReplies& version_replies() { return versions_; }
 
   // Called on the receive thread after each dispatch with the work copy (the
   // line without the address). Set it before the receive thread starts.
@@ -40,7 +55,9 @@ class ReplyDispatcher : public ReplyLineHandler {
   ReplyKind last_kind() const { return last_kind_; }
 
  private:
-  ReplyKind Dispatch(std::string_view work_copy);
+  ReplyKind Dispatch(std::string_view line, std::string_view work_copy);
+  // Notes a version line by the address in front of it (RS-485 only).
+  void NoteVersion(std::string_view line, std::string_view work_copy);
 
   LinkState& state_;
   const LinkConfig& config_;
@@ -48,6 +65,8 @@ class ReplyDispatcher : public ReplyLineHandler {
   MessageBoxes& boxes_;
   std::function<void(std::string_view)> observer_;
   ReadBackRecord* read_backs_ = nullptr;
+  std::atomic<TrafficLog*> log_{nullptr};
+  VersionReplies versions_;
   std::atomic<ReplyKind> last_kind_{ReplyKind::kIgnored};
 };
 
@@ -56,7 +75,8 @@ class ReplyDispatcher : public ReplyLineHandler {
 inline constexpr int kReplyWaitTickLimit = 25;
 
 // One main-timer tick of the link, on the user-interface thread: the reply
-// watchdog ("No Connect") and the deferred "Success" box.
+// watchdog ("No Connect", counted in `reply_timeouts` before the box shows)
+// and the deferred "Success" box.
 void RunLinkTimerDuty(LinkState& state, MessageBoxes& boxes);
 
 }  // namespace vqx

@@ -33,14 +33,34 @@ Link::Link(LinkState& state, const LinkConfig& config,
 
 void Link::AttachPort(SerialPort* port) { port_ = port; }
 
+void Link::AttachTap(SentLineTap* tap) { tap_ = tap; }
+
 void Link::SendCommand(std::string_view bare_command) {
+  Send(bare_command, slave_address_, true);
+}
+
+void Link::SendProbe(std::string_view bare_command, int slave_address) {
+  Send(bare_command, slave_address, false);
+}
+
+void Link::Send(std::string_view bare_command, int slave_address,
+                bool arm_watchdog) {
   const int rs_control = config_.rs_control;
-  const int slave_address = slave_address_;
   std::string line = FrameCommand(bare_command, rs_control, slave_address);
   if (line.size() > kMaxFramedLineBytes) return;
 
-  state_.reply_awaited = 1;
-  if (IsBroadcast(rs_control, slave_address)) state_.reply_awaited = 0;
+  const bool broadcast = IsBroadcast(rs_control, slave_address);
+  if (arm_watchdog) {
+    state_.reply_awaited = 1;
+    if (broadcast) state_.reply_awaited = 0;
+  }
+  if (!broadcast) ++state_.sends_awaiting_reply;
+  // Both before the write: the echo, and even the reply, may be back before
+  // Write returns.
+  if (config_.echo != 0) state_.echoes.Note(line);
+  if (SentLineTap* tap = tap_.load()) {
+    tap->OnLineSent(line, IsRs485(rs_control));
+  }
 
   // Neither a failed nor a timed-out write is reported: the watchdog's
   // "No Connect" covers a line that never reached the device.

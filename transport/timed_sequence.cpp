@@ -14,6 +14,25 @@ TimedSequence::TimedSequence(LinkState& link, SequencePlan plan, Step step)
 
 TimedSequence::~TimedSequence() { Abort(); }
 
+bool TimedSequence::PaceByReplies(SteadyClock& clock) {
+  if (running_) return false;
+  pace_ = SequencePace::kReplyPaced;
+  clock_ = &clock;
+  return true;
+}
+
+bool TimedSequence::PaceByTimer() {
+  if (running_) return false;
+  pace_ = SequencePace::kFixed;
+  clock_ = nullptr;
+  return true;
+}
+
+int TimedSequence::tick_period_ms() const {
+  return pace_ == SequencePace::kReplyPaced ? kReplyPacedTickMs
+                                            : plan_.period_ms;
+}
+
 bool TimedSequence::Start() {
   int idle = 0;
   if (!link_.sequence_step.compare_exchange_strong(idle, 1)) return false;
@@ -21,11 +40,14 @@ bool TimedSequence::Start() {
   next_step_ = 1;
   bar_position_ = 0;
   percent_text_.clear();
+  awaiting_reply_ = false;
+  if (clock_ != nullptr) next_due_ = clock_->Now();
   return true;
 }
 
 void TimedSequence::Finish() {
   running_ = false;
+  awaiting_reply_ = false;
   next_step_ = 0;
   link_.sequence_step = 0;
   // Read-all and send-all leave a late error reply standing, so that the
@@ -35,27 +57,67 @@ void TimedSequence::Finish() {
   percent_text_ = std::string(plan_.finished_percent);
 }
 
+void TimedSequence::Halt() {
+  running_ = false;
+  awaiting_reply_ = false;
+  next_step_ = 0;
+  link_.sequence_step = 0;
+}
+
 SequenceTick TimedSequence::OnTick() {
   if (!running_) return SequenceTick::kFinished;
   if (in_tick_) return SequenceTick::kRunning;
   if (link_.reply_error.load() != 0) {
     // The error box was shown when the reply arrived; stop where we are.
-    running_ = false;
-    next_step_ = 0;
+    Halt();
     link_.reply_error = 0;
-    link_.sequence_step = 0;
     return SequenceTick::kStoppedOnError;
   }
+  if (pace_ == SequencePace::kReplyPaced) {
+    const std::chrono::milliseconds now = clock_->Now();
+    if (awaiting_reply_) {
+      if (link_.lines_received.load() != lines_mark_) {
+        awaiting_reply_ = false;
+        if (next_step_ > plan_.steps) {
+          Finish();
+          return SequenceTick::kFinished;
+        }
+        next_due_ = now + std::chrono::milliseconds(kReplyGuardMs);
+      } else if (link_.reply_timeouts.load() != timeouts_mark_) {
+        Halt();
+        return SequenceTick::kStoppedNoReply;
+      }
+    }
+    if (awaiting_reply_ || now < next_due_) return SequenceTick::kWaiting;
+  }
+  return RunStep();
+}
 
-  in_tick_ = true;
+SequenceTick TimedSequence::RunStep() {
   const int step = next_step_;
+  lines_mark_ = link_.lines_received.load();
+  timeouts_mark_ = link_.reply_timeouts.load();
+  const unsigned sends = link_.sends_awaiting_reply.load();
+  in_tick_ = true;
   const StepResult result = step_function_(step);
   in_tick_ = false;
   if (result == StepResult::kFailed) link_.reply_error = 1;
   percent_text_ = SequencePercent(step, plan_.steps);
   bar_position_ = step;
 
-  if (step >= plan_.steps) {
+  if (pace_ == SequencePace::kReplyPaced) {
+    const std::chrono::milliseconds now = clock_->Now();
+    if (link_.sends_awaiting_reply.load() != sends) {
+      awaiting_reply_ = true;
+    } else if (result == StepResult::kSent) {
+      // Nobody answers a broadcast: give the devices the fixed period.
+      next_due_ = now + std::chrono::milliseconds(plan_.period_ms);
+    } else {
+      next_due_ = now;
+    }
+  }
+
+  if (step >= plan_.steps && !awaiting_reply_) {
     Finish();
     return SequenceTick::kFinished;
   }
@@ -70,9 +132,7 @@ SequenceTick TimedSequence::OnTick() {
 
 void TimedSequence::Abort() {
   if (!running_) return;
-  running_ = false;
-  next_step_ = 0;
-  link_.sequence_step = 0;
+  Halt();
 }
 
 }  // namespace vqx

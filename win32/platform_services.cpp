@@ -68,7 +68,12 @@ LocalTime Win32Clock::Now() {
   time.hour = now.wHour;
   time.minute = now.wMinute;
   time.second = now.wSecond;
+  time.millisecond = now.wMilliseconds;
   return time;
+}
+
+std::chrono::milliseconds Win32SteadyClock::Now() {
+  return std::chrono::milliseconds(GetTickCount64());
 }
 
 std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {

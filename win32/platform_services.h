@@ -1,5 +1,5 @@
-// The remaining platform services of the Win32 program: the local clock, the
-// common file dialogs and the INI file.
+// The remaining platform services of the Win32 program: the local and steady
+// clocks, the common file dialogs and the INI file.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,13 @@ bool FlushFileToDisk(const std::filesystem::path& path);
 class Win32Clock : public Clock {
  public:
   LocalTime Now() override;
+};
+
+// GetTickCount64: milliseconds since the system started, at the system
+// timer's resolution (about 16 ms unless raised).
+class Win32SteadyClock : public SteadyClock {
+ public:
+  std::chrono::milliseconds Now() override;
 };
 
 // The open and save dialogs for settings files.

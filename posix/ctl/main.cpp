@@ -1,30 +1,42 @@
 // vqx460ctl: the settings tool on the command line.
 //
-//   vqx460ctl defaults -o FILE.dat
-//   vqx460ctl show FILE.dat
-//   vqx460ctl send-all FILE.dat --port DEV [--rs485 --address NN|broadcast]
-//   vqx460ctl read-all -o FILE.dat --port DEV [--rs485 --address NN]
-//   vqx460ctl send LINE --port DEV [--rs485 --address NN|broadcast]
+//   vqx460ctl [--log FILE] defaults -o FILE.dat
+//   vqx460ctl [--log FILE] show FILE.dat
+//   vqx460ctl [--log FILE] diff A.dat B.dat
+//   vqx460ctl [--log FILE] send-all FILE.dat --port DEV [--fast] [--echo]
+//                          [--rs485 --address NN|broadcast]
+//   vqx460ctl [--log FILE] read-all -o FILE.dat --port DEV [--fast] [--echo]
+//                          [--rs485 --address NN]
+//   vqx460ctl [--log FILE] send LINE --port DEV [--echo]
+//                          [--rs485 --address NN|broadcast]
+//   vqx460ctl [--log FILE] scan --port DEV [--echo] [--timeout-ms MS]
 //
 // Exit status 0 on success, 1 when the device, the port or a file fails, 2 for
-// bad arguments. Errors are one line on stderr.
+// bad arguments. `diff` exits 0 for equal files, 1 when they differ and 2 when
+// one cannot be read; `scan` 1 when no device answered. Errors are one line
+// on stderr. `--log` appends every line sent and received, one per line.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <mutex>
 #include <string>
 
+#include "base/settings_report.h"
 #include "files/settings_file.h"
-#include "files/settings_report.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
+#include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/replies.h"
 #include "protocol/send_all.h"
+#include "protocol/traffic_log.h"
 #include "transport/link.h"
 
 namespace {
@@ -43,11 +55,18 @@ struct DeviceArguments {
   std::string port;
   bool rs485 = false;
   std::string address = "00";
+  bool echo = false;
 };
 
-void AddDeviceOptions(CLI::App& command, DeviceArguments& device) {
+void AddPortOptions(CLI::App& command, DeviceArguments& device) {
   command.add_option("--port", device.port, "Serial device, e.g. /dev/ttyUSB0")
       ->required();
+  command.add_flag("--echo", device.echo,
+                   "The line adapter echoes every byte sent: skip the echoes");
+}
+
+void AddDeviceOptions(CLI::App& command, DeviceArguments& device) {
+  AddPortOptions(command, device);
   auto* rs485 = command.add_flag("--rs485", device.rs485,
                                  "RS-485 wiring: address every line");
   command
@@ -55,6 +74,41 @@ void AddDeviceOptions(CLI::App& command, DeviceArguments& device) {
                   "RS-485 slave address 00..31, or broadcast")
       ->needs(rs485);
 }
+
+// The traffic log behind --log: every entry appended to the file as it is
+// recorded, one line each.
+class LogFile {
+ public:
+  // Throws PosixError when the file cannot be opened.
+  explicit LogFile(const std::string& path)
+      : file_(std::fopen(path.c_str(), "a")), log_(clock_, codec_) {
+    if (file_ == nullptr) {
+      throw PosixError("cannot open the log " + path, errno);
+    }
+    log_.SetListener([this](const TrafficEntry& entry) {
+      std::string line = FormatTrafficEntry(entry) + "\n";
+      std::fputs(line.c_str(), file_);
+      std::fflush(file_);
+    });
+  }
+  ~LogFile() {
+    log_.SetListener({});
+    std::fclose(file_);
+  }
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  TrafficLog& log() { return log_; }
+
+ private:
+  std::FILE* file_;
+  PosixClock clock_;
+  IconvTextCodec codec_;
+  TrafficLog log_;
+};
+
+// Set by --log before any command runs.
+TrafficLog* g_traffic_log = nullptr;
 
 // 0..31, or kBroadcastAddress for "broadcast"; -1 for anything else.
 int ParseAddress(const std::string& text) {
@@ -121,23 +175,49 @@ int RunShow(const std::string& input) {
   return 0;
 }
 
+constexpr int kDiffers = 1;
+constexpr int kUnreadable = 2;
+
+int RunDiff(const std::string& first_path, const std::string& second_path) {
+  DeviceSettings first;
+  DeviceSettings second;
+  for (auto [path, settings] :
+       {std::pair{&first_path, &first}, std::pair{&second_path, &second}}) {
+    if (!LoadFile(*path, *settings)) {
+      std::cerr << "vqx460ctl: cannot read " << *path << "\n";
+      return kUnreadable;
+    }
+  }
+  IconvTextCodec codec;
+  const std::vector<SettingsDifference> differences =
+      CompareSettings(first, second, codec);
+  for (const SettingsDifference& difference : differences) {
+    std::cout << FormatDifference(difference) << "\n";
+  }
+  return differences.empty() ? 0 : kDiffers;
+}
+
 SessionOptions Session(const DeviceArguments& device, int address) {
   SessionOptions options;
   options.port_path = device.port;
   options.rs485 = device.rs485;
   options.address = address;
+  options.echo = device.echo;
+  options.traffic_log = g_traffic_log;
   return options;
 }
 
 int RunSendAll(const std::string& input, const DeviceArguments& device,
-               int address) {
+               int address, bool fast) {
   DeviceSettings settings;
   if (!LoadFile(input, settings)) return Fail("cannot read " + input);
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
   Progress progress("send-all", kSendAllSteps);
+  Pacing pacing = SendAllPacing();
+  pacing.reply_paced = fast;
   SessionResult result = session.SendAll(
-      settings, SendAllPacing(),
+      settings, pacing,
       [&](int step, const std::string& percent) { progress(step, percent); });
   if (!result.ok) return Fail(result.message);
   std::cout << result.message << "\n";
@@ -145,15 +225,17 @@ int RunSendAll(const std::string& input, const DeviceArguments& device,
 }
 
 int RunReadAll(const std::string& output, const DeviceArguments& device,
-               int address) {
+               int address, bool fast) {
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
   DeviceSettings settings;
   SessionResult result;
   {
     Progress progress("read-all", kReadAllSteps);
+    Pacing pacing = ReadAllPacing();
+    pacing.reply_paced = fast;
     result = session.ReadAll(
-        settings, ReadAllPacing(),
+        settings, pacing,
         [&](int step, const std::string& percent) { progress(step, percent); });
   }
   if (!result.ok) return Fail(result.message + "; nothing written");
@@ -210,12 +292,38 @@ int RunSend(const std::string& line, const DeviceArguments& device, int address,
   return result.ok ? 0 : kFailure;
 }
 
+int RunScan(DeviceArguments device, int timeout_ms) {
+  device.rs485 = true;
+  ConsoleMessageBoxes boxes;
+  DeviceSession session(Session(device, 0), boxes);
+  std::vector<ScanAnswer> answers;
+  SessionResult result;
+  {
+    Progress progress("scan", kScanAddresses);
+    result = session.Scan(std::chrono::milliseconds(timeout_ms), answers,
+                          [&](int done, const std::string& percent) {
+                            if (done > 0) progress(done, percent);
+                          });
+  }
+  for (const ScanAnswer& answer : answers) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02d", answer.address);
+    std::cout << digits << " " << answer.version << "\n";
+  }
+  if (!result.ok) return Fail(result.message);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"VQX-460 settings tool"};
   app.require_subcommand(1);
   app.failure_message(CLI::FailureMessage::help);
+  std::string log_path;
+  app.add_option("--log", log_path,
+                 "Append every line sent and received to this file (give "
+                 "it before the command)");
 
   std::string defaults_output;
   auto* defaults = app.add_subcommand("defaults", "Write the factory settings");
@@ -226,19 +334,31 @@ int main(int argc, char** argv) {
   auto* show = app.add_subcommand("show", "List every setting of a file");
   show->add_option("file", show_input, "Settings file")->required();
 
+  std::string diff_first, diff_second;
+  auto* diff = app.add_subcommand(
+      "diff", "List the settings that differ between two files");
+  diff->add_option("first", diff_first, "Settings file")->required();
+  diff->add_option("second", diff_second, "Settings file")->required();
+
+  constexpr const char* kFastHelp =
+      "Send each line as soon as the previous one is answered";
   std::string send_all_input;
   DeviceArguments send_all_device;
+  bool send_all_fast = false;
   auto* send_all =
       app.add_subcommand("send-all", "Send every setting of a file");
   send_all->add_option("file", send_all_input, "Settings file")->required();
+  send_all->add_flag("--fast", send_all_fast, kFastHelp);
   AddDeviceOptions(*send_all, send_all_device);
 
   std::string read_all_output;
   DeviceArguments read_all_device;
+  bool read_all_fast = false;
   auto* read_all = app.add_subcommand(
       "read-all", "Read every setting from the device into a file");
   read_all->add_option("-o,--output", read_all_output, "Settings file")
       ->required();
+  read_all->add_flag("--fast", read_all_fast, kFastHelp);
   AddDeviceOptions(*read_all, read_all_device);
 
   std::string send_line;
@@ -251,6 +371,16 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 600'000));
   AddDeviceOptions(*send, send_device);
 
+  DeviceArguments scan_device;
+  int scan_timeout_ms = static_cast<int>(kScanReplyTimeout.count());
+  auto* scan = app.add_subcommand(
+      "scan", "Ask every RS-485 address 00..31 for its version");
+  scan->add_option("--timeout-ms", scan_timeout_ms,
+                   "How long each address has to answer")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 60'000));
+  AddPortOptions(*scan, scan_device);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -259,12 +389,23 @@ int main(int argc, char** argv) {
   }
 
   InstallPosixFileSync();
+  std::unique_ptr<LogFile> log_file;
+  try {
+    if (!log_path.empty()) {
+      log_file = std::make_unique<LogFile>(log_path);
+      g_traffic_log = &log_file->log();
+    }
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  }
   auto address_of = [&](const DeviceArguments& device) {
     return device.rs485 ? ParseAddress(device.address) : 0;
   };
   try {
     if (defaults->parsed()) return RunDefaults(defaults_output);
     if (show->parsed()) return RunShow(show_input);
+    if (diff->parsed()) return RunDiff(diff_first, diff_second);
+    if (scan->parsed()) return RunScan(scan_device, scan_timeout_ms);
     for (auto [command, device] : {std::pair{send_all, &send_all_device},
                                    std::pair{read_all, &read_all_device},
                                    std::pair{send, &send_device}}) {
@@ -276,17 +417,17 @@ int main(int argc, char** argv) {
         return kUsage;
       }
       if (command == send_all) {
-        return RunSendAll(send_all_input, *device, address);
+        return RunSendAll(send_all_input, *device, address, send_all_fast);
       }
       if (command == read_all) {
-        return RunReadAll(read_all_output, *device, address);
+        return RunReadAll(read_all_output, *device, address, read_all_fast);
       }
       return RunSend(send_line, *device, address, timeout_ms);
     }
-  } catch (const PosixError& error) {
-    return Fail(error.what());
   } catch (const std::exception& error) {
-    return Fail(error.what());
+    Fail(error.what());
+    // diff keeps 1 for files that differ.
+    return diff->parsed() ? kUnreadable : kFailure;
   }
   return kUsage;
 }

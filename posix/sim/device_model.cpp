@@ -280,6 +280,7 @@ LineEvent DeviceModel::HandleLine(std::string line) {
       prefix = own;
     } else {
       event.note = "not for this address, ignored";
+      event.addressed = false;
       return event;
     }
     command.remove_prefix(2);

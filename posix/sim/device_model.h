@@ -67,6 +67,8 @@ struct LineEvent {
   std::string line;  // as received, without CR LF
   std::string note;  // why nothing was answered, when that is worth saying
   Transmission out;
+  // False when the line was for another RS-485 address.
+  bool addressed = true;
 };
 
 // The bytes written before a reply by the noise fault. They hold no LF (nor

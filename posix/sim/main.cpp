@@ -1,4 +1,5 @@
-// vqx460-sim: a simulated VQX-460 on a pseudo-terminal.
+// vqx460-sim: a simulated VQX-460 on a pseudo-terminal; with --rs485 and
+// several --address options, several devices on one line.
 //
 // Prints the slave path on the first line of stdout, then serves the line
 // until SIGINT or SIGTERM. Every received line and every reply is logged with
@@ -8,11 +9,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +57,19 @@ bool ParseReplyRule(const std::string& rule, DeviceOptions& options,
     return false;
   }
   options.nth_reply[n] = *fault;
+  return true;
+}
+
+// "NN" of --address: a decimal address 00..31 (leading zeros are not octal).
+bool ParseAddress(const std::string& text, int& address) {
+  int value = -1;
+  auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() ||
+      text.size() > 2 || value < 0 || value > 31) {
+    return false;
+  }
+  address = value;
   return true;
 }
 
@@ -103,16 +119,19 @@ int main(int argc, char** argv) {
   CLI::App app{"Simulated VQX-460 on a pseudo-terminal"};
   std::string link_path, log_path, state_path, save_state_path;
   bool rs485 = false;
-  int address = 0;
+  std::vector<std::string> address_texts;
   std::vector<std::string> reply_rules;
   DeviceOptions device;
   int delay_ms = 0;
+  int baud = 0;
+  bool echo = false;
   app.add_option("--link", link_path,
                  "Create a symbolic link to the slave device here");
   auto* rs485_flag =
       app.add_flag("--rs485", rs485, "Answer only lines with our address");
-  app.add_option("--address", address, "Own RS-485 address, 00..31")
-      ->check(CLI::Range(0, 31))
+  app.add_option("--address", address_texts,
+                 "Own RS-485 address, 00..31; repeat it for several devices "
+                 "on the line")
       ->needs(rs485_flag);
   app.add_option("--log", log_path, "Log file (appended)");
   app.add_option("--reply", reply_rules,
@@ -121,6 +140,13 @@ int main(int argc, char** argv) {
   app.add_flag("--silent", device.silent, "Never answer");
   app.add_option("--delay-ms", delay_ms, "Delay before every reply")
       ->check(CLI::Range(0, 60'000));
+  app.add_flag("--echo", echo,
+               "Send every received byte back at once, as an echoing line "
+               "adapter does");
+  app.add_option("--baud", baud,
+                 "Let each reply take as long as its command and itself "
+                 "would on a line of this rate (0: at once)")
+      ->check(CLI::Range(0, 1'000'000));
   app.add_flag("--split", device.split, "Send every reply in two writes");
   app.add_flag("--coalesce", device.coalesce,
                "Hold a reply and send it with the next one");
@@ -132,7 +158,22 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   device.rs485 = rs485;
-  device.address = address;
+  std::vector<int> addresses;
+  for (const std::string& text : address_texts) {
+    int address = 0;
+    if (!ParseAddress(text, address)) {
+      std::cerr << "vqx460-sim: --address " << text << ": expected 00..31\n";
+      return 2;
+    }
+    if (std::find(addresses.begin(), addresses.end(), address) !=
+        addresses.end()) {
+      std::cerr << "vqx460-sim: --address " << text
+                << " given twice: two devices would answer at once\n";
+      return 2;
+    }
+    addresses.push_back(address);
+  }
+  if (addresses.empty()) addresses.push_back(0);
   for (const std::string& rule : reply_rules) {
     std::string error;
     if (!ParseReplyRule(rule, device, error)) {
@@ -142,8 +183,7 @@ int main(int argc, char** argv) {
   }
   vqx::InstallPosixFileSync();
 
-  vqx::sim::DeviceModel model(device);
-  model.set_clock(HostClock());
+  std::optional<vqx::DeviceSettings> start_state;
   if (!state_path.empty()) {
     vqx::DeviceSettings settings;
     vqx::LoadDefaultSettings(settings);
@@ -152,7 +192,15 @@ int main(int argc, char** argv) {
                 << "\n";
       return 1;
     }
-    model.set_state(settings);
+    start_state = settings;
+  }
+  std::vector<vqx::sim::DeviceModel> models;
+  for (int address : addresses) {
+    device.address = address;
+    vqx::sim::DeviceModel model(device);
+    model.set_clock(HostClock());
+    if (start_state) model.set_state(*start_state);
+    models.push_back(std::move(model));
   }
 
   std::FILE* log = nullptr;
@@ -178,9 +226,11 @@ int main(int argc, char** argv) {
 
     vqx::sim::PtyDeviceOptions options;
     options.delay_ms = delay_ms;
+    options.echo = echo;
+    options.baud = baud;
     options.log = log;
     options.log_to_stderr = true;
-    vqx::sim::PtyDevice pty(std::move(model), options);
+    vqx::sim::PtyDevice pty(std::move(models), options);
     if (!link_path.empty()) MakeLink(link_path, pty.slave_path());
     std::cout << pty.slave_path() << std::endl;
 

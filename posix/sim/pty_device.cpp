@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <stdexcept>
 #include <thread>
 
 #include "posix/posix_error.h"
@@ -57,7 +58,19 @@ std::string Printable(std::string_view bytes) {
 }
 
 PtyDevice::PtyDevice(DeviceModel model, PtyDeviceOptions options)
-    : model_(std::move(model)), options_(std::move(options)) {
+    : PtyDevice(
+          [&] {
+            std::vector<DeviceModel> models;
+            models.push_back(std::move(model));
+            return models;
+          }(),
+          std::move(options)) {}
+
+PtyDevice::PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options)
+    : models_(std::move(models)), options_(std::move(options)) {
+  if (models_.empty()) {
+    throw std::invalid_argument("PtyDevice: no device on the line");
+  }
   if (pipe2(stop_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw PosixError("pipe2", errno);
   }
@@ -159,11 +172,14 @@ void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
     SteadyTime now = std::chrono::steady_clock::now();
     {
       std::lock_guard<std::mutex> lock(model_mutex_);
-      if (!model_.has_held_reply()) {
+      const bool held =
+          std::any_of(models_.begin(), models_.end(),
+                      [](const DeviceModel& m) { return m.has_held_reply(); });
+      if (!held) {
         held_deadline_set_ = false;
       } else if (held_deadline_set_ && now >= held_deadline_) {
         held_deadline_set_ = false;
-        Schedule(model_.FlushHeld(), now);
+        for (DeviceModel& model : models_) Schedule(model.FlushHeld(), now, 0);
       }
     }
     WriteDue(now);
@@ -183,22 +199,65 @@ void PtyDevice::ReadMaster() {
     throw PosixError("read " + pty_.slave_path() + " master", errno);
   }
   SteadyTime now = std::chrono::steady_clock::now();
+  const std::string_view bytes(buffer, static_cast<size_t>(got));
+  // The adapter sends the bytes back as it transmits them.
+  if (options_.echo) WriteAll(std::string(bytes));
   std::lock_guard<std::mutex> lock(model_mutex_);
-  for (LineEvent& event :
-       model_.Receive(std::string_view(buffer, static_cast<size_t>(got)))) {
-    Log("RX", event.line);
-    if (!event.note.empty()) Log("--", event.note);
-    if (options_.on_line) options_.on_line(event, now);
-    Schedule(std::move(event.out), now);
+  // Every device takes the same bytes, so each has the same lines.
+  std::vector<std::vector<LineEvent>> events;
+  for (DeviceModel& model : models_) events.push_back(model.Receive(bytes));
+  for (std::size_t i = 0; i < events.front().size(); ++i) {
+    LineEvent* first = &events.front()[i];
+    Log("RX", first->line);
+    std::vector<std::string> notes;
+    LineEvent* observed = nullptr;
+    for (std::vector<LineEvent>& device_events : events) {
+      LineEvent& event = device_events[i];
+      if (!event.addressed) continue;
+      if (observed == nullptr) observed = &event;
+      if (!event.note.empty() &&
+          std::find(notes.begin(), notes.end(), event.note) == notes.end()) {
+        notes.push_back(event.note);
+      }
+    }
+    // A line no device on the line was addressed by is noted once.
+    if (observed == nullptr && !first->note.empty()) {
+      notes.push_back(first->note);
+    }
+    for (const std::string& note : notes) Log("--", note);
+    if (options_.on_line) options_.on_line(observed ? *observed : *first, now);
+    for (std::vector<LineEvent>& device_events : events) {
+      LineEvent& event = device_events[i];
+      if (event.addressed) {
+        Schedule(std::move(event.out), now, event.line.size() + 2);
+      }
+    }
   }
-  if (model_.has_held_reply() && !held_deadline_set_) {
+  const bool held =
+      std::any_of(models_.begin(), models_.end(),
+                  [](const DeviceModel& m) { return m.has_held_reply(); });
+  if (held && !held_deadline_set_) {
     held_deadline_set_ = true;
     held_deadline_ = now + milliseconds(options_.held_reply_timeout_ms);
   }
 }
 
-void PtyDevice::Schedule(Transmission out, SteadyTime now) {
-  SteadyTime due = std::max(now + milliseconds(options_.delay_ms), last_due_);
+std::chrono::microseconds PtyDevice::LineTime(std::size_t bytes) const {
+  if (options_.baud <= 0) return std::chrono::microseconds(0);
+  return std::chrono::microseconds(static_cast<long long>(bytes) * 11 *
+                                   1'000'000 / options_.baud);
+}
+
+void PtyDevice::Schedule(Transmission out, SteadyTime now,
+                         std::size_t line_bytes) {
+  if (out.empty()) return;
+  // On an emulated line the reply starts once the command is in and the
+  // line is free, and is complete once its own bytes are through.
+  std::size_t reply_bytes = 0;
+  for (const std::string& write : out.writes) reply_bytes += write.size();
+  SteadyTime due = std::max(
+      now + milliseconds(options_.delay_ms) + LineTime(line_bytes), last_due_);
+  due += LineTime(reply_bytes);
   for (std::size_t i = 0; i < out.writes.size(); ++i) {
     if (i > 0) due += milliseconds(options_.write_pause_ms);
     PendingWrite write{due, std::move(out.writes[i]), {}};

@@ -1,7 +1,9 @@
-// Runs a `DeviceModel` on the master end of a pseudo-terminal: reads what
-// the program under test writes to the slave end, answers with the model's
-// replies (after the configured delay, halves of a split reply 20 ms apart)
-// and logs every line received and every reply sent.
+// Runs one or more `DeviceModel`s on the master end of a pseudo-terminal:
+// reads what the program under test writes to the slave end, answers with
+// the models' replies (after the configured delay, halves of a split reply
+// 20 ms apart) and logs every line received and every reply sent. Several
+// models are several devices on one RS-485 line: each takes every line and
+// answers those addressed to it.
 //
 // When the last peer closes the slave, its line settings are reset, so the
 // next peer (a restarted program under Wine, say) finds a fresh line.
@@ -27,7 +29,14 @@ namespace vqx::sim {
 using SteadyTime = std::chrono::steady_clock::time_point;
 
 struct PtyDeviceOptions {
-  int delay_ms = 0;            // before every reply
+  int delay_ms = 0;  // before every reply
+  // Every received byte goes straight back, before any reply, as a line
+  // adapter that echoes what it transmits would send it.
+  bool echo = false;
+  // Non-zero: a reply also waits as long as its command and itself take on
+  // a line of this many baud (11 bits a character: 8 data bits, parity,
+  // start and stop bit), as a real line would make it.
+  int baud = 0;
   std::FILE* log = nullptr;    // log file, flushed per line (not owned)
   bool log_to_stderr = false;  // the same lines on stderr
   // Pause between the writes of one reply (noise, split halves), long
@@ -46,6 +55,8 @@ class PtyDevice {
  public:
   // Opens the pseudo-terminal; throws PosixError.
   PtyDevice(DeviceModel model, PtyDeviceOptions options);
+  // Several devices on one line (at least one).
+  PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options);
   ~PtyDevice();
   PtyDevice(const PtyDevice&) = delete;
   PtyDevice& operator=(const PtyDevice&) = delete;
@@ -60,11 +71,16 @@ class PtyDevice {
   // Makes Run return soon. Safe from any thread and from signal handlers.
   void Stop();
 
-  // Runs `use` on the model under the loop's lock.
+  // Runs `use` on the first model, or the one at `index`, under the loop's
+  // lock.
   template <class Use>
   auto WithModel(Use&& use) {
+    return WithModel(0, std::forward<Use>(use));
+  }
+  template <class Use>
+  auto WithModel(std::size_t index, Use&& use) {
     std::lock_guard<std::mutex> lock(model_mutex_);
-    return use(model_);
+    return use(models_.at(index));
   }
 
  private:
@@ -76,7 +92,10 @@ class PtyDevice {
 
   void ReadMaster();
   void WatchPeers();
-  void Schedule(Transmission out, SteadyTime now);
+  // `line_bytes`: the length of the received line the reply answers.
+  void Schedule(Transmission out, SteadyTime now, std::size_t line_bytes);
+  // How long `bytes` characters take on the emulated line (0 without one).
+  std::chrono::microseconds LineTime(std::size_t bytes) const;
   void WriteDue(SteadyTime now);
   void WriteAll(const std::string& bytes);
   void Log(std::string_view tag, std::string_view text);
@@ -84,7 +103,7 @@ class PtyDevice {
 
   PseudoTerminal pty_;
   std::mutex model_mutex_;
-  DeviceModel model_;
+  std::vector<DeviceModel> models_;
   PtyDeviceOptions options_;
   int stop_pipe_[2] = {-1, -1};
   // Opens and closes of the slave by peers (inotify), -1 when unavailable.

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "files/settings_file.h"
 #include "posix/device_session.h"
@@ -35,7 +38,12 @@ class RunningDevice {
   explicit RunningDevice(DeviceOptions options = {},
                          const DeviceSettings* state = nullptr,
                          sim::PtyDeviceOptions pty_options = {})
-      : device_(MakeModel(options, state), pty_options), thread_([this] {
+      : RunningDevice(std::vector<DeviceModel>{MakeModel(options, state)},
+                      std::move(pty_options)) {}
+  // Several devices on one line.
+  RunningDevice(std::vector<DeviceModel> models,
+                sim::PtyDeviceOptions pty_options)
+      : device_(std::move(models), std::move(pty_options)), thread_([this] {
           try {
             device_.Run();
           } catch (const std::exception& error) {
@@ -450,6 +458,213 @@ TEST(DeviceSessionTest, SendLineReportsTheReply) {
   EXPECT_EQ(session.core().settings.Snapshot().adjust_brightness[2], 63);
   EXPECT_FALSE(session.SendLine("VAB03128", 1s, reply).ok);
   EXPECT_EQ(reply, "E3");
+}
+
+// ---- The reply pace, echoes, the traffic log and the address scan ----
+
+// What the device received, line by line, and when each line and reply
+// went over the line.
+struct DeviceRecord {
+  std::mutex mutex;
+  std::vector<std::string> lines;
+  // "RX" or "TX" with the time, in the order the device saw them.
+  std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>>
+      events;
+
+  sim::PtyDeviceOptions Options(int delay_ms = 0) {
+    sim::PtyDeviceOptions options;
+    options.delay_ms = delay_ms;
+    options.on_line = [this](const sim::LineEvent& event, sim::SteadyTime at) {
+      std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(event.line);
+      events.emplace_back("RX", at);
+    };
+    options.on_reply = [this](const std::string&, sim::SteadyTime at) {
+      std::lock_guard<std::mutex> lock(mutex);
+      events.emplace_back("TX", at);
+    };
+    return options;
+  }
+  std::vector<std::string> Take() {
+    std::lock_guard<std::mutex> lock(mutex);
+    events.clear();
+    return std::exchange(lines, {});
+  }
+};
+
+Pacing ReplyPaced(Pacing pacing) {
+  pacing.reply_paced = true;
+  return pacing;
+}
+
+TEST(DeviceSessionTest, ReplyPacedRunsSendAndReadWhatTheFixedOnesDo) {
+  DeviceRecord record;
+  RunningDevice device({}, nullptr, record.Options());
+  ConsoleMessageBoxes boxes;
+  DeviceSession session(On(device.path()), boxes);
+
+  SessionResult fixed = session.SendAll(Changed(), Fast());
+  ASSERT_TRUE(fixed.ok) << fixed.message;
+  const std::vector<std::string> fixed_sent = record.Take();
+  const std::string fixed_state = WriteSettingsText(device.state());
+  SessionResult paced = session.SendAll(Changed(), ReplyPaced(Fast()));
+  ASSERT_TRUE(paced.ok) << paced.message;
+  EXPECT_EQ(paced.steps, 78);
+  EXPECT_EQ(record.Take(), fixed_sent);
+  EXPECT_EQ(WriteSettingsText(device.state()), fixed_state);
+
+  DeviceSettings read_fixed;
+  ASSERT_TRUE(session.ReadAll(read_fixed, Fast()).ok);
+  const std::vector<std::string> fixed_read = record.Take();
+  DeviceSettings read_paced;
+  SessionResult read = session.ReadAll(read_paced, ReplyPaced(Fast()));
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.steps, 79);
+  EXPECT_EQ(record.Take(), fixed_read);
+  EXPECT_EQ(WriteSettingsText(read_paced), WriteSettingsText(read_fixed));
+  EXPECT_EQ(boxes.failures(), 0);
+}
+
+// A device that takes 150 ms for every reply: no line goes out before the
+// reply to the one before it has been written, so the device sees its
+// lines and replies strictly alternate.
+TEST(DeviceSessionTest, ReplyPacedReadAllWaitsForASlowDevice) {
+  DeviceRecord record;
+  const DeviceSettings on_device = Changed();
+  RunningDevice device({}, &on_device, record.Options(150));
+  ConsoleMessageBoxes boxes;
+  DeviceSession session(On(device.path()), boxes);
+  DeviceSettings read;
+  const auto started = std::chrono::steady_clock::now();
+  SessionResult result = session.ReadAll(read, ReplyPaced(Fast()));
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 79 * 150ms);
+  DeviceSettings held = device.state();
+  EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+
+  std::lock_guard<std::mutex> lock(record.mutex);
+  ASSERT_EQ(record.events.size(), 2u * 79);
+  for (std::size_t i = 0; i < record.events.size(); ++i) {
+    EXPECT_EQ(record.events[i].first, i % 2 == 0 ? "RX" : "TX") << i;
+    if (i % 2 == 0 && i > 0) {
+      // The guard gap after the reply, before the next line.
+      EXPECT_GE(record.events[i].second - record.events[i - 1].second,
+                std::chrono::milliseconds(kReplyGuardMs))
+          << i;
+    }
+  }
+}
+
+TEST(DeviceSessionTest, SilentDeviceEndsAReplyPacedReadAllWithNoConnect) {
+  DeviceOptions options;
+  options.silent = true;
+  RunningDevice device(options);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session(On(device.path()), boxes);
+  Pacing pacing = ReplyPaced(Fast());
+  pacing.timer_period = 10ms;  // the watchdog gives up after 27 ticks
+  DeviceSettings read;
+  LoadDefaultSettings(read);
+  read.alarm_mode = 7;  // must stay untouched
+  SessionResult result = session.ReadAll(read, pacing);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.steps, 1);  // the first line was never answered
+  EXPECT_NE(result.message.find("no reply"), std::string::npos)
+      << result.message;
+  ASSERT_FALSE(boxes.shown().empty());
+  EXPECT_EQ(boxes.shown().back().text, "No Connect");
+  EXPECT_EQ(read.alarm_mode, 7);
+  EXPECT_EQ(device.commands_seen(), 1);
+  EXPECT_EQ(session.core().link.sequence_step, 0);
+}
+
+// Through a line that echoes every byte: with echo tolerance both runs
+// succeed at either pace and the log marks each echo; without it the
+// surplus lines fail them.
+TEST(DeviceSessionTest, EchoingLineNeedsEchoTolerance) {
+  sim::PtyDeviceOptions echoing;
+  echoing.echo = true;
+  const DeviceSettings on_device = Changed();
+  RunningDevice device({}, &on_device, echoing);
+  ConsoleMessageBoxes boxes;
+  PosixClock clock;
+  IconvTextCodec codec;
+  TrafficLog log(clock, codec);
+  SessionOptions options = On(device.path());
+  options.echo = true;
+  options.traffic_log = &log;
+  {
+    DeviceSession session(options, boxes);
+    for (bool paced : {false, true}) {
+      SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
+      Pacing pacing = Fast();
+      pacing.reply_paced = paced;
+      SessionResult sent = session.SendAll(on_device, pacing);
+      EXPECT_TRUE(sent.ok) << sent.message;
+      DeviceSettings read;
+      SessionResult got = session.ReadAll(read, pacing);
+      ASSERT_TRUE(got.ok) << got.message;
+      DeviceSettings held = device.state();
+      EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+    }
+  }
+  // Each line sent, its echo and its reply.
+  const std::vector<TrafficEntry> entries = log.Snapshot();
+  ASSERT_EQ(entries.size(), 3u * 2 * (78 + 79));
+  EXPECT_EQ(entries[0].direction, TrafficDirection::kSent);
+  EXPECT_TRUE(entries[1].echo);
+  EXPECT_EQ(entries[1].text, entries[0].text);
+  EXPECT_EQ(entries[2].meaning, "Success");
+
+  options.echo = false;
+  options.traffic_log = nullptr;
+  DeviceSession session(options, boxes);
+  for (bool paced : {false, true}) {
+    SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
+    Pacing pacing = Fast();
+    pacing.reply_paced = paced;
+    SessionResult sent = session.SendAll(on_device, pacing);
+    EXPECT_FALSE(sent.ok);
+    EXPECT_NE(sent.message.find("--echo"), std::string::npos) << sent.message;
+    DeviceSettings read;
+    LoadDefaultSettings(read);
+    SessionResult got = session.ReadAll(read, pacing);
+    EXPECT_FALSE(got.ok);
+    EXPECT_NE(got.message.find("--echo"), std::string::npos) << got.message;
+    std::this_thread::sleep_for(200ms);  // the last replies drain
+  }
+}
+
+TEST(DeviceSessionTest, ScanListsTheDevicesOnTheLine) {
+  std::vector<DeviceModel> models;
+  for (int address : {3, 17}) {
+    DeviceOptions options;
+    options.rs485 = true;
+    options.address = address;
+    models.emplace_back(options);
+  }
+  sim::PtyDeviceOptions pty_options;
+  pty_options.echo = true;
+  RunningDevice device(std::move(models), pty_options);
+  ConsoleMessageBoxes boxes;
+  SessionOptions options = On(device.path(), true, 9);
+  options.echo = true;
+  std::vector<ScanAnswer> answers;
+  {
+    DeviceSession session(options, boxes);
+    int last_progress = 0;
+    SessionResult result = session.Scan(
+        100ms, answers,
+        [&](int done, const std::string&) { last_progress = done; });
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(answers,
+              (std::vector<ScanAnswer>{{3, "VN1.00"}, {17, "VN1.00"}}));
+    EXPECT_EQ(last_progress, kScanAddresses);
+    // Neither "Success" nor "No Connect".
+    EXPECT_EQ(boxes.shown().size(), 0u);
+  }
+  DeviceSession rs232(On(device.path()), boxes);
+  EXPECT_FALSE(rs232.Scan(100ms, answers).ok);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The tool's listing of a settings record.
-#include "files/settings_report.h"
+#include "base/settings_report.h"
 
 #include <gtest/gtest.h>
 

@@ -245,4 +245,201 @@ TEST_F(ToolsTest, PortErrorsAreOneLine) {
                         ": No such file or directory\n");
 }
 
+// Starts the simulator with `args` and waits until it serves its line.
+Child StartSimulator(const std::string& sim, std::vector<std::string> args) {
+  args.insert(args.begin(), sim);
+  Child child = Start(args, false);
+  FirstLine(child.output);
+  return child;
+}
+
+void StopSimulator(Child& child) {
+  kill(child.pid, SIGTERM);
+  EXPECT_EQ(Wait(child.pid), 0);
+  close(child.output);
+}
+
+// The lines of `output` that list an answering address.
+std::vector<std::string> AddressLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  std::regex answer(R"(^\d\d .*)");
+  for (std::string line; std::getline(in, line);) {
+    if (std::regex_match(line, answer)) lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(ToolsTest, ScanListsEveryDeviceOnTheLine) {
+  const std::string link = Path("bus");
+  Child sim = StartSimulator(
+      sim_, {"--link", link, "--rs485", "--address", "03", "--address", "17"});
+  std::string output;
+  EXPECT_EQ(
+      RunProgram({ctl_, "scan", "--port", link, "--timeout-ms", "100"}, output),
+      0)
+      << output;
+  EXPECT_EQ(AddressLines(output),
+            (std::vector<std::string>{"03 VN1.00", "17 VN1.00"}))
+      << output;
+  StopSimulator(sim);
+
+  // A device at 08 (a decimal address, not an octal one), behind an
+  // echoing adapter.
+  sim = StartSimulator(
+      sim_, {"--link", link, "--rs485", "--address", "08", "--echo"});
+  EXPECT_EQ(RunProgram(
+                {ctl_, "scan", "--port", link, "--echo", "--timeout-ms", "100"},
+                output),
+            0)
+      << output;
+  EXPECT_EQ(AddressLines(output), std::vector<std::string>{"08 VN1.00"});
+  StopSimulator(sim);
+
+  // An RS-232C device answers no address.
+  sim = StartSimulator(sim_, {"--link", link});
+  EXPECT_EQ(
+      RunProgram({ctl_, "scan", "--port", link, "--timeout-ms", "50"}, output),
+      1)
+      << output;
+  EXPECT_TRUE(AddressLines(output).empty()) << output;
+  EXPECT_NE(output.find("no device answered"), std::string::npos) << output;
+  StopSimulator(sim);
+}
+
+TEST_F(ToolsTest, SimulatorRefusesAddressesItCannotServe) {
+  std::string output;
+  for (std::vector<std::string> args : {
+           std::vector<std::string>{"--rs485", "--address", "32"},
+           {"--rs485", "--address", "3", "--address", "03"},
+           {"--rs485", "--address", "x1"},
+       }) {
+    args.insert(args.begin(), sim_);
+    EXPECT_EQ(RunProgram(args, output), 2) << output;
+  }
+}
+
+// Through an echoing line, --echo makes a full send-all and read-all work;
+// without it both fail and read-all writes nothing.
+TEST_F(ToolsTest, EchoingLineNeedsEcho) {
+  const std::string link = Path("echoing");
+  const std::string file = Path("site.dat");
+  std::string output;
+  ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", file}, output), 0) << output;
+  Child sim = StartSimulator(sim_, {"--link", link, "--echo"});
+  EXPECT_EQ(
+      RunProgram({ctl_, "send-all", file, "--port", link, "--fast", "--echo"},
+                 output),
+      0)
+      << output;
+  const std::string read = Path("read.dat");
+  EXPECT_EQ(RunProgram({ctl_, "read-all", "-o", read, "--port", link, "--fast",
+                        "--echo"},
+                       output),
+            0)
+      << output;
+  // What was sent came back, but for the titles' trailing blanks, which the
+  // device does not keep.
+  EXPECT_EQ(RunProgram({ctl_, "diff", file, read}, output), 1);
+  std::istringstream differences(output);
+  int titles = 0;
+  for (std::string line; std::getline(differences, line); ++titles) {
+    EXPECT_EQ(line.rfind("title_text[", 0), 0u) << line;
+  }
+  EXPECT_EQ(titles, 8);
+
+  const std::string unread = Path("unread.dat");
+  EXPECT_EQ(
+      RunProgram({ctl_, "send-all", file, "--port", link, "--fast"}, output), 1)
+      << output;
+  EXPECT_NE(output.find("--echo"), std::string::npos) << output;
+  EXPECT_EQ(
+      RunProgram({ctl_, "read-all", "-o", unread, "--port", link, "--fast"},
+                 output),
+      1)
+      << output;
+  EXPECT_FALSE(fs::exists(unread));
+  StopSimulator(sim);
+}
+
+TEST_F(ToolsTest, LogHoldsEveryLineWithItsMeaning) {
+  const std::string link = Path("com3");
+  const std::string log = Path("traffic.log");
+  Child sim = StartSimulator(
+      sim_, {"--link", link, "--rs485", "--address", "05", "--reply", "2=E3"});
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "--log", log, "send", "RVN", "--port", link,
+                        "--rs485", "--address", "05"},
+                       output),
+            0)
+      << output;
+  EXPECT_EQ(RunProgram({ctl_, "--log", log, "send", "AME", "--port", link,
+                        "--rs485", "--address", "05"},
+                       output),
+            1)
+      << output;
+  EXPECT_EQ(RunProgram({ctl_, "--log", log, "send", "RAM", "--port", link,
+                        "--rs485", "--address", "05"},
+                       output),
+            0)
+      << output;
+  StopSimulator(sim);
+  const std::string text = ReadText(log);
+  const std::string time = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})";
+  const std::vector<std::string> expected = {
+      "TX\t05\tRVN<CR><LF>\t",
+      "RX\t05\tVN1\\.00<CR><LF>\tdevice version 1\\.00",
+      "TX\t05\tAME<CR><LF>\t",
+      "RX\t05\tE3<CR><LF>\tCommand Error",
+      "TX\t05\tRAM<CR><LF>\t",
+      "RX\t05\tAMI<CR><LF>\talarm_mode = 0 \\(Internal\\)",
+  };
+  std::string pattern;
+  for (const std::string& line : expected) pattern += time + "\t" + line + "\n";
+  EXPECT_TRUE(std::regex_match(text, std::regex(pattern))) << text;
+
+  EXPECT_EQ(RunProgram({ctl_, "--log", Path("no/such/folder/x.log"), "send",
+                        "RVN", "--port", link},
+                       output),
+            1);
+  EXPECT_NE(output.find("cannot open the log"), std::string::npos) << output;
+}
+
+TEST_F(ToolsTest, DiffListsTheSettingsThatDiffer) {
+  const std::string a = Path("a.dat");
+  const std::string b = Path("b.dat");
+  std::string output;
+  ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", a}, output), 0) << output;
+  std::string text = ReadText(a);
+  text.replace(0, 1, "1");  // alarm_mode External
+  std::ofstream(b, std::ios::binary) << text;
+
+  EXPECT_EQ(RunProgram({ctl_, "diff", a, a}, output), 0);
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(RunProgram({ctl_, "diff", a, b}, output), 1);
+  EXPECT_EQ(output, "alarm_mode: 0 (Internal) -> 1 (External)\n");
+  EXPECT_EQ(RunProgram({ctl_, "diff", b, a}, output), 1);
+  EXPECT_EQ(output, "alarm_mode: 1 (External) -> 0 (Internal)\n");
+  EXPECT_EQ(RunProgram({ctl_, "diff", a, Path("missing.dat")}, output), 2);
+  EXPECT_NE(output.find("cannot read"), std::string::npos);
+  EXPECT_EQ(RunProgram({ctl_, "diff", a}, output), 2);  // usage
+}
+
+// The real watchdog: a device that never answers ends a reply-paced
+// read-all with "No Connect" about 8 s after the first line, and nothing
+// is written.
+TEST_F(ToolsTest, SilentDeviceEndsAFastReadAllWithNoConnect) {
+  const std::string link = Path("silent");
+  const std::string file = Path("never.dat");
+  Child sim = StartSimulator(sim_, {"--link", link, "--silent"});
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "read-all", "-o", file, "--port", link, "--fast"},
+                       output),
+            1);
+  EXPECT_NE(output.find("Error: No Connect"), std::string::npos) << output;
+  EXPECT_NE(output.find("stopped after 1 of 79"), std::string::npos) << output;
+  EXPECT_FALSE(fs::exists(file));
+  StopSimulator(sim);
+}
+
 }  // namespace

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "protocol/reply_dispatch.h"
 #include "tests/support/link_fakes.h"
+#include "transport/link.h"
 
 namespace vqx {
 namespace {
@@ -212,6 +214,64 @@ TEST(ReadBackRecordTest, TellsWhichRepliesNeverCame) {
   EXPECT_TRUE(record.Complete());
   record.Clear();
   EXPECT_EQ(record.MissingSteps().size(), 79u);
+}
+
+// The reply pace over the real link and dispatch: the same 79 commands; a
+// device that never answers the 10th ends the run at the watchdog's
+// "No Connect", with the bar where the run stopped.
+TEST(ReplyPacedReadAllTest, SameCommandsAndASilentDeviceEndsTheRun) {
+  using namespace std::chrono_literals;
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "silent after 9 lines" : "answering");
+    LinkState state;
+    LinkConfig config;
+    std::atomic<int> slave{0};
+    SettingsStore store;
+    testing::RecordingBoxes boxes;
+    testing::FakePort port;
+    testing::ManualSteadyClock clock;
+    Link link(state, config, slave);
+    link.AttachPort(&port);
+    ReplyDispatcher dispatcher(state, config, store, boxes);
+    int answered = 0;
+    testing::SlowDevice device(port, clock, dispatcher, 20ms,
+                               [&](const std::string& line) {
+                                 if (silent && ++answered >= 10)
+                                   return std::string();
+                                 // The reply's mnemonic is the command's
+                                 // without its R.
+                                 return line.substr(1);
+                               });
+    ReadAllSequence sequence(state, link);
+    ASSERT_TRUE(sequence.PaceByReplies(clock));
+    ASSERT_TRUE(sequence.Start());
+    SequenceTick tick = SequenceTick::kRunning;
+    for (int i = 0; i < 100'000; ++i) {
+      tick = sequence.OnTick();
+      if (tick != SequenceTick::kRunning && tick != SequenceTick::kWaiting) {
+        break;
+      }
+      device.Poll();
+      if (clock.Now() % 300ms == 0ms) RunLinkTimerDuty(state, boxes);
+      clock.Advance(10ms);
+    }
+    if (!silent) {
+      EXPECT_EQ(tick, SequenceTick::kFinished);
+      EXPECT_EQ(port.written(), ExpectedCommands());
+      EXPECT_EQ(boxes.Take(), (std::vector<testing::Box>{}));
+      EXPECT_EQ(state.success_pending, 1);  // "VN" ends the read-back
+    } else {
+      EXPECT_EQ(tick, SequenceTick::kStoppedNoReply);
+      EXPECT_EQ(port.written().size(), 10u);
+      EXPECT_EQ(sequence.bar_position(), 10);
+      EXPECT_EQ(state.sequence_step, 0);
+      EXPECT_EQ(boxes.Take(),
+                (std::vector<testing::Box>{{"error", "No Connect"}}));
+      // About 8 s after the unanswered line.
+      EXPECT_GT(clock.Now(), 7800ms);
+      EXPECT_LT(clock.Now(), 9000ms);
+    }
+  }
 }
 
 }  // namespace

@@ -150,6 +150,84 @@ TEST_F(ReplyDispatchTest, ObserverSeesTheWorkCopy) {
   EXPECT_EQ(seen, (std::vector<std::string>{"VN0102\r\n", "junk\r\n"}));
 }
 
+// ---- Echo tolerance and the counters a reply-paced run watches ----
+
+TEST_F(ReplyDispatchTest, EchoOfALineSentIsNeitherDispatchedNorCounted) {
+  struct Case {
+    const char* what;
+    int echo;              // LinkConfig::echo
+    const char* received;  // the line sent was "05RAM\r\n"
+    bool answer;           // dispatched and counted as an answer
+  };
+  const Case cases[] = {
+      {"echo tolerated", 1, "05RAM\r\n", false},
+      {"the reply after it", 1, "05AMI\r\n", true},
+      {"same text, other address", 1, "06RAM\r\n", true},
+      {"echo tolerance off", 0, "05RAM\r\n", true},
+  };
+  config.rs_control = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    config.echo = c.echo;
+    state.echoes.Clear();
+    state.echoes.Note("05RAM\r\n");
+    state.reply_awaited = 1;
+    state.reply_wait_ticks = 7;
+    const unsigned before = state.lines_received;
+    int observed = 0;
+    dispatcher.SetObserver([&](std::string_view) { ++observed; });
+    dispatcher.DispatchReply(c.received);
+    EXPECT_EQ(observed, c.answer ? 1 : 0);
+    EXPECT_EQ(state.lines_received - before, c.answer ? 1u : 0u);
+    // An echo leaves the watchdog counting.
+    EXPECT_EQ(state.reply_awaited, c.answer ? 0 : 1);
+    EXPECT_EQ(state.reply_wait_ticks, c.answer ? 0 : 7);
+  }
+  dispatcher.SetObserver(nullptr);
+}
+
+TEST_F(ReplyDispatchTest, LineIsCountedOnceItsEffectIsInPlace) {
+  unsigned counted_when_observed = 0;
+  int stored_when_observed = -1;
+  int error_when_observed = -1;
+  dispatcher.SetObserver([&](std::string_view) {
+    counted_when_observed = state.lines_received;
+    stored_when_observed = settings.Snapshot().alarm_mode;
+    error_when_observed = state.reply_error;
+  });
+  dispatcher.DispatchReply("AME\r\n");
+  EXPECT_EQ(counted_when_observed, 1u);
+  EXPECT_EQ(stored_when_observed, 1);
+  dispatcher.DispatchReply("E3\r\n");
+  EXPECT_EQ(counted_when_observed, 2u);
+  EXPECT_EQ(error_when_observed, 1);
+  dispatcher.DispatchReply("junk\r\n");  // any complete line is counted
+  EXPECT_EQ(state.lines_received, 3u);
+  boxes.Take();
+}
+
+TEST_F(ReplyDispatchTest, VersionsAreNotedByAddressAndQuietDuringAScan) {
+  config.rs_control = 1;
+  dispatcher.DispatchReply("17VN2.10\r\n");
+  EXPECT_EQ(dispatcher.version_replies().Find(17), "VN2.10");
+  EXPECT_EQ(state.success_pending, 1);
+  state.success_pending = 0;
+  state.address_scan_running = 1;
+  dispatcher.DispatchReply("03VN1.00\r\n");
+  EXPECT_EQ(dispatcher.version_replies().Find(3), "VN1.00");
+  EXPECT_EQ(state.success_pending, 0);
+  // Not an address: nothing noted.
+  dispatcher.DispatchReply("FFVN1.00\r\n");
+  dispatcher.DispatchReply("4xVN1.00\r\n");
+  config.rs_control = 0;
+  dispatcher.DispatchReply("VN1.00\r\n");
+  for (int a = 0; a < kScanAddresses; ++a) {
+    if (a != 3 && a != 17) {
+      EXPECT_EQ(dispatcher.version_replies().Find(a), std::nullopt) << a;
+    }
+  }
+}
+
 class LinkTimerDutyTest : public ::testing::Test {
  protected:
   LinkState state;
@@ -170,6 +248,17 @@ TEST_F(LinkTimerDutyTest, NoConnectOnThe27thTick) {
   // Once only.
   for (int tick = 0; tick < 40; ++tick) RunLinkTimerDuty(state, boxes);
   EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(LinkTimerDutyTest, NoConnectIsCountedBeforeItsBoxShows) {
+  // A reply-paced run ticked from the box's message loop sees the count.
+  unsigned counted_while_open = 0;
+  boxes.while_open = [&] { counted_while_open = state.reply_timeouts; };
+  state.reply_awaited = 1;
+  for (int tick = 0; tick < 27; ++tick) RunLinkTimerDuty(state, boxes);
+  EXPECT_EQ(counted_while_open, 1u);
+  EXPECT_EQ(state.reply_timeouts, 1u);
+  boxes.while_open = nullptr;
 }
 
 TEST_F(LinkTimerDutyTest, ReceivedLineStopsTheCount) {

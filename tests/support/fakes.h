@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstring>
@@ -123,6 +125,17 @@ class FixedClock : public Clock {
  public:
   LocalTime Now() override { return now; }
   LocalTime now;
+};
+
+// A steady clock that moves only when the test moves it. Safe to read from
+// any thread.
+class ManualSteadyClock : public SteadyClock {
+ public:
+  std::chrono::milliseconds Now() override { return now_.load(); }
+  void Advance(std::chrono::milliseconds by) { now_ = now_.load() + by; }
+
+ private:
+  std::atomic<std::chrono::milliseconds> now_{std::chrono::milliseconds(0)};
 };
 
 // Texts pass unchanged: enough where every text is ASCII.

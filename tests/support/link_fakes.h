@@ -4,10 +4,12 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string>
@@ -16,6 +18,7 @@
 
 #include "tests/support/fakes.h"
 #include "transport/command_sink.h"
+#include "transport/receive_loop.h"
 #include "transport/serial_port.h"
 
 namespace vqx::testing {
@@ -94,6 +97,54 @@ class FakePort : public SerialPort {
   std::vector<std::string> written_;
   int reads_waiting_ = 0;
   bool cancelled_ = false;
+};
+
+// A device on a hand-moved clock: every line written to the port is
+// answered `delay` later (in order), the answer handed to `handler` as the
+// receive thread would; an empty answer is silence. Records when each line went
+// out and when each was answered.
+class SlowDevice {
+ public:
+  using Answer = std::function<std::string(const std::string& line)>;
+
+  SlowDevice(FakePort& port, ManualSteadyClock& clock,
+             ReplyLineHandler& handler, std::chrono::milliseconds delay,
+             Answer answer)
+      : port_(port),
+        clock_(clock),
+        handler_(handler),
+        delay_(delay),
+        answer_(std::move(answer)) {}
+
+  // Takes the lines written since the last call and delivers the answers
+  // that are due.
+  void Poll() {
+    const std::vector<std::string> written = port_.written();
+    for (; taken_ < written.size(); ++taken_) {
+      sent_at.push_back(clock_.Now());
+      std::string answer = answer_(written[taken_]);
+      if (!answer.empty()) {
+        pending_.push_back({clock_.Now() + delay_, std::move(answer)});
+      }
+    }
+    while (!pending_.empty() && pending_.front().first <= clock_.Now()) {
+      answered_at.push_back(clock_.Now());
+      handler_.DispatchReply(pending_.front().second);
+      pending_.pop_front();
+    }
+  }
+
+  std::vector<std::chrono::milliseconds> sent_at;
+  std::vector<std::chrono::milliseconds> answered_at;
+
+ private:
+  FakePort& port_;
+  ManualSteadyClock& clock_;
+  ReplyLineHandler& handler_;
+  std::chrono::milliseconds delay_;
+  Answer answer_;
+  std::size_t taken_ = 0;
+  std::deque<std::pair<std::chrono::milliseconds, std::string>> pending_;
 };
 
 }  // namespace vqx::testing

@@ -90,5 +90,79 @@ TEST_F(LinkTest, LongestLineIsSentAndLongerIsRefused) {
   EXPECT_EQ(state.reply_awaited, 0);
 }
 
+// Records what the link reports to the traffic log.
+class RecordingTap : public SentLineTap {
+ public:
+  void OnLineSent(std::string_view framed_line, bool addressed) override {
+    lines.emplace_back(framed_line);
+    addressed_flags.push_back(addressed);
+  }
+  std::vector<std::string> lines;
+  std::vector<bool> addressed_flags;
+};
+
+// What each kind of send leaves behind: the line on the port, the tap's
+// copy, the watchdog, the count of lines awaiting a reply and the echo
+// memory.
+TEST_F(LinkTest, EverySendIsTappedCountedAndNotedForItsEcho) {
+  struct Case {
+    const char* what;
+    int rs_control;
+    int echo;
+    bool probe;
+    int address;  // the chosen address, or the probe's
+    std::string line;
+    int reply_awaited;
+    unsigned awaiting;
+    bool echo_noted;
+  };
+  const Case cases[] = {
+      {"RS-232C", 0, 0, false, 0, "RVN\r\n", 1, 1, false},
+      {"RS-485", 1, 0, false, 5, "05RVN\r\n", 1, 1, false},
+      {"broadcast", 1, 0, false, kBroadcastAddress, "FFRVN\r\n", 0, 0, false},
+      {"echo on", 1, 1, false, 5, "05RVN\r\n", 1, 1, true},
+      {"echo on, broadcast", 1, 1, false, 32, "FFRVN\r\n", 0, 0, true},
+      {"probe", 1, 0, true, 17, "17RVN\r\n", 0, 1, false},
+      {"probe, echo on", 1, 1, true, 3, "03RVN\r\n", 0, 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LinkState state;
+    LinkConfig config;
+    std::atomic<int> slave{c.probe ? 9 : c.address};
+    testing::FakePort port;
+    RecordingTap tap;
+    Link link(state, config, slave);
+    link.AttachPort(&port);
+    link.AttachTap(&tap);
+    config.rs_control = c.rs_control;
+    config.echo = c.echo;
+    if (c.probe) {
+      link.SendProbe("RVN\r\n", c.address);
+    } else {
+      link.SendCommand("RVN\r\n");
+    }
+    EXPECT_EQ(port.written(), std::vector<std::string>{c.line});
+    EXPECT_EQ(tap.lines, std::vector<std::string>{c.line});
+    EXPECT_EQ(tap.addressed_flags, std::vector<bool>{c.rs_control != 0});
+    EXPECT_EQ(state.reply_awaited, c.reply_awaited);
+    EXPECT_EQ(state.sends_awaiting_reply, c.awaiting);
+    EXPECT_EQ(state.echoes.Take(c.line), c.echo_noted);
+  }
+}
+
+TEST_F(LinkTest, RefusedLineIsNeitherTappedNorCounted) {
+  RecordingTap tap;
+  link.AttachTap(&tap);
+  config.echo = 1;
+  link.SendCommand(std::string(598, 'A') + "\r\n");
+  EXPECT_TRUE(tap.lines.empty());
+  EXPECT_EQ(state.sends_awaiting_reply, 0u);
+  link.AttachTap(nullptr);
+  link.SendCommand("RVN\r\n");
+  EXPECT_TRUE(tap.lines.empty());
+  EXPECT_EQ(state.sends_awaiting_reply, 1u);
+}
+
 }  // namespace
 }  // namespace vqx

@@ -7,8 +7,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
@@ -179,6 +182,159 @@ TEST_F(TimedSequenceTest, AbortLeavesOtherRunsAlone) {
   EXPECT_EQ(link.sequence_step, 0);
   EXPECT_EQ(sequence.bar_position(), 1);
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+}
+
+// The reply pace. Each step stands for a line the link sends (counted in
+// `sends_awaiting_reply` unless it is a broadcast); the test plays the
+// receive thread (`lines_received`) and the watchdog (`reply_timeouts`), and
+// moves the steady clock by hand.
+class ReplyPacedSequenceTest : public TimedSequenceTest {
+ protected:
+  ReplyPacedSequenceTest() {
+    on_step = [this](int step) {
+      if (results.count(step) == 0 && !broadcast) ++link.sends_awaiting_reply;
+    };
+  }
+
+  TimedSequence& MakeReplyPaced(SequencePlan plan) {
+    TimedSequence& sequence = Make(plan);
+    EXPECT_TRUE(sequence.PaceByReplies(clock));
+    return sequence;
+  }
+  void Reply() { ++link.lines_received; }
+  void Wait(int ms) { clock.Advance(std::chrono::milliseconds(ms)); }
+
+  testing::ManualSteadyClock clock;
+  bool broadcast = false;
+};
+
+TEST_F(ReplyPacedSequenceTest, EachLineWaitsForTheReplyAndTheGuardGap) {
+  TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
+  EXPECT_EQ(sequence.tick_period_ms(), kReplyPacedTickMs);
+  ASSERT_TRUE(sequence.Start());
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);  // step 1 at once
+  EXPECT_TRUE(sequence.awaiting_reply());
+  for (int i = 0; i < 50; ++i) {
+    Wait(10);
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kWaiting);  // however long
+  }
+  Reply();
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);  // the guard gap
+  Wait(kReplyGuardMs - 1);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+  Wait(1);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  EXPECT_EQ(steps, (std::vector<int>{1, 2}));
+  EXPECT_EQ(sequence.bar_position(), 2);
+  EXPECT_EQ(sequence.percent_text(), "40");
+  EXPECT_EQ(link.sequence_step, 3);
+}
+
+TEST_F(ReplyPacedSequenceTest, FinishesOnceTheLastLineIsAnswered) {
+  TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
+  ASSERT_TRUE(sequence.Start());
+  for (int step = 1; step <= 5; ++step) {
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+    if (step < 5) {
+      Reply();
+      sequence.OnTick();
+      Wait(kReplyGuardMs);
+    }
+  }
+  // Every step has run; the run holds the interlock until the reply.
+  EXPECT_EQ(sequence.bar_position(), 5);
+  EXPECT_EQ(sequence.percent_text(), "100");
+  EXPECT_NE(link.sequence_step, 0);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+  Reply();
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+  EXPECT_EQ(sequence.bar_position(), 0);
+  EXPECT_EQ(sequence.percent_text(), "   ");
+  EXPECT_EQ(link.sequence_step, 0);
+  EXPECT_EQ(steps.size(), 5u);
+}
+
+// How each way a step can end sets when the next one is due.
+TEST_F(ReplyPacedSequenceTest, WhatFollowsAStepThatAwaitsNoReply) {
+  struct Case {
+    const char* what;
+    bool broadcast;
+    std::optional<StepResult> result;
+    int due_after_ms;
+  };
+  const Case cases[] = {
+      // A broadcast is answered by nobody: the plan's period, as fixed.
+      {"broadcast", true, std::nullopt, kStopAtNextTick.period_ms},
+      // Nothing went out (a box said why): the next tick.
+      {"skipped", false, StepResult::kSkipped, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    steps.clear();
+    results.clear();
+    broadcast = c.broadcast;
+    if (c.result) results[1] = *c.result;
+    TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
+    ASSERT_TRUE(sequence.Start());
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+    EXPECT_FALSE(sequence.awaiting_reply());
+    if (c.due_after_ms > 0) {
+      Wait(c.due_after_ms - 1);
+      EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+      Wait(1);
+    }
+    EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+    EXPECT_EQ(steps, (std::vector<int>{1, 2}));
+    sequence.Abort();
+  }
+}
+
+TEST_F(ReplyPacedSequenceTest, MissingReplyEndsTheRunAtNoConnect) {
+  TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
+  ASSERT_TRUE(sequence.Start());
+  sequence.OnTick();
+  Reply();
+  sequence.OnTick();
+  Wait(kReplyGuardMs);
+  ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);  // step 2, unanswered
+  Wait(8000);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+  ++link.reply_timeouts;  // the watchdog's "No Connect"
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kStoppedNoReply);
+  EXPECT_FALSE(sequence.running());
+  EXPECT_EQ(link.sequence_step, 0);
+  EXPECT_EQ(sequence.bar_position(), 2);  // kept, as after an error
+  EXPECT_EQ(sequence.percent_text(), "40");
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+  EXPECT_EQ(steps, (std::vector<int>{1, 2}));
+  // A later run starts clean.
+  ASSERT_TRUE(sequence.Start());
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  EXPECT_EQ(steps.back(), 1);
+}
+
+TEST_F(ReplyPacedSequenceTest, ErrorReplyStopsBeforeTheNextLine) {
+  TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
+  ASSERT_TRUE(sequence.Start());
+  sequence.OnTick();
+  link.reply_error = 1;  // "E3": the flag is set before the line is counted
+  Reply();
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kStoppedOnError);
+  EXPECT_EQ(link.reply_error, 0);
+  EXPECT_EQ(sequence.bar_position(), 1);
+  EXPECT_EQ(steps, std::vector<int>{1});
+}
+
+// The fixed pace sends one line per tick whatever the replies do.
+TEST_F(ReplyPacedSequenceTest, FixedPaceIgnoresRepliesAndTimeouts) {
+  TimedSequence& sequence = Make(kStopAtNextTick);
+  ASSERT_TRUE(sequence.Start());
+  ++link.reply_timeouts;
+  for (int tick = 1; tick < 5; ++tick) {
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  }
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+  EXPECT_EQ(steps.size(), 5u);
 }
 
 TEST(SequencePercentTest, RoundsDown) {

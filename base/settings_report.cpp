@@ -1,4 +1,4 @@
-#include "files/settings_report.h"
+#include "base/settings_report.h"
 
 #include <cstdio>
 #include <initializer_list>
@@ -164,6 +164,25 @@ std::vector<ReportLine> DescribeSettings(const DeviceSettings& s,
 
 std::string FormatReportLine(const ReportLine& line) {
   return line.name + " = " + line.value;
+}
+
+std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
+                                                const DeviceSettings& second,
+                                                TextCodec& codec) {
+  const std::vector<ReportLine> a = DescribeSettings(first, codec);
+  const std::vector<ReportLine> b = DescribeSettings(second, codec);
+  std::vector<SettingsDifference> differences;
+  // Both listings hold the same names in the same order.
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (a[i].value != b[i].value) {
+      differences.push_back({a[i].name, a[i].value, b[i].value});
+    }
+  }
+  return differences;
+}
+
+std::string FormatDifference(const SettingsDifference& difference) {
+  return difference.name + ": " + difference.first + " -> " + difference.second;
 }
 
 }  // namespace vqx

@@ -1,0 +1,74 @@
+// Comparing two settings records field by field.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/settings_report.h"
+#include "tests/support/fakes.h"
+
+namespace vqx {
+namespace {
+
+DeviceSettings Defaults() {
+  DeviceSettings s;
+  LoadDefaultSettings(s);
+  return s;
+}
+
+TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
+  struct Case {
+    const char* what;
+    void (*change)(DeviceSettings&);
+    std::vector<SettingsDifference> expected;
+  };
+  const Case cases[] = {
+      {"nothing", [](DeviceSettings&) {}, {}},
+      {"a switch",
+       [](DeviceSettings& s) { s.alarm_mode = 1; },
+       {{"alarm_mode", "0 (Internal)", "1 (External)"}}},
+      {"one channel of an array",
+       [](DeviceSettings& s) { s.adjust_brightness[2] = 0; },
+       {{"adjust_brightness[ch.03]", "64 (brightness +0)",
+         "0 (brightness -64)"}}},
+      {"two fields, in listing order",
+       [](DeviceSettings& s) {
+         s.agc_enable[7] = 0;
+         s.alarm_polarity = 1;
+       },
+       {{"alarm_polarity", "0 (Make)", "1 (Break)"},
+        {"agc_enable[ch.08]", "1 (ON)", "0 (OFF)"}}},
+      {"a value out of range",
+       [](DeviceSettings& s) { s.misc_border_line = 9; },
+       {{"misc_border_line", "0 (black)", "9 (out of range)"}}},
+      {"a title",
+       [](DeviceSettings& s) { std::strcpy(s.title_text[1], "AB"); },
+       // The pass-through codec shows the Shift_JIS bytes as they are.
+       {{"title_text[ch.02]",
+         "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
+         "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
+         "\"AB\" (2 bytes)"}}},
+      {"the unsaved-edit flag", [](DeviceSettings& s) { s.dirty = 1; }, {}},
+      {"bytes after a title's end",
+       [](DeviceSettings& s) { s.title_text[0][21] = 'x'; },
+       {}},
+  };
+  testing::PassThroughCodec codec;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeviceSettings changed = Defaults();
+    c.change(changed);
+    EXPECT_EQ(CompareSettings(Defaults(), changed, codec), c.expected);
+    // The other way round, the values swap sides.
+    std::vector<SettingsDifference> back = c.expected;
+    for (SettingsDifference& d : back) std::swap(d.first, d.second);
+    EXPECT_EQ(CompareSettings(changed, Defaults(), codec), back);
+  }
+}
+
+TEST(CompareSettingsTest, FormatsOneLine) {
+  EXPECT_EQ(FormatDifference({"alarm_mode", "0 (Internal)", "1 (External)"}),
+            "alarm_mode: 0 (Internal) -> 1 (External)");
+}
+
+}  // namespace
+}  // namespace vqx

@@ -1,0 +1,248 @@
+// The traffic log: what each line becomes, fed through the real link and
+// reply dispatch, and the log's bounds, paging and threads.
+#include "protocol/traffic_log.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/file_io.h"
+#include "protocol/reply_dispatch.h"
+#include "tests/support/link_fakes.h"
+#include "tests/support/scratch_folder.h"
+#include "transport/link.h"
+
+namespace vqx {
+namespace {
+
+TEST(VisibleLineTest, ControlAndOtherBytesBecomeText) {
+  struct Case {
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"RVN\r\n", "RVN<CR><LF>"},
+      {"", ""},
+      {std::string("G\0O", 3), "G<00>O"},
+      {"\xFE*#~GO\r\n", "<FE>*#~GO<CR><LF>"},
+      {"\x11\x13\x7F \t", "<11><13><7F> <09>"},
+      {"\x82\xA0", "<82><A0>"},  // never half a character of UTF-8
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(VisibleLine(c.bytes), c.text) << c.text;
+  }
+}
+
+TEST(ReplyMeaningTest, EachReplyInTheProgramsWords) {
+  struct Case {
+    const char* work_copy;
+    const char* meaning;
+  };
+  const Case cases[] = {
+      {"GO\r\n", "Success"},
+      {"GN\r\n", "Mode Error"},
+      {"MENU\r\n", "Menu Display"},
+      {"E0\r\n", "Framing Error"},
+      {"E1\r\n", "Parity Error"},
+      {"E2\r\n", "Over Run Error"},
+      {"E3\r\n", "Command Error"},
+      {"VN1.00\r\n", "device version 1.00"},
+      {"AME\r\n", "alarm_mode = 1 (External)"},
+      {"ADT045\r\n", "alarm_hold_time = \"045\" (seconds)"},
+      {"VAB03000\r\n", "adjust_brightness[ch.03] = 64 (brightness +0)"},
+      {"VLSOON\r\n", "vloss_signal_output = 1 (ON)"},
+      {"VLNFNNNNNN\r\n",
+       "vloss_detect[ch.01] = 1 (ON); vloss_detect[ch.02] = 0 (OFF); "
+       "vloss_detect[ch.03] = 1 (ON); vloss_detect[ch.04] = 1 (ON); "
+       "vloss_detect[ch.05] = 1 (ON); vloss_detect[ch.06] = 1 (ON); "
+       "vloss_detect[ch.07] = 1 (ON); vloss_detect[ch.08] = 1 (ON)"},
+      // Values equal to either starting record still show.
+      {"AMI\r\n", "alarm_mode = 0 (Internal)"},
+      {"SPD4A01020304\r\n",
+       "layout_4a[pane 1] = 0 (ch.01); layout_4a[pane 2] = 1 (ch.02); "
+       "layout_4a[pane 3] = 2 (ch.03); layout_4a[pane 4] = 3 (ch.04)"},
+      {"CJ022341212123422121212121212121212121212121\r\n",
+       "title_text[ch.02] = \"\x82\x60\x81\x40\x82\x61\" (6 bytes)"},
+      {"CJ052121212121212121212121212121212121212121\r\n",
+       "title_text[ch.05] = \"\" (0 bytes)"},
+      {"VAB09000\r\n", "read-back that sets nothing (garbled), ignored"},
+      {"GO\n", "not a reply, ignored"},
+      {"\xFE*#~GO\r\n", "not a reply, ignored"},
+      {"", "not a reply, ignored"},
+  };
+  testing::PassThroughCodec codec;
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReplyMeaning(c.work_copy, codec), c.meaning) << c.work_copy;
+  }
+}
+
+class TrafficLogTest : public ::testing::Test {
+ protected:
+  TrafficLogTest() {
+    clock.now = {2024, 1, 5, 5, 9, 5, 3, 120};
+    link.AttachPort(&port);
+    link.AttachTap(&log);
+    dispatcher.SetTrafficLog(&log);
+  }
+
+  testing::FixedClock clock;
+  testing::PassThroughCodec codec;
+  TrafficLog log{clock, codec};
+  LinkState state;
+  LinkConfig config;
+  std::atomic<int> slave{5};
+  SettingsStore settings;
+  testing::RecordingBoxes boxes;
+  testing::FakePort port;
+  Link link{state, config, slave};
+  ReplyDispatcher dispatcher{state, config, settings, boxes};
+};
+
+TEST_F(TrafficLogTest, LinkAndDispatchFeedEveryLine) {
+  config.rs_control = 1;
+  config.echo = 1;
+  link.SendCommand("RAM\r\n");
+  clock.now.millisecond = 135;
+  dispatcher.DispatchReply("05RAM\r\n");  // the adapter's echo
+  dispatcher.DispatchReply("05AME\r\n");
+  slave = kBroadcastAddress;
+  link.SendCommand("AMI\r\n");
+  config.rs_control = 0;
+  dispatcher.DispatchReply("E3\r\n");
+  boxes.Take();
+
+  const std::vector<TrafficEntry> entries = log.Snapshot();
+  ASSERT_EQ(entries.size(), 5u);
+  std::vector<std::string> lines;
+  for (const TrafficEntry& entry : entries) {
+    lines.push_back(FormatTrafficEntry(entry));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "2024-01-05 09:05:03.120\tTX\t05\tRAM<CR><LF>\t",
+                       "2024-01-05 09:05:03.135\tRX\t05\tRAM<CR><LF>\t"
+                       "echo of the line sent",
+                       "2024-01-05 09:05:03.135\tRX\t05\tAME<CR><LF>\t"
+                       "alarm_mode = 1 (External)",
+                       "2024-01-05 09:05:03.135\tTX\tFF\tAMI<CR><LF>\t",
+                       "2024-01-05 09:05:03.135\tRX\t\tE3<CR><LF>\t"
+                       "Command Error",
+                   }));
+  EXPECT_TRUE(entries[1].echo);
+  EXPECT_FALSE(entries[2].echo);
+  EXPECT_EQ(entries[0].direction, TrafficDirection::kSent);
+  EXPECT_EQ(entries[1].direction, TrafficDirection::kReceived);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].sequence, i + 1);
+  }
+}
+
+TEST_F(TrafficLogTest, ShortOrCutLinesAreShownWhole) {
+  config.rs_control = 1;
+  dispatcher.DispatchReply("\n");
+  dispatcher.DispatchReply(std::string_view("05GO\0xx\r\n", 9));
+  const std::vector<TrafficEntry> entries = log.Snapshot();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].address, "<LF>");
+  EXPECT_EQ(entries[0].text, "");
+  EXPECT_EQ(entries[0].meaning, "not a reply, ignored");
+  EXPECT_EQ(entries[1].text, "GO<00>xx<CR><LF>");
+  // The dispatch reads up to the NUL: no complete "GO" line.
+  EXPECT_EQ(entries[1].meaning, "not a reply, ignored");
+}
+
+TEST_F(TrafficLogTest, KeepsTheNewestEntriesAndPagesBySequence) {
+  const std::size_t extra = 5;
+  for (std::size_t i = 0; i < TrafficLog::kCapacity + extra; ++i) {
+    link.SendCommand("RVN\r\n");
+  }
+  EXPECT_EQ(log.size(), TrafficLog::kCapacity);
+  EXPECT_EQ(log.newest_sequence(), TrafficLog::kCapacity + extra);
+  EXPECT_EQ(log.oldest_sequence(), extra + 1);
+  EXPECT_EQ(log.Snapshot().front().sequence, extra + 1);
+
+  const std::uint64_t newest = log.newest_sequence();
+  EXPECT_TRUE(log.EntriesAfter(newest).empty());
+  link.SendCommand("RAM\r\n");
+  link.SendCommand("RAP\r\n");
+  std::vector<TrafficEntry> newer = log.EntriesAfter(newest);
+  ASSERT_EQ(newer.size(), 2u);
+  EXPECT_EQ(newer[0].sequence, newest + 1);
+  EXPECT_EQ(newer[1].text, "RAP<CR><LF>");
+  // A window that fell behind gets what the log still holds.
+  EXPECT_EQ(log.EntriesAfter(0).size(), TrafficLog::kCapacity);
+
+  log.Clear();
+  EXPECT_EQ(log.size(), 0u);
+  EXPECT_EQ(log.oldest_sequence(), newest + 3);  // every row is gone
+  EXPECT_TRUE(log.EntriesAfter(0).empty());
+  link.SendCommand("RAR\r\n");
+  EXPECT_EQ(log.Snapshot().front().sequence, newest + 3);
+}
+
+TEST_F(TrafficLogTest, PausedLogRecordsNothing) {
+  std::vector<std::uint64_t> heard;
+  log.SetListener([&](const TrafficEntry& e) { heard.push_back(e.sequence); });
+  link.SendCommand("RAD\r\n");
+  log.SetPaused(true);
+  EXPECT_TRUE(log.paused());
+  link.SendCommand("RAM\r\n");
+  dispatcher.DispatchReply("AMI\r\n");
+  log.SetPaused(false);
+  link.SendCommand("RAP\r\n");
+  EXPECT_EQ(log.size(), 2u);
+  EXPECT_EQ(heard, (std::vector<std::uint64_t>{1, 2}));
+  EXPECT_EQ(log.Snapshot().back().text, "RAP<CR><LF>");
+}
+
+TEST_F(TrafficLogTest, SavesUtf8LinesEndingInCrLf) {
+  testing::ScratchFolder folder("vqx-traffic");
+  dispatcher.DispatchReply("TSDR1\r\n");
+  link.SendCommand("RTSDR\r\n");
+  // A file name in Japanese, on every platform.
+  const std::string path = folder.path().string() + "/通信ログ.txt";
+  ASSERT_TRUE(SaveTrafficLog(path, log.Snapshot()));
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "2024-01-05 09:05:03.120\tRX\t\tTSDR1<CR><LF>\t"
+            "clock_display_range = 0 (年月日時分秒)\r\n"
+            "2024-01-05 09:05:03.120\tTX\t\tRTSDR<CR><LF>\t\r\n");
+  EXPECT_FALSE(SaveTrafficLog(folder.path().string() + "/missing/x.txt",
+                              log.Snapshot()));
+}
+
+// The receive thread records replies while the user-interface thread sends
+// and a window's timer pages through the log: every entry is seen once, in
+// order.
+TEST_F(TrafficLogTest, RecordsAndReadsFromSeveralThreads) {
+  constexpr int kLines = 2000;
+  std::atomic<bool> done{false};
+  std::thread receive([&] {
+    for (int i = 0; i < kLines; ++i) dispatcher.DispatchReply("GO\r\n");
+  });
+  std::thread window([&] {
+    std::uint64_t seen = 0;
+    while (!done) {
+      for (const TrafficEntry& entry : log.EntriesAfter(seen)) {
+        ASSERT_EQ(entry.sequence, seen + 1);
+        seen = entry.sequence;
+      }
+      log.newest_sequence();
+      log.oldest_sequence();
+    }
+  });
+  for (int i = 0; i < kLines; ++i) link.SendCommand("AMI\r\n");
+  receive.join();
+  done = true;
+  window.join();
+  EXPECT_EQ(log.size(), 2u * kLines);
+}
+
+}  // namespace
+}  // namespace vqx
