@@ -71,6 +71,9 @@ struct LinkState {
   // Times the watchdog gave up waiting and reported "No Connect" (the
   // user-interface thread counts).
   std::atomic<unsigned> reply_timeouts{0};
+  // "GO" replies received, in or out of a sequence (the receive thread
+  // counts, before `lines_received`).
+  std::atomic<unsigned> success_replies{0};
 
   // Lines whose echo may still come back, when echo tolerance is on.
   SentLineEchoes echoes;
@@ -94,6 +97,9 @@ struct LinkConfig {
   // Non-zero: the line adapter echoes every byte sent, and a received line
   // equal to a line just sent is its echo, not a reply (INI key "echo").
   std::atomic<int> echo{0};
+  // Non-zero: read-all and send-all go on as soon as each line is answered
+  // (INI key "fast"), instead of one line per tick.
+  std::atomic<int> fast{0};
 };
 
 // RS-485 wiring: any non-zero rs_control. Framing, reply stripping and the

@@ -156,7 +156,7 @@ void TitleDialog::SetAllTick(DialogView& view) {
   const SequenceTick tick = set_all_.OnTick();
   view.SetControlText(kPercent, set_all_.percent_text());
   view.SetProgressPosition(kProgress, set_all_.bar_position());
-  if (tick == SequenceTick::kRunning) return;
+  if (KeepsTicking(tick)) return;
   view.StopTimer(kTimer);
   view.EnableControl(kIdClose, true);
 }

@@ -114,7 +114,7 @@ void VideoAdjustmentDialog::StartSetAll(DialogView& view) {
 void VideoAdjustmentDialog::SetAllTick(DialogView& view) {
   const SequenceTick tick = set_all_.OnTick();
   view.SetProgressPosition(kProgress, set_all_.bar_position());
-  if (tick == SequenceTick::kRunning) return;
+  if (KeepsTicking(tick)) return;
   view.StopTimer(kSetAllTimer);
   view.EnableControl(kIdClose, true);
 }

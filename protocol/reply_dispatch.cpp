@@ -40,6 +40,7 @@ ReplyKind ReplyDispatcher::Dispatch(std::string_view line,
   const ReplyClass reply = ClassifyReply(work_copy);
   switch (reply.kind) {
     case ReplyKind::kSuccess:
+      ++state_.success_replies;
       // Inside a sequence every step answers GO; only a single command
       // earns the box.
       if (state_.sequence_step == 0) state_.success_pending = 1;

@@ -79,6 +79,13 @@ SequenceTick TimedSequence::OnTick() {
       if (link_.lines_received.load() != lines_mark_) {
         awaiting_reply_ = false;
         if (next_step_ > plan_.steps) {
+          // The last line's "GO" came while the run still held the
+          // interlock, so the dispatch raised no box for it. A fixed-pace
+          // run ends before that reply comes and gets its "Success"; so
+          // does this one.
+          if (link_.success_replies.load() != successes_mark_) {
+            link_.success_pending = 1;
+          }
           Finish();
           return SequenceTick::kFinished;
         }
@@ -97,6 +104,7 @@ SequenceTick TimedSequence::RunStep() {
   const int step = next_step_;
   lines_mark_ = link_.lines_received.load();
   timeouts_mark_ = link_.reply_timeouts.load();
+  successes_mark_ = link_.success_replies.load();
   const unsigned sends = link_.sends_awaiting_reply.load();
   in_tick_ = true;
   const StepResult result = step_function_(step);

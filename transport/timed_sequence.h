@@ -52,6 +52,11 @@ inline constexpr int kReplyGuardMs = 10;
 // How often a reply-paced run is ticked: the shortest Windows timer period.
 inline constexpr int kReplyPacedTickMs = 10;
 
+// True while the owner's timer must keep ticking.
+constexpr bool KeepsTicking(SequenceTick tick) {
+  return tick == SequenceTick::kRunning || tick == SequenceTick::kWaiting;
+}
+
 // What one step did.
 enum class StepResult {
   kSent,     // its line went out
@@ -120,6 +125,8 @@ class TimedSequence {
   // with kStoppedNoReply, keeping the bar and the percentage as an error
   // does. The run is finished only once the last line is answered (its bar
   // shows every step meanwhile), so kFinished means every line got a reply.
+  // When that last reply was "GO", the run leaves `success_pending` set, so
+  // it ends with the "Success" box a fixed-pace run gets.
   SequenceTick OnTick();
 
   // Ends a running sequence without sending more (its dialog is closed from
@@ -159,6 +166,7 @@ class TimedSequence {
   bool awaiting_reply_ = false;
   unsigned lines_mark_ = 0;
   unsigned timeouts_mark_ = 0;
+  unsigned successes_mark_ = 0;
 };
 
 }  // namespace vqx

@@ -78,8 +78,12 @@ TEST_F(ReplyDispatchTest, ResultsAndBoxes) {
     state.reply_awaited = 1;
     state.reply_wait_ticks = 9;
     state.sequence_step = c.sequence_step;
+    const unsigned successes = state.success_replies;
     dispatcher.DispatchReply(c.line);
     EXPECT_EQ(dispatcher.last_kind(), c.kind);
+    // Every "GO" is counted, in a sequence or not.
+    EXPECT_EQ(state.success_replies - successes,
+              c.kind == ReplyKind::kSuccess ? 1u : 0u);
     EXPECT_EQ(state.reply_error, c.reply_error);
     EXPECT_EQ(state.success_pending, c.success_pending);
     EXPECT_EQ(state.reply_awaited, 0);

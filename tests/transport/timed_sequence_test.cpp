@@ -254,6 +254,23 @@ TEST_F(ReplyPacedSequenceTest, FinishesOnceTheLastLineIsAnswered) {
   EXPECT_EQ(steps.size(), 5u);
 }
 
+// The dispatch raises no box for a "GO" while a run holds the interlock; a
+// reply-paced run is still holding it when its last line is answered, so it
+// owes the "Success" box itself, and only for a "GO".
+TEST_F(ReplyPacedSequenceTest, LastGoEarnsTheSuccessBox) {
+  for (const bool go : {true, false}) {
+    SCOPED_TRACE(go ? "GO" : "read-back");
+    link.success_pending = 0;
+    TimedSequence& sequence = MakeReplyPaced({1, 500, "   "});
+    ASSERT_TRUE(sequence.Start());
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+    if (go) ++link.success_replies;
+    Reply();
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+    EXPECT_EQ(link.success_pending, go ? 1 : 0);
+  }
+}
+
 // How each way a step can end sets when the next one is due.
 TEST_F(ReplyPacedSequenceTest, WhatFollowsAStepThatAwaitsNoReply) {
   struct Case {
