@@ -60,6 +60,20 @@ std::string Brightness(int index) {
   return text;
 }
 
+// A title without the full-width blanks after its last character: the
+// device pads every title with them to its full width, so a title with and
+// without them sends the same line and reads back the same.
+std::string_view WithoutPadding(std::string_view title) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < title.size();) {
+    const std::size_t length =
+        IsShiftJisLeadByte(title[i]) && i + 1 < title.size() ? 2 : 1;
+    if (title.substr(i, length) != kFullWidthBlank) end = i + length;
+    i += length;
+  }
+  return title.substr(0, end);
+}
+
 }  // namespace
 
 std::vector<ReportLine> DescribeSettings(const DeviceSettings& s,
@@ -172,9 +186,24 @@ std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
   const std::vector<ReportLine> a = DescribeSettings(first, codec);
   const std::vector<ReportLine> b = DescribeSettings(second, codec);
   std::vector<SettingsDifference> differences;
+  // Titles that differ only in their padding are the same title; the
+  // listing still shows each as it is stored.
+  bool same_title[kChannelCount];
+  std::string title_names[kChannelCount];
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    same_title[ch] = WithoutPadding(BufferText(first.title_text[ch])) ==
+                     WithoutPadding(BufferText(second.title_text[ch]));
+    title_names[ch] = Indexed("title_text", Channel(ch));
+  }
+  auto padding_only = [&](const std::string& name) {
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+      if (name == title_names[ch]) return same_title[ch];
+    }
+    return false;
+  };
   // Both listings hold the same names in the same order.
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (a[i].value != b[i].value) {
+    if (a[i].value != b[i].value && !padding_only(a[i].name)) {
       differences.push_back({a[i].name, a[i].value, b[i].value});
     }
   }

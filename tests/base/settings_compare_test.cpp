@@ -47,6 +47,34 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
          "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
          "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
          "\"AB\" (2 bytes)"}}},
+      {"a title without its padding, as a read-all brings it back",
+       [](DeviceSettings& s) {
+         std::strcpy(
+             s.title_text[1],
+             "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51");
+       },
+       {}},
+      {"blanks inside a title are not padding",
+       [](DeviceSettings& s) {
+         std::strcpy(s.title_text[0], "\x82\x62\x82\x67\x82\x4F\x82\x50");
+       },
+       {{"title_text[ch.01]",
+         "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x50"
+         "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
+         "\"\x82\x62\x82\x67\x82\x4F\x82\x50\" (8 bytes)"}}},
+      {"bytes 0x81 0x40 that straddle two characters are not a blank",
+       [](DeviceSettings& s) {
+         // The padded title, its last blanks replaced by the kanji 0x88 0x81
+         // and a half-width "@" (0x40).
+         std::strcpy(s.title_text[1],
+                     "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
+                     "\x88\x81\x40");
+       },
+       {{"title_text[ch.02]",
+         "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
+         "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
+         "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
+         "\x88\x81\x40\" (17 bytes)"}}},
       {"the unsaved-edit flag", [](DeviceSettings& s) { s.dirty = 1; }, {}},
       {"bytes after a title's end",
        [](DeviceSettings& s) { s.title_text[0][21] = 'x'; },

@@ -338,15 +338,10 @@ TEST_F(ToolsTest, EchoingLineNeedsEcho) {
                        output),
             0)
       << output;
-  // What was sent came back, but for the titles' trailing blanks, which the
-  // device does not keep.
-  EXPECT_EQ(RunProgram({ctl_, "diff", file, read}, output), 1);
-  std::istringstream differences(output);
-  int titles = 0;
-  for (std::string line; std::getline(differences, line); ++titles) {
-    EXPECT_EQ(line.rfind("title_text[", 0), 0u) << line;
-  }
-  EXPECT_EQ(titles, 8);
+  // What was sent came back. The device keeps no trailing blanks of a
+  // title, but a title with and without them is the same title.
+  EXPECT_EQ(RunProgram({ctl_, "diff", file, read}, output), 0) << output;
+  EXPECT_EQ(output, "");
 
   const std::string unread = Path("unread.dat");
   EXPECT_EQ(
