@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/link_config.h"
+#include "base/link_config.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -62,6 +62,7 @@ void SerialSettingsDialog::OnInit(DialogView& view) {
                 ? kNoSelection
                 : static_cast<int>(shown - item_ports_.begin()));
   Preselect(view, kLineList, core_.config.rs_control.load());
+  view.SetCheck(kEchoBox, core_.config.echo.load() != 0);
   ShowDescription(view, configured);
   core_.working.hidden_access_count = 0;
 }
@@ -97,6 +98,11 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
         // Live at once: the next command and reply use the new framing.
         core_.config.rs_control = *index;
         WriteRsControl(profile_, *index);
+      }
+      return;
+    case kEchoBox:
+      if (notification == ControlNotification::kClicked) {
+        WriteEcho(profile_, core_.config, view.IsChecked(kEchoBox));
       }
       return;
     case kIdOk:

@@ -1,6 +1,7 @@
 // The serial settings dialog: which COM port the program opens at its next
-// start, and whether the line is RS-232C or RS-485 (live at once). Both are
-// written to the INI file the moment they are picked.
+// start, whether the line is RS-232C or RS-485, and whether the line
+// adapter echoes what is sent (both live at once). Each is written to the
+// INI file the moment it is picked.
 //
 // The port list holds "COM 1".."COM 6" as always, then every further port
 // the system has (a USB adapter is often COM10 or higher), with what the
@@ -32,6 +33,9 @@ class SerialSettingsDialog : public Dialog {
   static constexpr int kLineList = 1075;
   // What the system calls the chosen port, under the list.
   static constexpr int kPortDescription = 1076;
+  // Echo tolerance: the line adapter sends every line back; such an echo is
+  // no reply.
+  static constexpr int kEchoBox = 1077;
   // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "app/ini_file.h"
-#include "app/link_config.h"
+#include "base/link_config.h"
 #include "dialogs/conventions.h"
 
 namespace {

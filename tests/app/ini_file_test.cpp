@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/link_config.h"
+#include "base/link_config.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vqx {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/link_config.h"
+#include "base/link_config.h"
 #include "tests/support/fake_dialog_view.h"
 
 namespace vqx {
@@ -125,6 +125,22 @@ TEST_F(SerialSettingsDialogTest, ChoicesAreWrittenToMemoryAndFileAtOnce) {
   ReadLinkConfig(profile_, next_start);
   EXPECT_EQ(next_start.com_port.load(), 2);
   EXPECT_EQ(next_start.rs_control.load(), 1);
+}
+
+TEST_F(SerialSettingsDialogTest, EchoToleranceIsLiveAndKept) {
+  core_.config.echo = 1;
+  dialog_.OnInit(view_);
+  EXPECT_TRUE(view_.IsChecked(SerialSettingsDialog::kEchoBox));
+  view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
+  EXPECT_EQ(core_.config.echo.load(), 0);
+  view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
+  EXPECT_EQ(core_.config.echo.load(), 1);
+  EXPECT_EQ(profile_.writes,
+            (std::vector<std::string>{"[VQX-460J_Section] echo=0",
+                                      "[VQX-460J_Section] echo=1"}));
+  LinkConfig next_start;
+  ReadLinkConfig(profile_, next_start);
+  EXPECT_EQ(next_start.echo.load(), 1);
 }
 
 TEST_F(SerialSettingsDialogTest, AFailedWriteStillChangesTheLiveValue) {

@@ -1,4 +1,4 @@
-#include "app/link_config.h"
+#include "base/link_config.h"
 
 #include <algorithm>
 #include <iterator>
@@ -46,6 +46,8 @@ void ReadLinkConfig(ProfileStore& profile, LinkConfig& config) {
   config.com_port = ReadKey(profile, kComPortKey);
   config.rs_control = ReadKey(profile, kRsControlKey);
   config.select_number = ReadKey(profile, kSelectNumberKey);
+  config.echo = ReadKey(profile, kEchoKey);
+  config.fast = ReadKey(profile, kFastKey);
 }
 
 bool WriteComPort(ProfileStore& profile, int com_port) {
@@ -61,6 +63,16 @@ bool WriteRsControl(ProfileStore& profile, int rs_control) {
 bool WriteComPort(ProfileStore& profile, LinkConfig& config, int com_port) {
   config.com_port = com_port;
   return WriteComPort(profile, com_port);
+}
+
+bool WriteEcho(ProfileStore& profile, LinkConfig& config, bool echo) {
+  config.echo = echo ? 1 : 0;
+  return profile.WriteString(kIniSection, kEchoKey, echo ? "1" : "0");
+}
+
+bool WriteFast(ProfileStore& profile, LinkConfig& config, bool fast) {
+  config.fast = fast ? 1 : 0;
+  return profile.WriteString(kIniSection, kFastKey, fast ? "1" : "0");
 }
 
 bool WriteRsControl(ProfileStore& profile, LinkConfig& config, int rs_control) {

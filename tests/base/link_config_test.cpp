@@ -1,4 +1,4 @@
-#include "app/link_config.h"
+#include "base/link_config.h"
 
 #include <gtest/gtest.h>
 
