@@ -95,7 +95,9 @@ class SerialPortList {
   virtual std::vector<SerialPortInfo> PresentPorts() = 0;
 };
 
-enum class FileChooserMode { kOpen = 1, kSave = 2 };
+// Open and save a settings file; choose a settings file to compare the
+// settings in memory with; save the traffic log as text.
+enum class FileChooserMode { kOpen = 1, kSave = 2, kCompare = 3, kSaveLog = 4 };
 
 class FileChooser {
  public:

@@ -3,10 +3,14 @@
 // template and forwards its events here.
 #pragma once
 
+#include <memory>
+
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog_view.h"
+#include "protocol/address_scan.h"
 #include "protocol/read_all.h"
+#include "protocol/traffic_log.h"
 #include "transport/command_sink.h"
 
 namespace vqx {
@@ -53,9 +57,11 @@ class Dialog {
   }
 };
 
-// What the settings dialogs work with: the process-wide state, the link to
-// send through, the result boxes, the Shift_JIS conversion, the PC's clock
-// and the record of the read-back lines that arrived.
+// What the dialogs work with: the process-wide state, the link to send
+// through (and to probe single addresses), the result boxes, the Shift_JIS
+// conversion, the PC's clock and a steady one, the record of the read-back
+// lines that arrived and of the versions by address, the traffic log, the
+// program's INI file and the file dialog.
 struct DialogServices {
   Core& core;
   CommandSink& sink;
@@ -63,14 +69,25 @@ struct DialogServices {
   TextCodec& codec;
   Clock& clock;
   ReadBackRecord& read_backs;
+  SteadyClock& steady_clock;
+  ProbeSink& probes;
+  VersionReplies& versions;
+  TrafficLog& traffic_log;
+  ProfileStore& profile;
+  FileChooser& chooser;
 };
 
-// Opens dialogs modally over the main window.
+// Opens dialogs over the main window.
 class DialogRunner {
  public:
   virtual ~DialogRunner() = default;
   // Returns when the dialog has ended, with its result.
   virtual int RunModal(Dialog& dialog) = 0;
+  // Shows a window that stays beside the main window (the traffic log) and
+  // returns at once; the runner keeps the object until the window closes.
+  // When one of the same template is open, that one comes to the front and
+  // `dialog` is dropped.
+  virtual void ShowModeless(std::unique_ptr<Dialog> dialog) = 0;
 };
 
 }  // namespace vqx

@@ -5,6 +5,7 @@
 // Controls are named by their resource ids. Texts are UTF-8.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,13 +21,26 @@ class DialogView {
  public:
   virtual ~DialogView() = default;
 
-  // Drop-down lists. Items go in at an explicit index so that a sorted list
-  // style never reorders them.
+  // Drop-down lists and list boxes. Items go in at an explicit index so that
+  // a sorted list style never reorders them.
   virtual void InsertItem(int control, int index, std::string_view text) = 0;
   // An index outside the list leaves it showing no selection.
   virtual void SelectItem(int control, int index) = 0;
   // The selected index, or kNoSelection.
   virtual int SelectedItem(int control) = 0;
+  virtual int ItemCount(int control) = 0;
+  // An index outside the list deletes nothing.
+  virtual void DeleteItem(int control, int index) = 0;
+  virtual void ClearItems(int control) = 0;
+  // Scrolls a list box so that item `index` is in view.
+  virtual void ShowItem(int control, int index) = 0;
+  // A list box's tab stops, in dialog units from its left edge: where the
+  // tab-separated columns of its items begin.
+  virtual void SetTabStops(int control, std::span<const int> stops) = 0;
+
+  // Check boxes.
+  virtual void SetCheck(int control, bool checked) = 0;
+  virtual bool IsChecked(int control) = 0;
 
   virtual void EnableControl(int control, bool enabled) = 0;
 

@@ -3,32 +3,82 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "win32/text.h"
 
 namespace vqx::win32 {
 namespace {
 
+bool IsClass(HWND control, const wchar_t* name) {
+  wchar_t class_name[32] = {};
+  GetClassNameW(control, class_name, 32);
+  return lstrcmpiW(class_name, name) == 0;
+}
+
 class Win32DialogView : public DialogView {
  public:
-  explicit Win32DialogView(HWND dialog) : dialog_(dialog) {}
+  // A modeless dialog ends by being destroyed; a modal one by EndDialog.
+  Win32DialogView(HWND dialog, bool modeless)
+      : dialog_(dialog), modeless_(modeless) {}
 
   void InsertItem(int control, int index, std::string_view text) override {
     const std::wstring wide = Widen(text);
-    SendDlgItemMessageW(dialog_, control, CB_INSERTSTRING,
+    SendDlgItemMessageW(dialog_, control,
+                        IsListBox(control) ? LB_INSERTSTRING : CB_INSERTSTRING,
                         static_cast<WPARAM>(index),
                         reinterpret_cast<LPARAM>(wide.c_str()));
   }
   void SelectItem(int control, int index) override {
     // An index the list does not hold clears the selection.
-    SendDlgItemMessageW(dialog_, control, CB_SETCURSEL,
+    SendDlgItemMessageW(dialog_, control,
+                        IsListBox(control) ? LB_SETCURSEL : CB_SETCURSEL,
                         static_cast<WPARAM>(index < 0 ? -1 : index), 0);
   }
   int SelectedItem(int control) override {
-    const LRESULT index =
-        SendDlgItemMessageW(dialog_, control, CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? kNoSelection : static_cast<int>(index);
+    const LRESULT index = SendDlgItemMessageW(
+        dialog_, control, IsListBox(control) ? LB_GETCURSEL : CB_GETCURSEL, 0,
+        0);
+    return index < 0 ? kNoSelection : static_cast<int>(index);
+  }
+  int ItemCount(int control) override {
+    const LRESULT count = SendDlgItemMessageW(
+        dialog_, control, IsListBox(control) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
+    return count < 0 ? 0 : static_cast<int>(count);
+  }
+  void DeleteItem(int control, int index) override {
+    if (index < 0) return;
+    SendDlgItemMessageW(dialog_, control,
+                        IsListBox(control) ? LB_DELETESTRING : CB_DELETESTRING,
+                        static_cast<WPARAM>(index), 0);
+  }
+  void ClearItems(int control) override {
+    SendDlgItemMessageW(dialog_, control,
+                        IsListBox(control) ? LB_RESETCONTENT : CB_RESETCONTENT,
+                        0, 0);
+  }
+  void ShowItem(int control, int index) override {
+    if (IsListBox(control) && index >= 0) {
+      SendDlgItemMessageW(dialog_, control, LB_SETTOPINDEX,
+                          static_cast<WPARAM>(index), 0);
+    }
+  }
+  void SetTabStops(int control, std::span<const int> stops) override {
+    if (!IsListBox(control)) return;
+    std::vector<INT> units(stops.begin(), stops.end());
+    SendDlgItemMessageW(dialog_, control, LB_SETTABSTOPS,
+                        static_cast<WPARAM>(units.size()),
+                        reinterpret_cast<LPARAM>(units.data()));
+    InvalidateRect(GetDlgItem(dialog_, control), nullptr, TRUE);
+  }
+  void SetCheck(int control, bool checked) override {
+    CheckDlgButton(dialog_, control, checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool IsChecked(int control) override {
+    return IsDlgButtonChecked(dialog_, control) == BST_CHECKED;
   }
   void EnableControl(int control, bool enabled) override {
     if (HWND item = GetDlgItem(dialog_, control)) {
@@ -101,22 +151,32 @@ class Win32DialogView : public DialogView {
       ImmReleaseContext(window, context);
     }
   }
-  void EndDialog(int result) override { ::EndDialog(dialog_, result); }
+  void EndDialog(int result) override {
+    if (modeless_) {
+      DestroyWindow(dialog_);
+    } else {
+      ::EndDialog(dialog_, result);
+    }
+  }
 
  private:
+  bool IsListBox(int control) {
+    HWND item = GetDlgItem(dialog_, control);
+    return item != nullptr && IsClass(item, WC_LISTBOXW);
+  }
+
   HWND dialog_;
+  bool modeless_;
 };
 
 struct HostedDialog {
   Dialog* dialog;
   Win32DialogView* view;
+  // A modeless dialog: its object, owned until the window is gone, and the
+  // runner that lists it.
+  std::unique_ptr<Dialog> owned;
+  Win32DialogRunner* runner = nullptr;
 };
-
-bool IsClass(HWND control, const wchar_t* name) {
-  wchar_t class_name[32] = {};
-  GetClassNameW(control, class_name, 32);
-  return lstrcmpiW(class_name, name) == 0;
-}
 
 // Combo box, edit and button notification codes overlap, so the kind of
 // control decides what a code means.
@@ -127,6 +187,10 @@ ControlNotification Classify(HWND control, WORD code) {
   }
   if (IsClass(control, WC_COMBOBOXW)) {
     return code == CBN_SELCHANGE ? ControlNotification::kSelectionChange
+                                 : ControlNotification::kOther;
+  }
+  if (IsClass(control, WC_LISTBOXW)) {
+    return code == LBN_SELCHANGE ? ControlNotification::kSelectionChange
                                  : ControlNotification::kOther;
   }
   if (IsClass(control, WC_EDITW)) {
@@ -154,7 +218,7 @@ INT_PTR CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wparam,
   if (message == WM_INITDIALOG) {
     hosted = reinterpret_cast<HostedDialog*>(lparam);
     SetWindowLongPtrW(window, DWLP_USER, lparam);
-    hosted->view = new Win32DialogView(window);
+    hosted->view = new Win32DialogView(window, hosted->owned != nullptr);
     hosted->dialog->OnInit(*hosted->view);
     return TRUE;  // the dialog manager sets the default focus
   }
@@ -186,6 +250,10 @@ INT_PTR CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wparam,
       delete hosted->view;
       hosted->view = nullptr;
       SetWindowLongPtrW(window, DWLP_USER, 0);
+      if (hosted->owned != nullptr) {
+        hosted->runner->Forget(window);
+        delete hosted;
+      }
       return FALSE;
     default:
       return FALSE;
@@ -194,8 +262,41 @@ INT_PTR CALLBACK HostDialogProc(HWND window, UINT message, WPARAM wparam,
 
 }  // namespace
 
+void Win32DialogRunner::ShowModeless(std::unique_ptr<Dialog> dialog) {
+  const int template_id = dialog->template_id();
+  for (HWND window : modeless_) {
+    auto* hosted =
+        reinterpret_cast<HostedDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (hosted != nullptr && hosted->dialog->template_id() == template_id) {
+      ShowWindow(window, SW_RESTORE);
+      SetForegroundWindow(window);
+      return;
+    }
+  }
+  auto* hosted =
+      new HostedDialog{dialog.get(), nullptr, std::move(dialog), this};
+  HWND window =
+      CreateDialogParamW(instance_, MAKEINTRESOURCEW(template_id), owner_,
+                         HostDialogProc, reinterpret_cast<LPARAM>(hosted));
+  if (window == nullptr) {
+    delete hosted;
+    return;
+  }
+  modeless_.push_back(window);
+  ShowWindow(window, SW_SHOW);
+}
+
+bool Win32DialogRunner::HandleDialogMessage(MSG& message) {
+  for (HWND window : modeless_) {
+    if (IsDialogMessageW(window, &message)) return true;
+  }
+  return false;
+}
+
+void Win32DialogRunner::Forget(HWND window) { std::erase(modeless_, window); }
+
 int Win32DialogRunner::RunModal(Dialog& dialog) {
-  HostedDialog hosted{&dialog, nullptr};
+  HostedDialog hosted{&dialog, nullptr, nullptr, nullptr};
   const INT_PTR result =
       DialogBoxParamW(instance_, MAKEINTRESOURCEW(dialog.template_id()), owner_,
                       HostDialogProc, reinterpret_cast<LPARAM>(&hosted));

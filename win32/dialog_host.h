@@ -1,9 +1,12 @@
-// Runs the portable dialog objects as modal Win32 dialogs: one dialog
-// procedure forwards the window's events to the Dialog, and a DialogView
-// made of dialog-manager calls carries its changes back.
+// Runs the portable dialog objects as Win32 dialogs, modal or modeless: one
+// dialog procedure forwards the window's events to the Dialog, and a
+// DialogView made of dialog-manager calls carries its changes back.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
+#include <vector>
 
 #include "dialogs/dialog.h"
 
@@ -20,9 +23,22 @@ class Win32DialogRunner : public DialogRunner {
   // when the template could not be loaded.
   int RunModal(Dialog& dialog) override;
 
+  // Creates the dialog and returns at once; the window owns the object
+  // until it is destroyed. A second request for an open one brings that to
+  // the front.
+  void ShowModeless(std::unique_ptr<Dialog> dialog) override;
+
+  // The message loop's share of the modeless dialogs: keyboard navigation.
+  // True when the message was theirs (and was handled).
+  bool HandleDialogMessage(MSG& message);
+
+  // A modeless dialog's window is gone.
+  void Forget(HWND window);
+
  private:
   HINSTANCE instance_;
   HWND owner_ = nullptr;
+  std::vector<HWND> modeless_;
 };
 
 }  // namespace vqx::win32

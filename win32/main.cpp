@@ -1,10 +1,10 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
-#include "app/link_config.h"
 #include "app/main_window.h"
 #include "base/core.h"
 #include "base/file_io.h"
+#include "base/link_config.h"
 #include "files/settings_file.h"
 #include "protocol/reply_dispatch.h"
 #include "transport/link.h"
@@ -33,17 +33,25 @@ struct Program {
       : profile(Win32ProfileStore::ForCurrentUser()),
         link(core.link, core.config, core.slave_address),
         dispatcher(core.link, core.config, core.settings, boxes),
+        traffic_log(clock, codec),
         dialog_runner(instance),
-        dialog_services{core, link, boxes, codec, clock, read_backs},
-        behaviour(
-            {core, boxes, clock, chooser, dialog_runner, view, read_backs}) {
+        dialog_services{core,         link,    boxes,
+                        codec,        clock,   read_backs,
+                        steady_clock, link,    dispatcher.version_replies(),
+                        traffic_log,  profile, chooser},
+        behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
+                   codec}) {
     dispatcher.SetReadBackRecord(&read_backs);
+    // Every line both ways, for the traffic log window.
+    link.AttachTap(&traffic_log);
+    dispatcher.SetTrafficLog(&traffic_log);
   }
 
   Core core;
   Win32MessageBoxes boxes;
   Win32TextCodec codec;
   Win32Clock clock;
+  Win32SteadyClock steady_clock;
   Win32FileChooser chooser;
   Win32ProfileStore profile;
   Win32SerialPort port;
@@ -51,6 +59,7 @@ struct Program {
   Link link;
   ReadBackRecord read_backs;
   ReplyDispatcher dispatcher;
+  TrafficLog traffic_log;
   Win32DialogRunner dialog_runner;
   DialogServices dialog_services;
   Win32MainWindowView view;
@@ -110,6 +119,7 @@ int Run(HINSTANCE instance) {
       break;
     }
     if (got == -1) break;
+    if (program->dialog_runner.HandleDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

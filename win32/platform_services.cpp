@@ -81,10 +81,12 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
   // Pairs of (description, pattern), the list ending in an empty pair.
   static constexpr wchar_t kFilter[] =
       L"データ(*.dat)\0*.dat\0すべて(*.*)\0*.*\0";
+  static constexpr wchar_t kLogFilter[] =
+      L"テキスト(*.txt)\0*.txt\0すべて(*.*)\0*.*\0";
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = kFilter;
+  dialog.lpstrFilter = mode == FileChooserMode::kSaveLog ? kLogFilter : kFilter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = kPathBufferCharacters;
@@ -93,6 +95,15 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
     dialog.lpstrTitle = L"ファイルのオープン";
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     chosen = GetOpenFileNameW(&dialog);
+  } else if (mode == FileChooserMode::kCompare) {
+    dialog.lpstrTitle = L"比較するファイル";
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    chosen = GetOpenFileNameW(&dialog);
+  } else if (mode == FileChooserMode::kSaveLog) {
+    dialog.lpstrTitle = L"通信ログの保存";
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    chosen = GetSaveFileNameW(&dialog);
   } else {
     dialog.lpstrTitle = L"ファイルの保存";
     dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;

@@ -37,8 +37,7 @@ class AlarmDialogTest : public ::testing::Test {
   FakeDialogServices fakes_;
   FakePort port_;  // the live sending side writes to it
   Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address};
-  DialogServices services_{fakes_.core,  link_,        fakes_.boxes,
-                           fakes_.codec, fakes_.clock, fakes_.read_backs};
+  DialogServices services_ = fakes_.Using(link_, fakes_.codec);
   AlarmDialog dialog_{services_};
   FakeDialogView view_;
 };

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,9 @@ struct FakeControl {
   int progress_high = 100;
   int progress_step = 10;
   int progress_position = 0;
+  bool checked = false;
+  int shown_item = -1;  // the item a list box was last scrolled to
+  std::vector<int> tab_stops;
 };
 
 struct DrawnText {
@@ -54,6 +58,30 @@ class FakeDialogView : public DialogView {
                       : kNoSelection;
   }
   int SelectedItem(int control) override { return controls[control].selection; }
+  int ItemCount(int control) override {
+    return static_cast<int>(controls[control].items.size());
+  }
+  void DeleteItem(int control, int index) override {
+    FakeControl& c = controls[control];
+    if (index < 0 || index >= static_cast<int>(c.items.size())) return;
+    c.items.erase(c.items.begin() + index);
+    if (c.selection == index) c.selection = kNoSelection;
+    if (c.selection > index) --c.selection;
+  }
+  void ClearItems(int control) override {
+    controls[control].items.clear();
+    controls[control].selection = kNoSelection;
+  }
+  void ShowItem(int control, int index) override {
+    controls[control].shown_item = index;
+  }
+  void SetTabStops(int control, std::span<const int> stops) override {
+    controls[control].tab_stops.assign(stops.begin(), stops.end());
+  }
+  void SetCheck(int control, bool checked) override {
+    controls[control].checked = checked;
+  }
+  bool IsChecked(int control) override { return controls[control].checked; }
   void EnableControl(int control, bool enabled) override {
     controls[control].enabled = enabled;
   }
@@ -114,6 +142,11 @@ class FakeDialogView : public DialogView {
   void Click(Dialog& dialog, int control) {
     dialog.OnCommand(*this, control, ControlNotification::kClicked);
   }
+  // Clicks a check box: it changes state, then tells the dialog.
+  void Toggle(Dialog& dialog, int control) {
+    controls[control].checked = !controls[control].checked;
+    Click(dialog, control);
+  }
 
   // The item texts of a list, and the text of its selection ("" for none).
   const std::vector<std::string>& Items(int control) {
@@ -146,9 +179,25 @@ class FakeDialogRunner : public DialogRunner {
     if (on_open) on_open(dialog, view);
     return kDialogClosed;
   }
+  void ShowModeless(std::unique_ptr<Dialog> dialog) override {
+    for (const auto& open : modeless) {
+      if (open->template_id() == dialog->template_id()) {
+        ++brought_to_front;
+        return;
+      }
+    }
+    opened.push_back(dialog->template_id());
+    modeless_views.emplace_back(std::make_unique<FakeDialogView>());
+    dialog->OnInit(*modeless_views.back());
+    modeless.push_back(std::move(dialog));
+  }
   std::vector<int> opened;
   // Optional: act on the open dialog before it returns.
   std::function<void(Dialog&, FakeDialogView&)> on_open;
+  // The modeless dialogs shown, still open, and their views.
+  std::vector<std::unique_ptr<Dialog>> modeless;
+  std::vector<std::unique_ptr<FakeDialogView>> modeless_views;
+  int brought_to_front = 0;
 };
 
 // Everything a settings dialog is constructed with, recording.
@@ -159,7 +208,19 @@ struct FakeDialogServices {
   PassThroughCodec codec;
   FixedClock clock;
   ReadBackRecord read_backs;
-  DialogServices services{core, sink, boxes, codec, clock, read_backs};
+  ManualSteadyClock steady_clock;
+  VersionReplies versions;
+  TrafficLog traffic_log{clock, codec};
+  MemoryProfile profile;
+  ScriptedChooser chooser;
+  DialogServices services = Using(sink, codec);
+
+  // The same services with another sending side or text codec.
+  DialogServices Using(CommandSink& other_sink, TextCodec& other_codec) {
+    return {core,     other_sink,  boxes,        other_codec,
+            clock,    read_backs,  steady_clock, sink,
+            versions, traffic_log, profile,      chooser};
+  }
 };
 
 }  // namespace vqx::testing

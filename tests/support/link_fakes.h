@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -18,16 +19,24 @@
 
 #include "tests/support/fakes.h"
 #include "transport/command_sink.h"
+#include "transport/link.h"
 #include "transport/receive_loop.h"
 #include "transport/serial_port.h"
 
 namespace vqx::testing {
 
 // Collects the bare command lines in the order they were sent.
-class RecordingSink : public CommandSink {
+// Probes to a given address are recorded in `lines` with the address's
+// two digits in front.
+class RecordingSink : public CommandSink, public ProbeSink {
  public:
   void SendCommand(std::string_view bare_command) override {
     lines.emplace_back(bare_command);
+  }
+  void SendProbe(std::string_view bare_command, int slave_address) override {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02d", slave_address);
+    lines.push_back(digits + std::string(bare_command));
   }
   std::vector<std::string> lines;
 };
