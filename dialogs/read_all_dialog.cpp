@@ -1,6 +1,7 @@
 #include "dialogs/read_all_dialog.h"
 
 #include "base/encoding.h"
+#include "base/link_config.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -31,17 +32,24 @@ void ReadAllDialog::OnInit(DialogView& view) {
   ApplyDialogCaption(view, core.config, kHeading);
   view.SetProgressRange(kProgress, 0, kReadAllSteps);
   view.SetProgressStep(kProgress, 1);
+  view.SetCheck(kFastBox, core.config.fast.load() != 0);
 }
 
 void ReadAllDialog::Start(DialogView& view) {
+  if (services_.core.config.fast.load() != 0) {
+    sequence_.PaceByReplies(services_.steady_clock);
+  } else {
+    sequence_.PaceByTimer();
+  }
   // Refused while this or another run goes on.
   if (!sequence_.Start()) return;
   // The replies of this run say which settings groups it read.
   services_.read_backs.Clear();
   view.EnableControl(kIdClose, false);
+  view.EnableControl(kFastBox, false);
   view.SetProgressPosition(kProgress, 0);
   view.SetControlText(kPercent, "");
-  view.StartTimer(kTimer, sequence_.plan().period_ms);
+  view.StartTimer(kTimer, sequence_.tick_period_ms());
 }
 
 void ReadAllDialog::OnCommand(DialogView& view, int control,
@@ -56,6 +64,12 @@ void ReadAllDialog::OnCommand(DialogView& view, int control,
     if (clicked) Start(view);
     return;
   }
+  if (control == kFastBox) {
+    if (clicked && !sequence_.running()) {
+      WriteFast(services_.profile, core.config, view.IsChecked(kFastBox));
+    }
+    return;
+  }
   // Close is off while the run goes on; a close box or Escape then does
   // nothing either.
   if (!sequence_.running()) {
@@ -66,11 +80,13 @@ void ReadAllDialog::OnCommand(DialogView& view, int control,
 void ReadAllDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id != kTimer) return;
   const SequenceTick tick = sequence_.OnTick();
+  if (tick == SequenceTick::kWaiting) return;
   view.SetControlText(kPercent, sequence_.percent_text());
   view.SetProgressPosition(kProgress, sequence_.bar_position());
-  if (tick == SequenceTick::kRunning) return;
+  if (KeepsTicking(tick)) return;
   view.StopTimer(kTimer);
   view.EnableControl(kIdClose, true);
+  view.EnableControl(kFastBox, true);
   if (tick == SequenceTick::kFinished) {
     // Every command is out; the replies still on their way are judged once
     // the last of them has come (the main window tells the user).

@@ -1,5 +1,6 @@
 #include "dialogs/send_all_dialog.h"
 
+#include "base/link_config.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -16,15 +17,24 @@ void SendAllDialog::OnInit(DialogView& view) {
   ApplyDialogCaption(view, core.config, kHeading);
   view.SetProgressRange(kProgress, 0, kSendAllSteps);
   view.SetProgressStep(kProgress, 1);
+  view.SetCheck(kFastBox, core.config.fast.load() != 0);
 }
 
 void SendAllDialog::Start(DialogView& view) {
+  // A broadcast gets no answers to pace by; the run then keeps the fixed
+  // pace step by step.
+  if (services_.core.config.fast.load() != 0) {
+    sequence_.PaceByReplies(services_.steady_clock);
+  } else {
+    sequence_.PaceByTimer();
+  }
   // Refused while this or another run goes on.
   if (!sequence_.Start()) return;
   view.EnableControl(kIdClose, false);
+  view.EnableControl(kFastBox, false);
   view.SetProgressPosition(kProgress, 0);
   view.SetControlText(kPercent, "");
-  view.StartTimer(kTimer, sequence_.plan().period_ms);
+  view.StartTimer(kTimer, sequence_.tick_period_ms());
 }
 
 void SendAllDialog::OnCommand(DialogView& view, int control,
@@ -39,6 +49,12 @@ void SendAllDialog::OnCommand(DialogView& view, int control,
     if (notification == ControlNotification::kClicked) Start(view);
     return;
   }
+  if (control == kFastBox) {
+    if (notification == ControlNotification::kClicked && !sequence_.running()) {
+      WriteFast(services_.profile, core.config, view.IsChecked(kFastBox));
+    }
+    return;
+  }
   if (!sequence_.running()) {
     HandleClose(view, control, notification, CloseIds::kCloseOnly);
   }
@@ -47,11 +63,13 @@ void SendAllDialog::OnCommand(DialogView& view, int control,
 void SendAllDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id != kTimer) return;
   const SequenceTick tick = sequence_.OnTick();
+  if (tick == SequenceTick::kWaiting) return;
   view.SetControlText(kPercent, sequence_.percent_text());
   view.SetProgressPosition(kProgress, sequence_.bar_position());
-  if (tick == SequenceTick::kRunning) return;
+  if (KeepsTicking(tick)) return;
   view.StopTimer(kTimer);
   view.EnableControl(kIdClose, true);
+  view.EnableControl(kFastBox, true);
   if (tick == SequenceTick::kFinished) view.EndDialog(kDialogClosed);
 }
 

@@ -19,6 +19,8 @@ class SendAllDialog : public Dialog {
   static constexpr int kProgress = 1052;
   static constexpr int kPercent = 1053;
   static constexpr int kTimer = 16;
+  // "高速": each line as soon as the previous one is answered.
+  static constexpr int kFastBox = 1080;
 
   explicit SendAllDialog(DialogServices& services);
 

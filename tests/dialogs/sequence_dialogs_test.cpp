@@ -57,8 +57,7 @@ class TitleDialogTest : public ::testing::Test {
 
   FakeDialogServices fakes_;
   SmallJapaneseCodec codec_;
-  DialogServices services_{fakes_.core, fakes_.sink,  fakes_.boxes,
-                           codec_,      fakes_.clock, fakes_.read_backs};
+  DialogServices services_ = fakes_.Using(fakes_.sink, codec_);
   TitleDialog dialog_{services_};
   FakeDialogView view_;
 };
