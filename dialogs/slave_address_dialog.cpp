@@ -1,8 +1,20 @@
 #include "dialogs/slave_address_dialog.h"
 
+#include "base/encoding.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
+
+std::string ScanAnswerText(const ScanAnswer& answer) {
+  char digits[2];
+  EncodeDecimal2(answer.address, digits);
+  return std::string(digits, 2) + "  " + answer.version;
+}
+
+SlaveAddressDialog::SlaveAddressDialog(DialogServices& services)
+    : services_(services),
+      scan_(services.core.link, services.core.config, services.probes,
+            services.versions, services.steady_clock) {}
 
 void SlaveAddressDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
@@ -10,17 +22,89 @@ void SlaveAddressDialog::OnInit(DialogView& view) {
   // Unlike every other dialog, the list is usable in RS-232C too: the choice
   // waits there for the switch to RS-485.
   view.SelectItem(kSlaveAddressCombo, core.slave_address.load());
+  // An RS-232C line has no addresses to scan.
+  view.EnableControl(kScanButton, IsRs485(core.config.rs_control.load()));
+  view.SetProgressRange(kScanProgress, 0, kScanAddresses);
+  view.SetProgressStep(kScanProgress, 1);
   core.working.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
 }
 
+void SlaveAddressDialog::StartScan(DialogView& view) {
+  // Refused while a run (or another scan) goes on, and on RS-232C.
+  if (scan_.Start() != ScanStart::kStarted) return;
+  view.ClearItems(kAnswerList);
+  answers_shown_ = 0;
+  view.SetControlText(kScanButton, kStopText);
+  ShowProgress(view);
+  view.StartTimer(kScanTimer, scan_.tick_period_ms());
+}
+
+void SlaveAddressDialog::ShowProgress(DialogView& view) {
+  view.SetProgressPosition(kScanProgress, scan_.addresses_done());
+  const auto& answers = scan_.answers();
+  for (; answers_shown_ < answers.size(); ++answers_shown_) {
+    view.InsertItem(kAnswerList, static_cast<int>(answers_shown_),
+                    ScanAnswerText(answers[answers_shown_]));
+  }
+  if (const int address = scan_.current_address(); address >= 0) {
+    char digits[2];
+    EncodeDecimal2(address, digits);
+    view.SetControlText(kScanStatus,
+                        "検索中 " + std::string(digits, 2) + " ...");
+  }
+}
+
+void SlaveAddressDialog::EndScan(DialogView& view) {
+  view.StopTimer(kScanTimer);
+  ShowProgress(view);
+  view.SetControlText(kScanButton, kScanText);
+  const std::size_t found = scan_.answers().size();
+  view.SetControlText(kScanStatus,
+                      found == 0
+                          ? std::string("応答した機器はありません")
+                          : "応答した機器 " + std::to_string(found) + " 台");
+}
+
 void SlaveAddressDialog::OnCommand(DialogView& view, int control,
                                    ControlNotification notification) {
+  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               services_.core.slave_address)) {
+                               core.slave_address)) {
     return;
   }
+  if (control == kScanButton) {
+    if (notification != ControlNotification::kClicked) return;
+    if (scan_.running()) {
+      scan_.Stop();
+      EndScan(view);
+    } else {
+      StartScan(view);
+    }
+    return;
+  }
+  if (control == kAnswerList) {
+    // Picking a device that answered chooses its address.
+    if (const std::optional<int> index =
+            ChosenIndex(view, control, notification);
+        index && *index < static_cast<int>(scan_.answers().size())) {
+      const int address = scan_.answers()[*index].address;
+      core.slave_address = address;
+      view.SelectItem(kSlaveAddressCombo, address);
+    }
+    return;
+  }
+  // Closing ends a scan still going (the scan goes with the dialog).
   HandleClose(view, control, notification, CloseIds::kCloseOnly);
+}
+
+void SlaveAddressDialog::OnTimer(DialogView& view, int timer_id) {
+  if (timer_id != kScanTimer) return;
+  if (scan_.OnTick() == ScanTick::kFinished) {
+    EndScan(view);
+  } else {
+    ShowProgress(view);
+  }
 }
 
 }  // namespace vqx

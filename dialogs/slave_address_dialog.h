@@ -1,27 +1,53 @@
 // The slave address dialog: which device on an RS-485 line the program talks
-// to, without opening a settings group. It sends nothing.
+// to, without opening a settings group. It sends nothing to choose one; its
+// "検索" button asks every address 00..31 for its version and lists the
+// devices that answered, and picking one of them chooses it.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "protocol/address_scan.h"
 
 namespace vqx {
+
+// The line of the answer list for one device: "03  VN1.00".
+std::string ScanAnswerText(const ScanAnswer& answer);
 
 class SlaveAddressDialog : public Dialog {
  public:
   static constexpr int kTemplateId = 142;
   static constexpr std::string_view kHeading = "機器のスレーブアドレス ";
 
-  explicit SlaveAddressDialog(DialogServices& services) : services_(services) {}
+  static constexpr int kScanButton = 1084;
+  static constexpr int kScanProgress = 1085;
+  static constexpr int kAnswerList = 1086;
+  static constexpr int kScanStatus = 1087;
+  static constexpr int kScanTimer = 1;
+
+  static constexpr std::string_view kScanText = "検索";
+  static constexpr std::string_view kStopText = "停止";
+
+  explicit SlaveAddressDialog(DialogServices& services);
 
   int template_id() const override { return kTemplateId; }
   void OnInit(DialogView& view) override;
   void OnCommand(DialogView& view, int control,
                  ControlNotification notification) override;
+  void OnTimer(DialogView& view, int timer_id) override;
+
+  const AddressScan& scan() const { return scan_; }
 
  private:
+  void StartScan(DialogView& view);
+  void ShowProgress(DialogView& view);
+  void EndScan(DialogView& view);
+
   DialogServices& services_;
+  AddressScan scan_;
+  std::size_t answers_shown_ = 0;
 };
 
 }  // namespace vqx
