@@ -12,6 +12,7 @@
 #include "dialogs/agc_dialog.h"
 #include "dialogs/alarm_dialog.h"
 #include "dialogs/auto_switching_dialog.h"
+#include "dialogs/compare_dialog.h"
 #include "dialogs/date_time_dialog.h"
 #include "dialogs/display_channel_dialog.h"
 #include "dialogs/other_settings_dialog.h"
@@ -19,6 +20,7 @@
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "dialogs/traffic_log_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
@@ -40,6 +42,8 @@ inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
 // Dialog templates opened from the main window; each dialog class owns its
 // template id.
 inline constexpr int kAboutDialogId = AboutDialog::kTemplateId;
+inline constexpr int kTrafficLogWindowId = TrafficLogDialog::kTemplateId;
+inline constexpr int kCompareDialogId = CompareDialog::kTemplateId;
 inline constexpr int kAlarmDialogId = AlarmDialog::kTemplateId;
 inline constexpr int kVideoLossDialogId = VideoLossDialog::kTemplateId;
 inline constexpr int kDateTimeDialogId = DateTimeDialog::kTemplateId;
@@ -79,6 +83,8 @@ inline constexpr int kCommandSlaveAddress = 32790;
 inline constexpr int kCommandReadAll = 32789;
 inline constexpr int kCommandSerialSettings = 32791;
 inline constexpr int kCommandAbout = 120;
+inline constexpr int kCommandCompare = 32821;  // File > ファイルと比較
+inline constexpr int kCommandTrafficLog = 32820;  // 表示 > 通信ログ
 
 // Toolbar buttons, left to right.
 inline constexpr int kFirstToolbarCommand = 501;
@@ -89,22 +95,25 @@ enum class CommandAction {
   kSaveSettings,
   kSaveSettingsAs,
   kExit,
-  kOpenDialog,  // opens `dialog_id` modally over the main window
+  kOpenDialog,   // opens `dialog_id` modally over the main window
+  kShowWindow,   // shows `dialog_id` beside the main window (modeless)
+  kCompareFile,  // compares the settings with a chosen file
 };
 
 struct CommandEntry {
   int menu_id;
   int toolbar_id;  // 0: no toolbar button
   CommandAction action;
-  int dialog_id;             // for kOpenDialog, else 0
+  int dialog_id;             // for kOpenDialog and kShowWindow, else 0
   std::string_view tooltip;  // toolbar buttons only
 };
 
-inline constexpr std::array<CommandEntry, 20> kCommandTable = {{
+inline constexpr std::array<CommandEntry, 22> kCommandTable = {{
     {kCommandNew, 0, CommandAction::kNewSettings, 0, ""},
     {kCommandOpen, 0, CommandAction::kOpenSettings, 0, ""},
     {kCommandSave, 0, CommandAction::kSaveSettings, 0, ""},
     {kCommandSaveAs, 0, CommandAction::kSaveSettingsAs, 0, ""},
+    {kCommandCompare, 0, CommandAction::kCompareFile, 0, ""},
     {kCommandExit, 0, CommandAction::kExit, 0, ""},
     {kCommandAlarm, 501, CommandAction::kOpenDialog, kAlarmDialogId,
      "アラーム"},
@@ -133,6 +142,8 @@ inline constexpr std::array<CommandEntry, 20> kCommandTable = {{
     {kCommandSerialSettings, 0, CommandAction::kOpenDialog,
      kSerialSettingsDialogId, ""},
     {kCommandAbout, 0, CommandAction::kOpenDialog, kAboutDialogId, ""},
+    {kCommandTrafficLog, 0, CommandAction::kShowWindow, kTrafficLogWindowId,
+     ""},
 }};
 
 // The entry for a menu or toolbar command id; nothing for any other id.

@@ -9,9 +9,11 @@
 #include "app/about_dialog.h"
 #include "app/commands.h"
 #include "app/serial_settings_dialog.h"
+#include "dialogs/compare_dialog.h"
 #include "dialogs/read_all_dialog.h"
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "dialogs/traffic_log_dialog.h"
 #include "files/file_operations.h"
 #include "protocol/reply_dispatch.h"
 
@@ -147,6 +149,22 @@ void MainWindow::OpenDialog(int template_id) {
   if (dialog) services_.dialogs.RunModal(*dialog);
 }
 
+void MainWindow::ShowWindow(int template_id) {
+  auto found = factories_.find(template_id);
+  if (found == factories_.end()) return;
+  if (std::unique_ptr<Dialog> dialog = found->second()) {
+    services_.dialogs.ShowModeless(std::move(dialog));
+  }
+}
+
+void MainWindow::CompareFile() {
+  const std::optional<FileComparison> comparison =
+      CompareWithFile(files_, services_.codec);
+  if (!comparison) return;
+  CompareDialog dialog(comparison->file_name, comparison->differences);
+  services_.dialogs.RunModal(dialog);
+}
+
 void MainWindow::OnCommand(int id) {
   const CommandEntry* entry = FindCommand(id);
   if (entry == nullptr) return;
@@ -168,6 +186,12 @@ void MainWindow::OnCommand(int id) {
       return;
     case CommandAction::kOpenDialog:
       OpenDialog(entry->dialog_id);
+      return;
+    case CommandAction::kShowWindow:
+      ShowWindow(entry->dialog_id);
+      return;
+    case CommandAction::kCompareFile:
+      CompareFile();
       return;
   }
 }
@@ -229,6 +253,7 @@ void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
   RegisterSettingsDialog<TitleDialog>(window, dialogs);
   RegisterSettingsDialog<SendAllDialog>(window, dialogs);
   RegisterSettingsDialog<ReadAllDialog>(window, dialogs);
+  RegisterSettingsDialog<TrafficLogDialog>(window, dialogs);
   window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile, &ports] {
     return std::make_unique<SerialSettingsDialog>(dialogs.core, profile, ports);
   });

@@ -67,6 +67,7 @@ struct MainWindowServices {
   DialogRunner& dialogs;
   MainWindowView& view;
   ReadBackRecord& read_backs;
+  TextCodec& codec;
 };
 
 class MainWindow {
@@ -75,8 +76,9 @@ class MainWindow {
 
   explicit MainWindow(MainWindowServices services);
 
-  // Makes a dialog template available to the commands that open it.
-  // Commands whose dialog is not registered do nothing.
+  // Makes a dialog template available to the commands that open it (or
+  // show it, for a window that stays beside the main window). Commands
+  // whose dialog is not registered do nothing.
   void RegisterDialog(int template_id, DialogFactory factory);
   bool HasDialog(int template_id) const;
 
@@ -96,6 +98,8 @@ class MainWindow {
 
  private:
   void OpenDialog(int template_id);
+  void ShowWindow(int template_id);
+  void CompareFile();
 
   MainWindowServices services_;
   FileMenuServices files_;

@@ -87,6 +87,25 @@ void OpenSettings(FileMenuServices& services) {
   Show(services, core.current_file_path, CaptionForSettingsFile(*path));
 }
 
+std::optional<FileComparison> CompareWithFile(FileMenuServices& services,
+                                              TextCodec& codec) {
+  const std::optional<std::string> path =
+      services.chooser.Choose(FileChooserMode::kCompare);
+  if (!path) return std::nullopt;
+  const std::optional<std::string> bytes =
+      ReadWholeFile(PathFromUtf8(*path), kMaxSettingsFileBytes);
+  if (!bytes) {
+    services.boxes.ShowWarningBox(kCannotOpenFile);
+    return std::nullopt;
+  }
+  DeviceSettings file;
+  LoadDefaultSettings(file);
+  ReadSettingsText(*bytes, file);
+  return FileComparison{
+      std::string(FileNameOf(*path)),
+      CompareSettings(services.core.settings.Snapshot(), file, codec)};
+}
+
 bool SaveSettings(FileMenuServices& services) {
   if (services.core.current_file_path.empty()) {
     services.boxes.ShowWarningBox(kNoCurrentFile);

@@ -10,9 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/core.h"
 #include "base/platform.h"
+#include "base/settings_report.h"
 
 namespace vqx {
 
@@ -58,6 +60,17 @@ void NewSettings(FileMenuServices& services);
 // File > Open. Does nothing while a sequence runs; asks first when a title
 // edit is unsaved; then lets the user choose a file and loads it.
 void OpenSettings(FileMenuServices& services);
+
+// File > "ファイルと比較": the settings in memory (after a read-all, say)
+// next to a chosen settings file, read as Open reads it. Nothing when the
+// user cancels, or when the file cannot be read ("Can't file open" is
+// shown).
+struct FileComparison {
+  std::string file_name;  // the file's name, without its folder
+  std::vector<SettingsDifference> differences;  // the memory's value first
+};
+std::optional<FileComparison> CompareWithFile(FileMenuServices& services,
+                                              TextCodec& codec);
 
 // File > Save: writes the current file. Returns true when it was written.
 bool SaveSettings(FileMenuServices& services);

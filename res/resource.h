@@ -34,6 +34,8 @@
 #define IDM_READ_ALL 32789
 #define IDM_SERIAL_SETTINGS 32791
 #define IDM_ABOUT 120
+#define IDM_FILE_COMPARE 32821
+#define IDM_TRAFFIC_LOG 32820
 
 /* About box */
 #define IDC_ABOUT_ICON 1201
@@ -56,6 +58,7 @@
 #define IDC_SERIAL_PORT 1072
 #define IDC_SERIAL_LINE 1075
 #define IDC_SERIAL_PORT_DESCRIPTION 1076
+#define IDC_SERIAL_ECHO 1077
 
 /* VideoLossDialog */
 #define IDD_VIDEO_LOSS 134
@@ -155,6 +158,10 @@
 
 /* SlaveAddressDialog */
 #define IDD_SLAVE_ADDRESS 142
+#define IDC_SCAN_START 1084
+#define IDC_SCAN_PROGRESS 1085
+#define IDC_SCAN_STATUS 1087
+#define IDC_SCAN_ANSWERS 1086
 
 /* OtherSettingsDialog */
 #define IDD_OTHER_SETTINGS 141
@@ -256,13 +263,27 @@
 /* SendAllDialog */
 #define IDD_SEND_ALL 143
 #define IDC_SEND_ALL_START 1048
+#define IDC_SEND_ALL_FAST 1080
 #define IDC_SEND_ALL_PROGRESS 1052
 #define IDC_SEND_ALL_PERCENT 1053
 
 /* ReadAllDialog */
 #define IDD_READ_ALL 145
 #define IDC_READ_ALL_START 1078
+#define IDC_READ_ALL_FAST 1080
 #define IDC_READ_ALL_PROGRESS 1052
 #define IDC_READ_ALL_PERCENT 1053
+
+/* TrafficLogDialog */
+#define IDD_TRAFFIC_LOG 151
+#define IDC_LOG_LINES 1090
+#define IDC_LOG_SAVE 1091
+#define IDC_LOG_CLEAR 1092
+#define IDC_LOG_PAUSE 1093
+
+/* CompareDialog */
+#define IDD_COMPARE 152
+#define IDC_COMPARE_FILE 1094
+#define IDC_COMPARE_LIST 1095
 
 #endif

@@ -6,6 +6,7 @@
 #include "dialogs/agc_dialog.h"
 #include "dialogs/alarm_dialog.h"
 #include "dialogs/auto_switching_dialog.h"
+#include "dialogs/compare_dialog.h"
 #include "dialogs/conventions.h"
 #include "dialogs/date_time_dialog.h"
 #include "dialogs/display_channel_dialog.h"
@@ -14,6 +15,7 @@
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "dialogs/traffic_log_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
@@ -47,6 +49,9 @@ static_assert(IDM_SLAVE_ADDRESS == kCommandSlaveAddress);
 static_assert(IDM_READ_ALL == kCommandReadAll);
 static_assert(IDM_SERIAL_SETTINGS == kCommandSerialSettings);
 static_assert(IDM_ABOUT == kCommandAbout);
+static_assert(IDM_FILE_COMPARE == kCommandCompare);
+static_assert(IDM_TRAFFIC_LOG == kCommandTrafficLog);
+static_assert(IDC_SERIAL_ECHO == SerialSettingsDialog::kEchoBox);
 
 static_assert(IDC_SLAVE_ADDRESS == kSlaveAddressCombo);
 static_assert(IDC_ALARM_MODE == AlarmDialog::kModeList);
@@ -156,6 +161,10 @@ static_assert(IDC_AGC_CH8 == AgcDialog::kChannels[7].list);
 static_assert(IDC_AGC_CH8_SET == AgcDialog::kChannels[7].set);
 
 static_assert(IDD_SLAVE_ADDRESS == SlaveAddressDialog::kTemplateId);
+static_assert(IDC_SCAN_START == SlaveAddressDialog::kScanButton);
+static_assert(IDC_SCAN_PROGRESS == SlaveAddressDialog::kScanProgress);
+static_assert(IDC_SCAN_STATUS == SlaveAddressDialog::kScanStatus);
+static_assert(IDC_SCAN_ANSWERS == SlaveAddressDialog::kAnswerList);
 
 static_assert(IDD_OTHER_SETTINGS == OtherSettingsDialog::kTemplateId);
 static_assert(IDC_OTHER_CONNECTOR_INPUT ==
@@ -290,12 +299,24 @@ static_assert(IDC_TITLE_PERCENT == TitleDialog::kPercent);
 
 static_assert(IDD_SEND_ALL == SendAllDialog::kTemplateId);
 static_assert(IDC_SEND_ALL_START == SendAllDialog::kStart);
+static_assert(IDC_SEND_ALL_FAST == SendAllDialog::kFastBox);
 static_assert(IDC_SEND_ALL_PROGRESS == SendAllDialog::kProgress);
 static_assert(IDC_SEND_ALL_PERCENT == SendAllDialog::kPercent);
 
 static_assert(IDD_READ_ALL == ReadAllDialog::kTemplateId);
 static_assert(IDC_READ_ALL_START == ReadAllDialog::kStart);
+static_assert(IDC_READ_ALL_FAST == ReadAllDialog::kFastBox);
 static_assert(IDC_READ_ALL_PROGRESS == ReadAllDialog::kProgress);
 static_assert(IDC_READ_ALL_PERCENT == ReadAllDialog::kPercent);
+
+static_assert(IDD_TRAFFIC_LOG == TrafficLogDialog::kTemplateId);
+static_assert(IDC_LOG_LINES == TrafficLogDialog::kLineList);
+static_assert(IDC_LOG_SAVE == TrafficLogDialog::kSave);
+static_assert(IDC_LOG_CLEAR == TrafficLogDialog::kClear);
+static_assert(IDC_LOG_PAUSE == TrafficLogDialog::kPause);
+
+static_assert(IDD_COMPARE == CompareDialog::kTemplateId);
+static_assert(IDC_COMPARE_FILE == CompareDialog::kFileName);
+static_assert(IDC_COMPARE_LIST == CompareDialog::kDifferenceList);
 
 }  // namespace vqx

@@ -12,6 +12,7 @@
 #include "app/about_dialog.h"
 #include "app/commands.h"
 #include "files/file_operations.h"
+#include "files/settings_file.h"
 #include "tests/support/fake_dialog_view.h"
 #include "tests/support/scratch_folder.h"
 
@@ -204,7 +205,7 @@ class MainWindowTest : public ::testing::Test {
   ScriptedChooser chooser_;
   FakeDialogRunner runner_;
   MainWindow window_{{fakes_.core, fakes_.boxes, clock_, chooser_, runner_,
-                      view_, fakes_.read_backs}};
+                      view_, fakes_.read_backs, fakes_.codec}};
   testing::ScratchFolder folder_{"vqx_main_window"};
 };
 
@@ -305,6 +306,50 @@ TEST_F(MainWindowTest, ReadAllThatMissedRepliesNamesTheGroups) {
     window_.OnTimerTick();
     EXPECT_TRUE(fakes_.boxes.Take().empty());
   }
+}
+
+// File > ファイルと比較: the settings in memory next to a chosen file, one
+// row per differing field, the memory's value first.
+TEST_F(MainWindowTest, CompareWithAFileListsTheFieldsThatDiffer) {
+  DeviceSettings file;
+  LoadDefaultSettings(file);
+  file.alarm_mode = 1;
+  file.agc_enable[7] = 0;
+  folder_.Put("other.dat", WriteSettingsText(file));
+  fakes_.core.settings.Update([](DeviceSettings& s) { s.seq_mode = 0; });
+  std::vector<std::string> rows;
+  runner_.on_open = [&rows](Dialog& dialog, testing::FakeDialogView& view) {
+    if (dialog.template_id() == CompareDialog::kTemplateId) {
+      rows = view.Items(CompareDialog::kDifferenceList);
+      EXPECT_EQ(view.ControlText(CompareDialog::kFileName), "other.dat");
+    }
+  };
+  chooser_.paths = {folder_.PathOf("other.dat"), std::nullopt,
+                    folder_.PathOf("none.dat")};
+  window_.OnCommand(kCommandCompare);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].substr(0, 10), "alarm_mode");
+  EXPECT_EQ(rows[1].substr(0, 8), "seq_mode");
+  EXPECT_EQ(rows[2].substr(0, 17), "agc_enable[ch.08]");
+  EXPECT_EQ(chooser_.modes,
+            std::vector<FileChooserMode>{FileChooserMode::kCompare});
+  window_.OnCommand(kCommandCompare);  // cancelled
+  window_.OnCommand(kCommandCompare);  // unreadable
+  EXPECT_EQ(runner_.opened, std::vector<int>{CompareDialog::kTemplateId});
+  EXPECT_EQ(fakes_.boxes.Take(),
+            (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(fakes_.core.settings.Snapshot().seq_mode, 0);  // unchanged
+}
+
+TEST_F(MainWindowTest, TrafficLogWindowStaysOpenBesideTheMainWindow) {
+  MemoryProfile profile;
+  testing::ListedPorts ports;
+  RegisterStandardDialogs(window_, fakes_.services, profile, ports);
+  window_.OnCommand(kCommandTrafficLog);
+  window_.OnCommand(kCommandTrafficLog);  // the open one comes forward
+  EXPECT_EQ(runner_.opened, std::vector<int>{TrafficLogDialog::kTemplateId});
+  EXPECT_EQ(runner_.brought_to_front, 1);
+  ASSERT_EQ(runner_.modeless.size(), 1u);
 }
 
 TEST_F(MainWindowTest, ExitWithoutUnsavedChangesAsksNothing) {

@@ -1,0 +1,267 @@
+// The installer's tools in the dialogs: the address scan of the slave
+// address dialog, the traffic log window, and the reply-paced runs of the
+// read-all and send-all dialogs. Clocks and timers are moved by hand.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "dialogs/conventions.h"
+#include "dialogs/read_all_dialog.h"
+#include "dialogs/send_all_dialog.h"
+#include "dialogs/slave_address_dialog.h"
+#include "dialogs/traffic_log_dialog.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/scratch_folder.h"
+
+namespace vqx {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Box;
+using testing::DialogFixture;
+using Strings = std::vector<std::string>;
+
+// ---- Address scan
+// ----------------------------------------------------------------
+
+class AddressScanDialogTest : public DialogFixture<SlaveAddressDialog> {
+ protected:
+  AddressScanDialogTest() { fakes_.core.config.rs_control = 1; }
+
+  // Ticks the scan as its timer would; the devices at `answering` reply to
+  // the probe of their address at once.
+  void RunScan(const std::vector<int>& answering, int ticks = 10'000) {
+    for (int tick = 0; tick < ticks; ++tick) {
+      if (view_.timers.count(SlaveAddressDialog::kScanTimer) == 0) return;
+      dialog_.OnTimer(view_, SlaveAddressDialog::kScanTimer);
+      const int asked = dialog_.scan().current_address();
+      for (int address : answering) {
+        if (address == asked) fakes_.versions.Note(address, "VN1.00");
+      }
+      fakes_.steady_clock.Advance(10ms);
+    }
+  }
+};
+
+TEST_F(AddressScanDialogTest, FindsTheDevicesAndChoosingOneSetsTheAddress) {
+  Open();
+  EXPECT_TRUE(view_.Enabled(SlaveAddressDialog::kScanButton));
+  Click(SlaveAddressDialog::kScanButton);
+  EXPECT_EQ(view_.ControlText(SlaveAddressDialog::kScanButton), "停止");
+  RunScan({3, 17});
+  EXPECT_EQ(view_.Items(SlaveAddressDialog::kAnswerList),
+            (Strings{"03  VN1.00", "17  VN1.00"}));
+  EXPECT_EQ(view_.ControlText(SlaveAddressDialog::kScanButton), "検索");
+  EXPECT_EQ(view_.ControlText(SlaveAddressDialog::kScanStatus),
+            "応答した機器 2 台");
+  EXPECT_EQ(view_.controls[SlaveAddressDialog::kScanProgress].progress_position,
+            32);
+  ASSERT_EQ(Lines().size(), 32u);
+  EXPECT_EQ(Lines().front(), "00RVN\r\n");
+  EXPECT_EQ(Lines().back(), "31RVN\r\n");
+  // A scan of 32 addresses with two answering takes seconds, not minutes.
+  EXPECT_LT(fakes_.steady_clock.Now(), 20s);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+
+  Choose(SlaveAddressDialog::kAnswerList, 1);
+  EXPECT_EQ(fakes_.core.slave_address.load(), 17);
+  EXPECT_EQ(view_.SelectedText(kSlaveAddressCombo), "17");
+}
+
+TEST_F(AddressScanDialogTest, CanBeStoppedAndReportsSilence) {
+  Open();
+  Click(SlaveAddressDialog::kScanButton);
+  RunScan({}, 120);
+  Click(SlaveAddressDialog::kScanButton);  // 停止
+  EXPECT_EQ(view_.timers.count(SlaveAddressDialog::kScanTimer), 0u);
+  EXPECT_FALSE(dialog_.scan().running());
+  EXPECT_EQ(view_.ControlText(SlaveAddressDialog::kScanStatus),
+            "応答した機器はありません");
+  EXPECT_LT(Lines().size(), 32u);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+}
+
+TEST_F(AddressScanDialogTest, NotOnRs232cNorWhileARunGoes) {
+  fakes_.core.config.rs_control = 0;
+  Open();
+  EXPECT_FALSE(view_.Enabled(SlaveAddressDialog::kScanButton));
+  Click(SlaveAddressDialog::kScanButton);
+  EXPECT_TRUE(view_.timers.empty());
+
+  fakes_.core.config.rs_control = 1;
+  testing::FakeDialogView busy;
+  dialog_.OnInit(busy);
+  fakes_.core.link.sequence_step = 7;  // send-all is running
+  busy.Click(dialog_, SlaveAddressDialog::kScanButton);
+  EXPECT_TRUE(busy.timers.empty());
+  EXPECT_TRUE(Lines().empty());
+}
+
+// ---- Traffic log window
+// ------------------------------------------------------------
+
+class TrafficLogWindowTest : public DialogFixture<TrafficLogDialog> {
+ protected:
+  void Tick() { dialog_.OnTimer(view_, TrafficLogDialog::kRefreshTimer); }
+  TrafficLog& Log() { return fakes_.traffic_log; }
+};
+
+TEST_F(TrafficLogWindowTest, ShowsEveryLineWithItsMeaning) {
+  Log().OnLineSent("ADON\r\n", false);
+  Open();
+  EXPECT_EQ(view_.caption, "通信ログ");
+  EXPECT_EQ(view_.timers.at(TrafficLogDialog::kRefreshTimer), 200);
+  ASSERT_EQ(view_.Items(TrafficLogDialog::kLineList).size(), 1u);
+  Log().OnLineReceived("GO\r\n", false, false);
+  Log().OnLineReceived("E3\r\n", false, false);
+  Tick();
+  const Strings rows = view_.Items(TrafficLogDialog::kLineList);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[0].find("\tTX\t\tADON<CR><LF>"), std::string::npos) << rows[0];
+  EXPECT_NE(rows[1].find("\tRX\t\tGO<CR><LF>\tSuccess"), std::string::npos)
+      << rows[1];
+  EXPECT_NE(rows[2].find("Command Error"), std::string::npos) << rows[2];
+  EXPECT_EQ(view_.controls[TrafficLogDialog::kLineList].shown_item, 2);
+}
+
+TEST_F(TrafficLogWindowTest, ClearPauseAndSave) {
+  testing::ScratchFolder folder("vqx_traffic_window");
+  Open();
+  Log().OnLineSent("RVN\r\n", false);
+  Tick();
+  Click(TrafficLogDialog::kClear);
+  EXPECT_TRUE(view_.Items(TrafficLogDialog::kLineList).empty());
+  view_.Toggle(dialog_, TrafficLogDialog::kPause);
+  Log().OnLineSent("RVN\r\n", false);
+  Tick();
+  EXPECT_TRUE(view_.Items(TrafficLogDialog::kLineList).empty());
+  view_.Toggle(dialog_, TrafficLogDialog::kPause);
+  Log().OnLineSent("AMI\r\n", false);
+  Tick();
+  EXPECT_EQ(view_.Items(TrafficLogDialog::kLineList).size(), 1u);
+
+  fakes_.chooser.paths = {folder.PathOf("log.txt"), std::nullopt,
+                          folder.PathOf("missing/log.txt")};
+  Click(TrafficLogDialog::kSave);
+  EXPECT_NE(folder.Contents("log.txt").find("AMI<CR><LF>\t\r\n"),
+            std::string::npos)
+      << folder.Contents("log.txt");
+  Click(TrafficLogDialog::kSave);  // cancelled
+  Click(TrafficLogDialog::kSave);  // no such folder
+  EXPECT_EQ(fakes_.boxes.shown,
+            (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(fakes_.chooser.modes.back(), FileChooserMode::kSaveLog);
+}
+
+TEST_F(TrafficLogWindowTest, KeepsOnlyWhatTheLogHolds) {
+  Open();
+  for (std::size_t i = 0; i < TrafficLog::kCapacity + 25; ++i) {
+    Log().OnLineSent("RVN\r\n", false);
+  }
+  Tick();
+  EXPECT_EQ(view_.Items(TrafficLogDialog::kLineList).size(),
+            TrafficLog::kCapacity);
+  for (int i = 0; i < 5; ++i) Log().OnLineSent("AMI\r\n", false);
+  Tick();
+  const Strings rows = view_.Items(TrafficLogDialog::kLineList);
+  EXPECT_EQ(rows.size(), TrafficLog::kCapacity);
+  EXPECT_NE(rows.back().find("AMI"), std::string::npos);
+  Click(kIdClose);
+  EXPECT_TRUE(view_.ended);
+}
+
+// ---- Reply-paced read-all and send-all
+// -------------------------------------------
+
+// Sends as the live link counts them: each line awaits a reply.
+class CountingSink : public CommandSink {
+ public:
+  explicit CountingSink(LinkState& link) : link_(link) {}
+  void SendCommand(std::string_view bare_command) override {
+    lines.emplace_back(bare_command);
+    ++link_.sends_awaiting_reply;
+  }
+  std::vector<std::string> lines;
+
+ private:
+  LinkState& link_;
+};
+
+template <class D>
+class FastRunTest : public ::testing::Test {
+ protected:
+  void Open() { dialog_.OnInit(view_); }
+  void Tick() { dialog_.OnTimer(view_, D::kTimer); }
+  // The device answers the line just sent.
+  void Answer() { ++fakes_.core.link.lines_received; }
+
+  testing::FakeDialogServices fakes_;
+  CountingSink sink_{fakes_.core.link};
+  DialogServices services_ = fakes_.Using(sink_, fakes_.codec);
+  D dialog_{services_};
+  testing::FakeDialogView view_;
+};
+
+using FastSendAllTest = FastRunTest<SendAllDialog>;
+using FastReadAllTest = FastRunTest<ReadAllDialog>;
+
+TEST_F(FastSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
+  Open();
+  EXPECT_FALSE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_EQ(fakes_.profile.writes, Strings{"[VQX-460J_Section] fast=1"});
+
+  view_.Click(dialog_, SendAllDialog::kStart);
+  EXPECT_FALSE(view_.Enabled(SendAllDialog::kFastBox));
+  EXPECT_EQ(view_.timers.at(SendAllDialog::kTimer), 10);
+  for (int tick = 0; tick < 2000 && !view_.ended; ++tick) {
+    const std::size_t before = sink_.lines.size();
+    Tick();
+    // A line waits for the reply to the one before it.
+    if (sink_.lines.size() != before) {
+      Tick();
+      EXPECT_EQ(sink_.lines.size(), before + 1);
+      Answer();
+    }
+    fakes_.steady_clock.Advance(10ms);
+  }
+  EXPECT_EQ(sink_.lines.size(), 78u);
+  EXPECT_TRUE(view_.ended);
+  EXPECT_TRUE(view_.Enabled(SendAllDialog::kFastBox));
+  // Well under the 39 s of the fixed pace.
+  EXPECT_LT(fakes_.steady_clock.Now(), 5s);
+}
+
+TEST_F(FastSendAllTest, TheBoxCannotChangeDuringARun) {
+  fakes_.core.config.fast = 1;
+  Open();
+  EXPECT_TRUE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Click(dialog_, SendAllDialog::kStart);
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_TRUE(fakes_.profile.writes.empty());
+}
+
+TEST_F(FastReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
+  fakes_.core.config.fast = 1;
+  Open();
+  EXPECT_TRUE(view_.IsChecked(ReadAllDialog::kFastBox));
+  view_.Click(dialog_, ReadAllDialog::kStart);
+  Tick();
+  EXPECT_EQ(sink_.lines, Strings{"RCJ01\r\n"});
+  // The watchdog gives up on the reply ("No Connect").
+  ++fakes_.core.link.reply_timeouts;
+  Tick();
+  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_TRUE(view_.Enabled(ReadAllDialog::kFastBox));
+  EXPECT_FALSE(view_.ended);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(sink_.lines.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vqx
