@@ -42,6 +42,25 @@ sim_rx_times() {
   done
 }
 
+# The serial settings dialog lists the port above COM9 the program opened,
+# and the dialogs below all talk through it.
+e2e_serial_port_list() {
+  e2e_section "serial ports beyond COM6"
+  local SERIAL
+  open_dialog 32791 "シリアル通信の設定" SERIAL || return
+  check "COM 1..COM 6 come first" \
+    'drv items "$SERIAL" 1072 &&
+      [[ ${DRV_ANSWER#OK * } == "\"COM 1\" \"COM 2\" \"COM 3\" \"COM 4\" \"COM 5\" \"COM 6\""* ]]'
+  check "COM12 is listed and chosen" \
+    'drv selected "$SERIAL" 1072 && (($(answer_word 1) >= 6)) &&
+      drv items "$SERIAL" 1072 && [[ $DRV_ANSWER == *\"COM12* ]]'
+  shot 41-serial-settings-com12 "$SERIAL"
+  check "the echo box starts unticked" \
+    'drv checked "$SERIAL" 1077 && [[ $(answer_word 1) == 0 ]]'
+  drv click "$SERIAL" 2
+  drv gone "$SERIAL" 3000
+}
+
 e2e_video_loss_dialog() {
   e2e_section "video loss dialog"
   open_by_toolbar 502 "ビデオロス "

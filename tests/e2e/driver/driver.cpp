@@ -480,6 +480,39 @@ class Driver {
            }
            return line;
          }},
+        // lines HWND ID -> count "line" "line" ... of a list box
+        {"lines",
+         [](auto& a) {
+           Need(a, 2);
+           HWND list = Control(ParseWindow(a[0]), a[1]);
+           LRESULT count = Send(list, LB_GETCOUNT, 0, 0);
+           std::string line = std::to_string(count);
+           for (LRESULT i = 0; i < count; ++i) {
+             LRESULT length = Send(list, LB_GETTEXTLEN, i, 0);
+             if (length < 0) throw CommandError{"no line text"};
+             std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+             Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+             item.resize(wcsnlen(item.c_str(), item.size()));
+             line += ' ';
+             line += Quote(Narrow(item));
+           }
+           return line;
+         }},
+        // choose HWND ID INDEX: pick a list box line and tell the dialog
+        {"choose",
+         [](auto& a) {
+           Need(a, 3);
+           HWND dialog = ParseWindow(a[0]);
+           HWND list = Control(dialog, a[1]);
+           auto index = static_cast<WPARAM>(ParseNumber(a[2]));
+           if (Send(list, LB_SETCURSEL, index, 0) == LB_ERR) {
+             throw CommandError{"no line " + a[2]};
+           }
+           Send(dialog, WM_COMMAND,
+                MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+           return std::string();
+         }},
         // set-text HWND ID TEXT: type into an edit control
         {"set-text",
          [](auto& a) {
