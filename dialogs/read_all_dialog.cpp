@@ -1,7 +1,6 @@
 #include "dialogs/read_all_dialog.h"
 
 #include "base/encoding.h"
-#include "base/link_config.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -17,7 +16,9 @@ std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups) {
 }
 
 ReadAllDialog::ReadAllDialog(DialogServices& services)
-    : services_(services), sequence_(services.core.link, services.sink) {}
+    : services_(services),
+      sequence_(services.core.link, services.sink),
+      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer}) {}
 
 void ReadAllDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
@@ -30,64 +31,35 @@ void ReadAllDialog::OnInit(DialogView& view) {
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
   core.working.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
-  view.SetProgressRange(kProgress, 0, kReadAllSteps);
-  view.SetProgressStep(kProgress, 1);
-  view.SetCheck(kFastBox, core.config.fast.load() != 0);
-}
-
-void ReadAllDialog::Start(DialogView& view) {
-  if (services_.core.config.fast.load() != 0) {
-    sequence_.PaceByReplies(services_.steady_clock);
-  } else {
-    sequence_.PaceByTimer();
-  }
-  // Refused while this or another run goes on.
-  if (!sequence_.Start()) return;
-  // The replies of this run say which settings groups it read.
-  services_.read_backs.Clear();
-  view.EnableControl(kIdClose, false);
-  view.EnableControl(kFastBox, false);
-  view.SetProgressPosition(kProgress, 0);
-  view.SetControlText(kPercent, "");
-  view.StartTimer(kTimer, sequence_.tick_period_ms());
+  run_.Init(view);
 }
 
 void ReadAllDialog::OnCommand(DialogView& view, int control,
                               ControlNotification notification) {
   Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address)) {
+                               core.slave_address) ||
+      run_.HandleFastBox(view, control, notification)) {
     return;
   }
-  const bool clicked = notification == ControlNotification::kClicked;
   if (control == kStart) {
-    if (clicked) Start(view);
-    return;
-  }
-  if (control == kFastBox) {
-    if (clicked && !sequence_.running()) {
-      WriteFast(services_.profile, core.config, view.IsChecked(kFastBox));
+    // Refused while this or another run goes on. The replies of this run
+    // say which settings groups it read.
+    if (notification == ControlNotification::kClicked && run_.Start(view)) {
+      services_.read_backs.Clear();
     }
     return;
   }
   // Close is off while the run goes on; a close box or Escape then does
   // nothing either.
-  if (!sequence_.running()) {
+  if (!run_.running()) {
     HandleClose(view, control, notification, CloseIds::kCloseOnly);
   }
 }
 
 void ReadAllDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id != kTimer) return;
-  const SequenceTick tick = sequence_.OnTick();
-  if (tick == SequenceTick::kWaiting) return;
-  view.SetControlText(kPercent, sequence_.percent_text());
-  view.SetProgressPosition(kProgress, sequence_.bar_position());
-  if (KeepsTicking(tick)) return;
-  view.StopTimer(kTimer);
-  view.EnableControl(kIdClose, true);
-  view.EnableControl(kFastBox, true);
-  if (tick == SequenceTick::kFinished) {
+  if (run_.Tick(view) == SequenceTick::kFinished) {
     // Every command is out; the replies still on their way are judged once
     // the last of them has come (the main window tells the user).
     services_.read_backs.RunFinished();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialogs/dialog.h"
+#include "dialogs/sequence_run.h"
 #include "protocol/read_all.h"
 
 namespace vqx {
@@ -39,10 +40,9 @@ class ReadAllDialog : public Dialog {
   void OnTimer(DialogView& view, int timer_id) override;
 
  private:
-  void Start(DialogView& view);
-
   DialogServices& services_;
   ReadAllSequence sequence_;
+  SequenceRun run_;
 };
 
 }  // namespace vqx

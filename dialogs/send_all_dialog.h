@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/sequence_run.h"
 #include "protocol/send_all.h"
 
 namespace vqx {
@@ -31,10 +32,9 @@ class SendAllDialog : public Dialog {
   void OnTimer(DialogView& view, int timer_id) override;
 
  private:
-  void Start(DialogView& view);
-
   DialogServices& services_;
   SendAllSequence sequence_;
+  SequenceRun run_;
 };
 
 }  // namespace vqx
