@@ -91,7 +91,7 @@ struct LinkState {
 // The program's own configuration, kept in its INI file. rs_control is live:
 // the serial settings dialog changes it while the receive thread reads it.
 struct LinkConfig {
-  std::atomic<int> com_port{0};       // 0..8 = COM1..COM9
+  std::atomic<int> com_port{0};       // n - 1 for COMn (0..255)
   std::atomic<int> rs_control{0};     // 0 RS-232C, non-zero RS-485
   std::atomic<int> select_number{0};  // -1 keeps template captions
   // Non-zero: the line adapter echoes every byte sent, and a received line

@@ -74,7 +74,6 @@ SequenceTick TimedSequence::OnTick() {
     return SequenceTick::kStoppedOnError;
   }
   if (pace_ == SequencePace::kReplyPaced) {
-    const std::chrono::milliseconds now = clock_->Now();
     if (awaiting_reply_) {
       if (link_.lines_received.load() != lines_mark_) {
         awaiting_reply_ = false;
@@ -89,13 +88,17 @@ SequenceTick TimedSequence::OnTick() {
           Finish();
           return SequenceTick::kFinished;
         }
-        next_due_ = now + std::chrono::milliseconds(kReplyGuardMs);
+        // The clock is read after the reply was seen, so the gap after the
+        // reply is never shorter than the guard.
+        next_due_ = clock_->Now() + std::chrono::milliseconds(kReplyGuardMs);
       } else if (link_.reply_timeouts.load() != timeouts_mark_) {
         Halt();
         return SequenceTick::kStoppedNoReply;
       }
     }
-    if (awaiting_reply_ || now < next_due_) return SequenceTick::kWaiting;
+    if (awaiting_reply_ || clock_->Now() < next_due_) {
+      return SequenceTick::kWaiting;
+    }
   }
   return RunStep();
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fakes.h"
@@ -252,6 +253,39 @@ TEST_F(ReplyPacedSequenceTest, FinishesOnceTheLastLineIsAnswered) {
   EXPECT_EQ(sequence.percent_text(), "   ");
   EXPECT_EQ(link.sequence_step, 0);
   EXPECT_EQ(steps.size(), 5u);
+}
+
+// The receive thread runs beside the ticks: a reply may land just after a
+// tick read the clock. The next line still waits the whole guard gap after
+// the reply, not after that reading.
+TEST_F(ReplyPacedSequenceTest, GuardGapNeverShorterThanAfterTheReply) {
+  struct LateReplyClock : SteadyClock {
+    std::chrono::milliseconds now{0};
+    std::function<void()> after_read;
+    std::chrono::milliseconds Now() override {
+      const std::chrono::milliseconds read = now;
+      if (after_read) std::exchange(after_read, nullptr)();
+      return read;
+    }
+  } late;
+  using std::chrono::milliseconds;
+  TimedSequence& sequence = Make(kStopAtNextTick);
+  ASSERT_TRUE(sequence.PaceByReplies(late));
+  ASSERT_TRUE(sequence.Start());
+  ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  late.now = milliseconds(100);
+  const milliseconds arrival(105);
+  late.after_read = [&] {
+    Reply();
+    late.now = arrival;
+  };
+  sequence.OnTick();
+  if (late.after_read) std::exchange(late.after_read, nullptr)();
+  late.now = arrival + milliseconds(kReplyGuardMs - 1);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+  late.now += milliseconds(kReplyGuardMs);
+  EXPECT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  EXPECT_EQ(steps, (std::vector<int>{1, 2}));
 }
 
 // The dispatch raises no box for a "GO" while a run holds the interlock; a
