@@ -151,6 +151,9 @@ e2e_start_environment() {
   rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/VQX-460
   wineserver -p >/dev/null 2>&1 # one server for the whole run
   vqx_wine_com1 "$WORK/com1"
+  # COM1 is the only port until a phase maps another (a prefix an earlier,
+  # interrupted run left may still have one).
+  vqx_wine_unmap_port 12
 
   # Ends the run with a failure when the tests take too long.
   (
