@@ -149,11 +149,16 @@ e2e_start_environment() {
     wineserver -w
   fi
   rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/VQX-460
+  # COM1 is the only port until a phase maps another. A prefix an earlier,
+  # interrupted run left may still map COM12; a server knows its ports from
+  # its start, so that server must end before the run's own one starts.
+  if [[ -e $WINEPREFIX/dosdevices/com12 ]] ||
+    grep -q '^"COM12"=' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    vqx_wine_unmap_port 12
+    wineserver -w
+  fi
   wineserver -p >/dev/null 2>&1 # one server for the whole run
   vqx_wine_com1 "$WORK/com1"
-  # COM1 is the only port until a phase maps another (a prefix an earlier,
-  # interrupted run left may still have one).
-  vqx_wine_unmap_port 12
 
   # Ends the run with a failure when the tests take too long.
   (
