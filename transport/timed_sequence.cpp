@@ -57,6 +57,20 @@ void TimedSequence::Finish() {
   percent_text_ = std::string(plan_.finished_percent);
 }
 
+void TimedSequence::FinishAfterLastLine() {
+  // A "GO" that came while the run still held the interlock raised no box.
+  // At the fixed pace that is the last line's answer when it beats the end
+  // of the tick that sent it; at the reply pace it always is. The run owes
+  // the "Success" box a reply after its end would have raised. The count is
+  // read after the interlock is released: a "GO" the dispatch counted
+  // before that shows here, and one counted after it saw no interlock and
+  // raised the box itself (the flag then is set twice, for one box).
+  Finish();
+  if (link_.success_replies.load() != successes_mark_) {
+    link_.success_pending = 1;
+  }
+}
+
 void TimedSequence::Halt() {
   running_ = false;
   awaiting_reply_ = false;
@@ -78,14 +92,7 @@ SequenceTick TimedSequence::OnTick() {
       if (link_.lines_received.load() != lines_mark_) {
         awaiting_reply_ = false;
         if (next_step_ > plan_.steps) {
-          // The last line's "GO" came while the run still held the
-          // interlock, so the dispatch raised no box for it. A fixed-pace
-          // run ends before that reply comes and gets its "Success"; so
-          // does this one.
-          if (link_.success_replies.load() != successes_mark_) {
-            link_.success_pending = 1;
-          }
-          Finish();
+          FinishAfterLastLine();
           return SequenceTick::kFinished;
         }
         // The clock is read after the reply was seen, so the gap after the
@@ -129,7 +136,7 @@ SequenceTick TimedSequence::RunStep() {
   }
 
   if (step >= plan_.steps && !awaiting_reply_) {
-    Finish();
+    FinishAfterLastLine();
     return SequenceTick::kFinished;
   }
   if (plan_.end_after_step_on_error && link_.reply_error.load() != 0) {

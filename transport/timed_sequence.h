@@ -126,7 +126,9 @@ class TimedSequence {
   // does. The run is finished only once the last line is answered (its bar
   // shows every step meanwhile), so kFinished means every line got a reply.
   // When that last reply was "GO", the run leaves `success_pending` set, so
-  // it ends with the "Success" box a fixed-pace run gets.
+  // it ends with the "Success" box a fixed-pace run gets. A fixed-pace run
+  // does the same when the last line's "GO" arrives before the tick that
+  // sent it has ended the run.
   SequenceTick OnTick();
 
   // Ends a running sequence without sending more (its dialog is closed from
@@ -146,6 +148,9 @@ class TimedSequence {
 
  private:
   void Finish();
+  // Finish, after the last line went out (and, at the reply pace, was
+  // answered).
+  void FinishAfterLastLine();
   // Ends the run where it is, progress kept.
   void Halt();
   SequenceTick RunStep();

@@ -185,6 +185,21 @@ TEST_F(TimedSequenceTest, AbortLeavesOtherRunsAlone) {
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
 }
 
+// The receive thread may take the last line's "GO" before the tick that
+// sent it ends the run; the interlock hid it from the dispatch, so the run
+// owes the "Success" box.
+TEST_F(TimedSequenceTest, LastGoBeforeTheRunEndsStillEarnsTheSuccessBox) {
+  TimedSequence& sequence = Make({2, 500, "   "});
+  on_step = [this](int step) {
+    if (step == 2) ++link.success_replies;
+  };
+  ASSERT_TRUE(sequence.Start());
+  ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  EXPECT_EQ(link.success_pending, 0);
+  ASSERT_EQ(sequence.OnTick(), SequenceTick::kFinished);
+  EXPECT_EQ(link.success_pending, 1);
+}
+
 // The reply pace. Each step stands for a line the link sends (counted in
 // `sends_awaiting_reply` unless it is a broadcast); the test plays the
 // receive thread (`lines_received`) and the watchdog (`reply_timeouts`), and
