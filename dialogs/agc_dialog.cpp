@@ -9,13 +9,11 @@ void AgcDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
   const DeviceSettings settings = core.settings.Snapshot();
   FillSlaveAddressCombo(view);
-  for (const ChannelControls& channel : kChannels) {
+  for (const ChannelRow& channel : kChannels) {
     FillOffOnList(view, channel.list);
   }
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    Preselect(view, kChannels[ch].list, settings.agc_enable[ch]);
-  }
+  PreselectChannelRows(view, kChannels, settings.agc_enable);
   ApplyDialogCaption(view, core.config, kHeading);
 }
 
@@ -27,20 +25,11 @@ void AgcDialog::OnCommand(DialogView& view, int control,
       HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
     return;
   }
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    if (control == kChannels[ch].list) {
-      StoreChoiceIn(
-          view, control, notification, core.settings,
-          [ch](DeviceSettings& s) -> int& { return s.agc_enable[ch]; });
-      return;
-    }
-    if (control == kChannels[ch].set) {
-      if (notification == ControlNotification::kClicked) {
-        SendAgcChannel(services_.sink, core.settings.Snapshot(), ch);
-      }
-      return;
-    }
-  }
+  HandleChannelRows(view, control, notification, kChannels, core.settings,
+                    &DeviceSettings::agc_enable, [&](int ch) {
+                      SendAgcChannel(services_.sink, core.settings.Snapshot(),
+                                     ch);
+                    });
 }
 
 }  // namespace vqx

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
 
 namespace vqx {
@@ -15,11 +16,7 @@ class AgcDialog : public Dialog {
   static constexpr std::string_view kHeading = "オート・ゲイン・コントロール ";
 
   // The ids do not follow the channel order: ch.05's list is 1134.
-  struct ChannelControls {
-    int list;
-    int set;
-  };
-  static constexpr std::array<ChannelControls, kChannelCount> kChannels = {{
+  static constexpr ChannelRows kChannels = {{
       {1132, 1133},
       {1136, 1137},
       {1140, 1141},

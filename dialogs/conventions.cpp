@@ -145,4 +145,30 @@ bool StoreChoice(DialogView& view, int control,
   return true;
 }
 
+void PreselectChannelRows(DialogView& view, const ChannelRows& rows,
+                          const int (&values)[kChannelCount]) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    Preselect(view, rows[ch].list, values[ch]);
+  }
+}
+
+bool HandleChannelRows(DialogView& view, int control,
+                       ControlNotification notification,
+                       const ChannelRows& rows, SettingsStore& store,
+                       int (DeviceSettings::*field)[kChannelCount],
+                       const std::function<void(int channel)>& send) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
+    if (control == rows[ch].list) {
+      StoreChoiceIn(view, control, notification, store,
+                    [&](DeviceSettings& s) -> int& { return (s.*field)[ch]; });
+      return true;
+    }
+    if (control == rows[ch].set) {
+      if (notification == ControlNotification::kClicked) send(ch);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace vqx

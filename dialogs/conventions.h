@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -104,6 +105,27 @@ bool StoreChoiceIn(DialogView& view, int control,
   store.Update([&](DeviceSettings& s) { entry(s) = *index; });
   return true;
 }
+
+// A channel's list and its set button, in the dialogs with one such row per
+// channel (ch.01 first; the ids need not follow the channel order).
+struct ChannelRow {
+  int list;
+  int set;
+};
+using ChannelRows = std::array<ChannelRow, kChannelCount>;
+
+// Preselects each row's list with its channel's entry of `values`.
+void PreselectChannelRows(DialogView& view, const ChannelRows& rows,
+                          const int (&values)[kChannelCount]);
+
+// A pick in a row's list is stored at once into that channel's entry of
+// `field`; a click on a row's set button calls `send` with the channel.
+// Returns true when `control` belongs to a row (handled).
+bool HandleChannelRows(DialogView& view, int control,
+                       ControlNotification notification,
+                       const ChannelRows& rows, SettingsStore& store,
+                       int (DeviceSettings::*field)[kChannelCount],
+                       const std::function<void(int channel)>& send);
 
 // Which command ids end a dialog: "Close" (id 2, also Escape and the close
 // box) always; id 1 (Enter, an OK button) only in dialogs that say so.

@@ -17,14 +17,12 @@ void VideoFormatDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
   const DeviceSettings settings = core.settings.Snapshot();
   FillSlaveAddressCombo(view);
-  for (const ChannelControls& channel : kChannels) {
+  for (const ChannelRow& channel : kChannels) {
     FillList(view, channel.list, kFormatItems);
   }
   FillList(view, kCommonList, kFormatItems);
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    Preselect(view, kChannels[ch].list, settings.format_video[ch]);
-  }
+  PreselectChannelRows(view, kChannels, settings.format_video);
   Preselect(view, kCommonList, core.working.format_common);
   ApplyDialogCaption(view, core.config, kHeading);
 }
@@ -37,21 +35,14 @@ void VideoFormatDialog::OnCommand(DialogView& view, int control,
       HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
     return;
   }
-  const bool clicked = notification == ControlNotification::kClicked;
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    if (control == kChannels[ch].list) {
-      StoreChoiceIn(
-          view, control, notification, core.settings,
-          [ch](DeviceSettings& s) -> int& { return s.format_video[ch]; });
-      return;
-    }
-    if (control == kChannels[ch].set) {
-      if (clicked) {
-        SendVideoFormatChannel(services_.sink, core.settings.Snapshot(), ch);
-      }
-      return;
-    }
+  if (HandleChannelRows(view, control, notification, kChannels, core.settings,
+                        &DeviceSettings::format_video, [&](int ch) {
+                          SendVideoFormatChannel(services_.sink,
+                                                 core.settings.Snapshot(), ch);
+                        })) {
+    return;
   }
+  const bool clicked = notification == ControlNotification::kClicked;
   if (control == kCommonList) {
     // The common choice goes into every channel at once; nothing is sent.
     if (const std::optional<int> format =
@@ -60,7 +51,7 @@ void VideoFormatDialog::OnCommand(DialogView& view, int control,
       core.settings.Update([&](DeviceSettings& s) {
         for (int& entry : s.format_video) entry = *format;
       });
-      for (const ChannelControls& channel : kChannels) {
+      for (const ChannelRow& channel : kChannels) {
         view.SelectItem(channel.list, *format);
       }
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
 
 namespace vqx {
@@ -14,11 +15,7 @@ class VideoFormatDialog : public Dialog {
   static constexpr int kTemplateId = 148;
   static constexpr std::string_view kHeading = "ビデオフォーマット ";
 
-  struct ChannelControls {
-    int list;
-    int set;
-  };
-  static constexpr std::array<ChannelControls, kChannelCount> kChannels = {{
+  static constexpr ChannelRows kChannels = {{
       {1123, 1124},
       {1125, 1126},
       {1127, 1129},

@@ -15,16 +15,14 @@ void VideoLossDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
   const DeviceSettings settings = core.settings.Snapshot();
   FillSlaveAddressCombo(view);
-  for (const ChannelControls& channel : kChannels) {
+  for (const ChannelRow& channel : kChannels) {
     FillOffOnList(view, channel.list);
   }
   FillList(view, kBackgroundList, kBackgroundItems);
   FillOffOnList(view, kSignalOutputList);
   FillOffOnList(view, kDisplayList);
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    Preselect(view, kChannels[ch].list, settings.vloss_detect[ch]);
-  }
+  PreselectChannelRows(view, kChannels, settings.vloss_detect);
   Preselect(view, kSignalOutputList, settings.vloss_signal_output);
   Preselect(view, kBackgroundList, settings.vloss_background);
   Preselect(view, kDisplayList, settings.vloss_display);
@@ -39,21 +37,14 @@ void VideoLossDialog::OnCommand(DialogView& view, int control,
       HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
     return;
   }
-  const bool clicked = notification == ControlNotification::kClicked;
-  for (int ch = 0; ch < kChannelCount; ++ch) {
-    if (control == kChannels[ch].list) {
-      StoreChoiceIn(
-          view, control, notification, core.settings,
-          [ch](DeviceSettings& s) -> int& { return s.vloss_detect[ch]; });
-      return;
-    }
-    if (control == kChannels[ch].set) {
-      if (clicked) {
-        SendVideoLossChannel(services_.sink, core.settings.Snapshot(), ch);
-      }
-      return;
-    }
+  if (HandleChannelRows(view, control, notification, kChannels, core.settings,
+                        &DeviceSettings::vloss_detect, [&](int ch) {
+                          SendVideoLossChannel(services_.sink,
+                                               core.settings.Snapshot(), ch);
+                        })) {
+    return;
   }
+  const bool clicked = notification == ControlNotification::kClicked;
   switch (control) {
     case kBackgroundList:
       StoreChoice(view, control, notification, core.settings,

@@ -6,6 +6,7 @@
 #include <array>
 #include <string_view>
 
+#include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
 
 namespace vqx {
@@ -15,12 +16,7 @@ class VideoLossDialog : public Dialog {
   static constexpr int kTemplateId = 134;
   static constexpr std::string_view kHeading = "ビデオロス ";
 
-  // The list and set button of each channel, ch.01 first.
-  struct ChannelControls {
-    int list;
-    int set;
-  };
-  static constexpr std::array<ChannelControls, kChannelCount> kChannels = {{
+  static constexpr ChannelRows kChannels = {{
       {1011, 1016},
       {1012, 1017},
       {1013, 1018},
