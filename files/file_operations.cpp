@@ -92,15 +92,12 @@ std::optional<FileComparison> CompareWithFile(FileMenuServices& services,
   const std::optional<std::string> path =
       services.chooser.Choose(FileChooserMode::kCompare);
   if (!path) return std::nullopt;
-  const std::optional<std::string> bytes =
-      ReadWholeFile(PathFromUtf8(*path), kMaxSettingsFileBytes);
-  if (!bytes) {
+  DeviceSettings file;
+  LoadDefaultSettings(file);
+  if (!ReadSettingsFile(*path, file)) {
     services.boxes.ShowWarningBox(kCannotOpenFile);
     return std::nullopt;
   }
-  DeviceSettings file;
-  LoadDefaultSettings(file);
-  ReadSettingsText(*bytes, file);
   return FileComparison{
       std::string(FileNameOf(*path)),
       CompareSettings(services.core.settings.Snapshot(), file, codec)};
