@@ -13,6 +13,18 @@ void EncodeDecimal3(int value, char* destination) {
   destination[2] = static_cast<char>('0' + value % 10);
 }
 
+std::string Decimal2Text(int value) {
+  std::string text(2, '0');
+  EncodeDecimal2(value, text.data());
+  return text;
+}
+
+std::string Decimal3Text(int value) {
+  std::string text(3, '0');
+  EncodeDecimal3(value, text.data());
+  return text;
+}
+
 int DecodeDecimal2(const char* digits) {
   return (digits[0] - '0') * 10 + (digits[1] - '0');
 }

@@ -31,13 +31,13 @@ void Preselect(DialogView& view, int control, int value) {
   view.SelectItem(control, value);
 }
 
-void FillSlaveAddressCombo(DialogView& view) {
+void FillSlaveAddressCombo(DialogView& view, Broadcast broadcast) {
   for (int i = 0; i < kBroadcastAddress; ++i) {
-    char digits[3] = {};
-    EncodeDecimal2(i, digits);
-    view.InsertItem(kSlaveAddressCombo, i, std::string_view(digits, 2));
+    view.InsertItem(kSlaveAddressCombo, i, Decimal2Text(i));
   }
-  view.InsertItem(kSlaveAddressCombo, kBroadcastAddress, kBroadcastItemText);
+  if (broadcast == Broadcast::kListed) {
+    view.InsertItem(kSlaveAddressCombo, kBroadcastAddress, kBroadcastItemText);
+  }
 }
 
 void ApplySlaveAddressRule(DialogView& view, const LinkConfig& config,
@@ -124,9 +124,7 @@ bool HandleClose(DialogView& view, int control,
 }
 
 std::string ChannelItemText(int channel) {
-  char digits[2];
-  EncodeDecimal2(channel + 1, digits);
-  return "ch." + std::string(digits, 2) + " ";
+  return "ch." + Decimal2Text(channel + 1) + " ";
 }
 
 const std::array<std::string_view, kScreenCount>& ScreenItems() {

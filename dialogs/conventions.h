@@ -42,8 +42,11 @@ void FillNumberList(DialogView& view, int control, int count);
 // list leaves it showing no selection.
 void Preselect(DialogView& view, int control, int value);
 
-// Step 1: the 33 items "00".."31", "Bloadcast".
-void FillSlaveAddressCombo(DialogView& view);
+// Step 1: the 33 items "00".."31", "Bloadcast"; without the last one where a
+// broadcast makes no sense (read-all: nobody would answer).
+enum class Broadcast { kListed, kLeftOut };
+void FillSlaveAddressCombo(DialogView& view,
+                           Broadcast broadcast = Broadcast::kListed);
 // Step 2: on RS-485 (any non-zero rs_control, as the wire takes it) select
 // `slave_address`; on RS-232C disable the list and select nothing. The address
 // itself is left alone either way.

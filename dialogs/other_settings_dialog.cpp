@@ -61,10 +61,8 @@ void OtherSettingsDialog::OnInit(DialogView& view) {
   FillList(view, kBorderLineList, kBorderItems);
   FillList(view, kPowerOnScreenList, ScreenItems());
   for (int n = 0; n < kOsdOffsetItems; ++n) {
-    char digits[2];
-    EncodeDecimal2(n, digits);
-    view.InsertItem(kOsdOffsetHList, n, std::string_view(digits, 2));
-    view.InsertItem(kOsdOffsetVList, n, std::string_view(digits, 2));
+    view.InsertItem(kOsdOffsetHList, n, Decimal2Text(n));
+    view.InsertItem(kOsdOffsetVList, n, Decimal2Text(n));
   }
   FillSlaveAddressCombo(view);
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());

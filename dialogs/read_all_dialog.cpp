@@ -1,6 +1,5 @@
 #include "dialogs/read_all_dialog.h"
 
-#include "base/encoding.h"
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -22,11 +21,7 @@ ReadAllDialog::ReadAllDialog(DialogServices& services)
 
 void ReadAllDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
-  for (int i = 0; i < kAddressItems; ++i) {
-    char digits[2];
-    EncodeDecimal2(i, digits);
-    view.InsertItem(kSlaveAddressCombo, i, std::string_view(digits, 2));
-  }
+  FillSlaveAddressCombo(view, Broadcast::kLeftOut);
   // A broadcast address leaves the list without a selection.
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
   core.working.hidden_access_count = 0;

@@ -28,9 +28,6 @@ class ReadAllDialog : public Dialog {
   static constexpr int kTimer = 15;
   // "高速": each command as soon as the previous one is answered.
   static constexpr int kFastBox = 1080;
-  // Addresses "00".."31": a broadcast gets no answers to read.
-  static constexpr int kAddressItems = 32;
-
   explicit ReadAllDialog(DialogServices& services);
 
   int template_id() const override { return kTemplateId; }

@@ -6,9 +6,7 @@
 namespace vqx {
 
 std::string ScanAnswerText(const ScanAnswer& answer) {
-  char digits[2];
-  EncodeDecimal2(answer.address, digits);
-  return std::string(digits, 2) + "  " + answer.version;
+  return Decimal2Text(answer.address) + "  " + answer.version;
 }
 
 SlaveAddressDialog::SlaveAddressDialog(DialogServices& services)
@@ -48,10 +46,8 @@ void SlaveAddressDialog::ShowProgress(DialogView& view) {
                     ScanAnswerText(answers[answers_shown_]));
   }
   if (const int address = scan_.current_address(); address >= 0) {
-    char digits[2];
-    EncodeDecimal2(address, digits);
     view.SetControlText(kScanStatus,
-                        "検索中 " + std::string(digits, 2) + " ...");
+                        "検索中 " + Decimal2Text(address) + " ...");
   }
 }
 

@@ -96,9 +96,7 @@ std::string ReadAllExpectedReply(int step) {
   if (read_back == nullptr) return {};
   std::string reply(read_back->reply);
   if (read_back->channel_at >= 0) {
-    char digits[2];
-    EncodeDecimal2(ReadAllChannel(step) + 1, digits);
-    reply.append(digits, 2);
+    reply += Decimal2Text(ReadAllChannel(step) + 1);
   }
   return reply;
 }

@@ -11,18 +11,6 @@ namespace {
 
 constexpr int kBrightnessZero = 64;
 
-std::string Digits2(int value) {
-  std::string text(2, '0');
-  EncodeDecimal2(value, text.data());
-  return text;
-}
-
-std::string Digits3(int value) {
-  std::string text(3, '0');
-  EncodeDecimal3(value, text.data());
-  return text;
-}
-
 int ClampToList(Adjustment adjustment, int index) {
   return std::clamp(index, 0, AdjustmentItemCount(adjustment) - 1);
 }
@@ -77,17 +65,17 @@ std::string AdjustmentItemText(Adjustment adjustment, int index) {
   switch (adjustment) {
     case Adjustment::kBrightness:
       if (index < kBrightnessZero) {
-        return "-" + Digits2(kBrightnessZero - index) + " ";
+        return "-" + Decimal2Text(kBrightnessZero - index) + " ";
       }
-      return " " + Digits2(index - kBrightnessZero) + " ";
+      return " " + Decimal2Text(index - kBrightnessZero) + " ";
     case Adjustment::kSharpness:
-      return Digits2(index);
+      return Decimal2Text(index);
     case Adjustment::kContrast:
     case Adjustment::kHue:
     case Adjustment::kSaturation:
       break;
   }
-  return Digits3(index) + " ";
+  return Decimal3Text(index) + " ";
 }
 
 std::string AdjustmentCellText(Adjustment adjustment, int index) {
@@ -96,17 +84,17 @@ std::string AdjustmentCellText(Adjustment adjustment, int index) {
     case Adjustment::kBrightness: {
       const int shown = index - kBrightnessZero;
       return std::string(" ") + (shown < 0 ? '-' : ' ') +
-             Digits2(std::abs(shown)) + " ";
+             Decimal2Text(std::abs(shown)) + " ";
     }
     case Adjustment::kSharpness:
-      return "  " + Digits2(index);
+      return "  " + Decimal2Text(index);
     case Adjustment::kSaturation:
-      return " " + Digits3(index);
+      return " " + Decimal3Text(index);
     case Adjustment::kContrast:
     case Adjustment::kHue:
       break;
   }
-  return " " + Digits3(index) + " ";
+  return " " + Decimal3Text(index) + " ";
 }
 
 std::string AdjustmentCommand(const DeviceSettings& settings,

@@ -18,9 +18,7 @@ std::string FrameCommand(std::string_view bare_command, int rs_control,
     } else {
       // A negative index cannot come from the address lists; address 00 is
       // the closest the device understands.
-      char digits[2];
-      EncodeDecimal2(slave_address < 0 ? 0 : slave_address, digits);
-      line.assign(digits, 2);
+      line = Decimal2Text(slave_address < 0 ? 0 : slave_address);
     }
   }
   line.append(bare_command);
