@@ -53,7 +53,10 @@ void TrafficLogDialog::Save() {
 
 void TrafficLogDialog::OnCommand(DialogView& view, int control,
                                  ControlNotification notification) {
-  if (notification != ControlNotification::kClicked) return;
+  if (HandleClose(view, control, notification, CloseIds::kOkAndClose) ||
+      notification != ControlNotification::kClicked) {
+    return;
+  }
   switch (control) {
     case kSave:
       Save();
@@ -64,10 +67,6 @@ void TrafficLogDialog::OnCommand(DialogView& view, int control,
       return;
     case kPause:
       services_.traffic_log.SetPaused(view.IsChecked(kPause));
-      return;
-    case kIdOk:
-    case kIdClose:
-      view.EndDialog(kDialogClosed);
       return;
     default:
       return;
