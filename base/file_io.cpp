@@ -49,7 +49,21 @@ std::optional<fs::path> FollowLinks(fs::path path) {
   return std::nullopt;
 }
 
+bool HasWriteBit(fs::perms perms) {
+  constexpr fs::perms kWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (perms & kWrite) != fs::perms::none;
+}
+
 }  // namespace
+
+bool IsWriteProtected(const fs::path& requested) {
+  const std::optional<fs::path> path = FollowLinks(requested);
+  if (!path) return false;
+  std::error_code error;
+  const fs::file_status status = fs::status(*path, error);
+  return !error && fs::exists(status) && !HasWriteBit(status.permissions());
+}
 
 fs::path PathFromUtf8(std::string_view utf8_path) {
   std::u8string text;
@@ -67,10 +81,19 @@ bool WriteFileAtomically(const fs::path& requested, std::string_view bytes) {
   if (!resolved) return false;
   const fs::path& path = *resolved;
   std::error_code error;
-  if (fs::is_directory(path, error)) return false;
+  const fs::file_status old_status = fs::status(path, error);
+  const bool replacing = !error && fs::exists(old_status);
+  if (replacing && (!fs::is_regular_file(old_status) ||
+                    !HasWriteBit(old_status.permissions()))) {
+    return false;
+  }
   const fs::path temporary = TemporaryPathBeside(path);
   auto give_up = [&temporary] {
     std::error_code ignored;
+    // Windows removes no read-only file, and the temporary file may have
+    // been given the target's bits already.
+    fs::permissions(temporary, fs::perms::owner_write, fs::perm_options::add,
+                    ignored);
     fs::remove(temporary, ignored);
     return false;
   };
@@ -89,10 +112,7 @@ bool WriteFileAtomically(const fs::path& requested, std::string_view bytes) {
     return give_up();
   }
   // A replaced file keeps its permissions.
-  const fs::file_status old_status = fs::status(path, error);
-  if (!error && fs::exists(old_status)) {
-    fs::permissions(temporary, old_status.permissions(), error);
-  }
+  if (replacing) fs::permissions(temporary, old_status.permissions(), error);
   fs::rename(temporary, path, error);
   if (error) return give_up();
   return true;

@@ -21,9 +21,15 @@ std::filesystem::path PathFromUtf8(std::string_view utf8_path);
 //
 // A symbolic link is followed (through any chain of links) and the file it
 // points to is replaced; the link itself stays. The replaced file keeps its
-// permission bits.
+// permission bits. A target that is write-protected, or that is no regular
+// file, is refused: renaming would replace it all the same.
 bool WriteFileAtomically(const std::filesystem::path& path,
                          std::string_view bytes);
+
+// True when the file at `path` (links followed) exists and has no write
+// permission bit at all: a read-only file on Windows, a file nobody may
+// write on POSIX. Such a file is never replaced, whoever asks (root too).
+bool IsWriteProtected(const std::filesystem::path& path);
 
 // The whole file, or nothing when it cannot be opened or read, is not a
 // regular file, or is larger than `max_bytes`.

@@ -67,6 +67,34 @@ TEST(WriteFileAtomically, FolderIsNoFile) {
   EXPECT_TRUE(fs::is_directory(folder / "sub"));
 }
 
+// A write-protected file stays as it is, even for an account the rename
+// would let through (root; or any owner of the folder on POSIX), and no
+// temporary file is left beside it (Windows cannot remove a read-only one).
+TEST(WriteFileAtomically, LeavesAWriteProtectedFileAndNothingBeside) {
+  ScratchFolder folder("vqx_file_io");
+  folder.Put("locked.dat", "precious");
+  const fs::path locked = folder / "locked.dat";
+  EXPECT_FALSE(IsWriteProtected(locked));
+  EXPECT_FALSE(IsWriteProtected(folder / "missing.dat"));
+  fs::permissions(
+      locked,
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+      fs::perm_options::remove);
+  EXPECT_TRUE(IsWriteProtected(locked));
+  EXPECT_FALSE(WriteFileAtomically(locked, "new contents"));
+  bool linked = MakeLink("locked.dat", folder / "link.dat");
+  if (linked) {
+    EXPECT_TRUE(IsWriteProtected(folder / "link.dat"));
+    EXPECT_FALSE(WriteFileAtomically(folder / "link.dat", "new contents"));
+  }
+  EXPECT_EQ(folder.Contents("locked.dat"), "precious");
+  EXPECT_EQ(folder.EntryCount(), linked ? 2u : 1u);
+  // Writable again, it is replaced as any other.
+  fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(WriteFileAtomically(locked, "new contents"));
+  EXPECT_EQ(folder.Contents("locked.dat"), "new contents");
+}
+
 TEST(ReadWholeFile, ReadsUpToItsLimit) {
   ScratchFolder folder("vqx_file_io");
   folder.Put("a.dat", std::string(100, 'x'));
