@@ -15,6 +15,7 @@
 #include "dialogs/title_dialog.h"
 #include "dialogs/traffic_log_dialog.h"
 #include "files/file_operations.h"
+#include "protocol/read_all.h"
 #include "protocol/reply_dispatch.h"
 
 namespace vqx {
@@ -127,7 +128,7 @@ bool CountHiddenAccess(int& counter, int x, int y) {
 
 MainWindow::MainWindow(MainWindowServices services)
     : services_(services),
-      files_{services.core, services.boxes, services.chooser,
+      files_{services.core, services.boxes, services.chooser, services.codec,
              [view = &services.view](std::optional<std::string_view> text,
                                      std::string_view caption) {
                if (text) view->DrawFileName(*text);
@@ -159,7 +160,7 @@ void MainWindow::ShowWindow(int template_id) {
 
 void MainWindow::CompareFile() {
   const std::optional<FileComparison> comparison =
-      CompareWithFile(files_, services_.codec);
+      CompareWithFile(files_, kFieldsReadAllDoesNotRead);
   if (!comparison) return;
   CompareDialog dialog(comparison->file_name, comparison->differences);
   services_.dialogs.RunModal(dialog);

@@ -1,5 +1,6 @@
 #include "base/settings_report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -176,13 +177,38 @@ std::vector<ReportLine> DescribeSettings(const DeviceSettings& s,
   return lines;
 }
 
+std::string SettingsListingName(int index) {
+  // The names depend neither on the values nor on how titles convert.
+  class NoConversion : public TextCodec {
+   public:
+    std::string ShiftJisToUtf8(std::string_view sjis) override {
+      return std::string(sjis);
+    }
+    std::string Utf8ToShiftJis(std::string_view utf8) override {
+      return std::string(utf8);
+    }
+  };
+  static const std::vector<ReportLine> listing = [] {
+    DeviceSettings defaults;
+    LoadDefaultSettings(defaults);
+    NoConversion codec;
+    return DescribeSettings(defaults, codec);
+  }();
+  if (index < 0 || index >= static_cast<int>(listing.size())) return {};
+  return listing[index].name;
+}
+
 std::string FormatReportLine(const ReportLine& line) {
   return line.name + " = " + line.value;
 }
 
-std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
-                                                const DeviceSettings& second,
-                                                TextCodec& codec) {
+std::string_view FieldOfListingName(std::string_view name) {
+  return name.substr(0, name.find('['));
+}
+
+std::vector<SettingsDifference> CompareSettings(
+    const DeviceSettings& first, const DeviceSettings& second, TextCodec& codec,
+    std::span<const std::string_view> not_read_by_read_all) {
   const std::vector<ReportLine> a = DescribeSettings(first, codec);
   const std::vector<ReportLine> b = DescribeSettings(second, codec);
   std::vector<SettingsDifference> differences;
@@ -204,7 +230,11 @@ std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
   // Both listings hold the same names in the same order.
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
     if (a[i].value != b[i].value && !padding_only(a[i].name)) {
-      differences.push_back({a[i].name, a[i].value, b[i].value});
+      const std::string_view field = FieldOfListingName(a[i].name);
+      differences.push_back(
+          {a[i].name, a[i].value, b[i].value,
+           std::find(not_read_by_read_all.begin(), not_read_by_read_all.end(),
+                     field) != not_read_by_read_all.end()});
     }
   }
   return differences;

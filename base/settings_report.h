@@ -2,6 +2,7 @@
 // "alarm_mode = 1 (External)". Titles are shown in UTF-8.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct ReportLine {
 std::vector<ReportLine> DescribeSettings(const DeviceSettings& settings,
                                          TextCodec& codec);
 
+// The name DescribeSettings gives value 0..152 (file order):
+// "vloss_detect[ch.07]". Empty for any other index.
+std::string SettingsListingName(int index);
+
 // "name = value".
 std::string FormatReportLine(const ReportLine& line);
 
@@ -29,15 +34,23 @@ struct SettingsDifference {
   std::string name;    // the field name of the listing
   std::string first;   // its value and meaning in the first record
   std::string second;  // ... and in the second
+  // A field no read-all reads: after a read-all the record still holds
+  // what it held before, not the device's value.
+  bool not_read_by_read_all = false;
   bool operator==(const SettingsDifference&) const = default;
 };
 
 // The settings whose listed values differ, in the order of the listing.
 // Only what the listing shows counts: bytes after a title's terminator,
-// say, or the unsaved-edit flag make no difference.
-std::vector<SettingsDifference> CompareSettings(const DeviceSettings& first,
-                                                const DeviceSettings& second,
-                                                TextCodec& codec);
+// say, or the unsaved-edit flag make no difference. A difference in a
+// field named in `not_read_by_read_all` (the listing's name before any
+// "[": "layout_2") is flagged.
+std::vector<SettingsDifference> CompareSettings(
+    const DeviceSettings& first, const DeviceSettings& second, TextCodec& codec,
+    std::span<const std::string_view> not_read_by_read_all = {});
+
+// The field a listing name belongs to: "layout_2[pane 1]" -> "layout_2".
+std::string_view FieldOfListingName(std::string_view name);
 
 // "name: first -> second".
 std::string FormatDifference(const SettingsDifference& difference);

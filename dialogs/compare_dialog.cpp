@@ -12,7 +12,9 @@ void CompareDialog::OnInit(DialogView& view) {
   }
   int row = 0;
   for (const SettingsDifference& difference : differences_) {
-    view.InsertItem(kDifferenceList, row++, FormatDifference(difference));
+    std::string text = FormatDifference(difference);
+    if (difference.not_read_by_read_all) text += kNotReadNote;
+    view.InsertItem(kDifferenceList, row++, text);
   }
 }
 

@@ -1,5 +1,6 @@
 // The comparison of the settings in memory with a settings file: one line
-// per field that differs, with both values in words.
+// per field that differs, with both values in words; a field the read-all
+// does not read says so in its row.
 #pragma once
 
 #include <string>
@@ -18,6 +19,10 @@ class CompareDialog : public Dialog {
   static constexpr int kDifferenceList = 1095;
   // Shown when nothing differs.
   static constexpr std::string_view kNoDifference = "違いはありません";
+  // After a row of a field no read-all reads: the program's value there is
+  // not the device's, even right after a read-all.
+  static constexpr std::string_view kNotReadNote =
+      "  （機器から読み込まない項目）";
 
   // `file_name` names the file compared with; `differences` lists the
   // fields, the program's value first.

@@ -39,7 +39,57 @@ bool WriteCurrentSettings(FileMenuServices& services, const std::string& path) {
   return true;
 }
 
+// The settings in the file at `path`, or nothing after the box that says
+// why not.
+std::optional<DeviceSettings> ReadChosenFile(FileMenuServices& services,
+                                             const std::string& path) {
+  const std::optional<std::string> bytes =
+      ReadWholeFile(PathFromUtf8(path), kMaxSettingsFileBytes);
+  if (!bytes) {
+    services.boxes.ShowWarningBox(kCannotOpenFile);
+    return std::nullopt;
+  }
+  ParsedSettingsFile parsed = ParseSettingsText(*bytes);
+  if (!parsed.values) {
+    services.boxes.ShowWarningBox(
+        SettingsFileRefusal(FileNameOf(path), parsed.error, services.codec));
+  }
+  return parsed.values;
+}
+
 }  // namespace
+
+std::string SettingsFileRefusal(std::string_view file_name,
+                                const SettingsFileError& error,
+                                TextCodec& codec) {
+  const std::string line = std::to_string(error.line) + " 行目";
+  const std::string count = std::to_string(kSettingsFileLines);
+  std::string detail;
+  switch (error.problem) {
+    case SettingsFileProblem::kCannotRead:
+      return std::string(kCannotOpenFile);
+    case SettingsFileProblem::kEmpty:
+      detail = "ファイルが空です。値が " + count + " 個必要です。";
+      break;
+    case SettingsFileProblem::kNotANumber:
+      detail = line + "（" + error.field + "）は整数のはずですが、" +
+               (error.found.empty()
+                    ? std::string("空の行です。")
+                    : "「" + ShownFoundText(error.found, codec) + "」です。");
+      break;
+    case SettingsFileProblem::kEndsEarly:
+      detail = line + "でファイルが終わっています。値が " + count +
+               " 個必要ですが、" + std::to_string(error.values) +
+               " 個しかありません。";
+      break;
+    case SettingsFileProblem::kExtraValue:
+      detail = line + "に、" + count + " 個の値の後の「" +
+               ShownFoundText(error.found, codec) + "」があります。";
+      break;
+  }
+  return std::string(file_name) + " は設定ファイルとして読み込めません。\n" +
+         detail + "\n設定は変更していません。";
+}
 
 std::string CaptionForSettingsFile(std::string_view utf8_path) {
   std::string caption(kFileCaption);
@@ -70,37 +120,31 @@ void OpenSettings(FileMenuServices& services) {
   const std::optional<std::string> path =
       services.chooser.Choose(FileChooserMode::kOpen);
   if (!path) return;
-  // The file is read before the record is locked; the values are then
-  // stored in one step, so a read-back reply arriving meanwhile is either
-  // overwritten by the file or kept where the file has no value.
-  const std::optional<std::string> bytes =
-      ReadWholeFile(PathFromUtf8(*path), kMaxSettingsFileBytes);
-  if (!bytes) {
-    services.boxes.ShowWarningBox(kCannotOpenFile);
-    return;
-  }
-  core.settings.Update([&bytes](DeviceSettings& s) {
-    ReadSettingsText(*bytes, s);
+  // The file is read and checked before the record is locked; the values
+  // are then stored in one step, so a read-back reply arriving meanwhile is
+  // overwritten by the file.
+  const std::optional<DeviceSettings> values = ReadChosenFile(services, *path);
+  if (!values) return;
+  core.settings.Update([&values](DeviceSettings& s) {
+    ApplySettingsValues(*values, s);
     s.dirty = 0;
   });
   core.current_file_path = *path;
   Show(services, core.current_file_path, CaptionForSettingsFile(*path));
 }
 
-std::optional<FileComparison> CompareWithFile(FileMenuServices& services,
-                                              TextCodec& codec) {
+std::optional<FileComparison> CompareWithFile(
+    FileMenuServices& services,
+    std::span<const std::string_view> fields_not_read) {
   const std::optional<std::string> path =
       services.chooser.Choose(FileChooserMode::kCompare);
   if (!path) return std::nullopt;
-  DeviceSettings file;
-  LoadDefaultSettings(file);
-  if (!ReadSettingsFile(*path, file)) {
-    services.boxes.ShowWarningBox(kCannotOpenFile);
-    return std::nullopt;
-  }
+  const std::optional<DeviceSettings> file = ReadChosenFile(services, *path);
+  if (!file) return std::nullopt;
   return FileComparison{
       std::string(FileNameOf(*path)),
-      CompareSettings(services.core.settings.Snapshot(), file, codec)};
+      CompareSettings(services.core.settings.Snapshot(), *file, services.codec,
+                      fields_not_read)};
 }
 
 bool SaveSettings(FileMenuServices& services) {

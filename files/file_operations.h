@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "base/core.h"
 #include "base/platform.h"
 #include "base/settings_report.h"
+#include "files/settings_file.h"
 
 namespace vqx {
 
@@ -29,6 +31,13 @@ inline constexpr std::string_view kOverwriteQuestionTail =
     " は既に存在します。上書きしますか？";
 inline constexpr std::string_view kCannotOpenFile = "Can't file open";
 inline constexpr std::string_view kNoCurrentFile = "Don't file open";
+
+// The box File > Open and "ファイルと比較" show for a file that is not a
+// settings file: the file's name, the line and what was expected there.
+// Every Japanese word of it is here. `found` is converted by `codec`.
+std::string SettingsFileRefusal(std::string_view file_name,
+                                const SettingsFileError& error,
+                                TextCodec& codec);
 
 // Shown in the main window where the file name goes after New: "File Name"
 // and 46 blanks, wide enough to cover a path drawn there before.
@@ -48,6 +57,7 @@ struct FileMenuServices {
   Core& core;
   MessageBoxes& boxes;
   FileChooser& chooser;
+  TextCodec& codec;                 // for the refusal of a file
   FileShownCallback on_file_shown;  // may be empty
 };
 
@@ -58,19 +68,25 @@ struct FileMenuServices {
 void NewSettings(FileMenuServices& services);
 
 // File > Open. Does nothing while a sequence runs; asks first when a title
-// edit is unsaved; then lets the user choose a file and loads it.
+// edit is unsaved; then lets the user choose a file and loads it. A file
+// that cannot be read ("Can't file open") or is no settings file (the
+// refusal above) changes nothing: not the record, not the current file,
+// not `dirty`.
 void OpenSettings(FileMenuServices& services);
 
 // File > "ファイルと比較": the settings in memory (after a read-all, say)
 // next to a chosen settings file, read as Open reads it. Nothing when the
-// user cancels, or when the file cannot be read ("Can't file open" is
-// shown).
+// user cancels, or when the file cannot be read or is refused (the box is
+// shown as Open shows it). The differences in `fields_not_read` (field
+// names as the listing has them before any "[") are flagged: the memory
+// holds no device's value for them.
 struct FileComparison {
   std::string file_name;  // the file's name, without its folder
   std::vector<SettingsDifference> differences;  // the memory's value first
 };
-std::optional<FileComparison> CompareWithFile(FileMenuServices& services,
-                                              TextCodec& codec);
+std::optional<FileComparison> CompareWithFile(
+    FileMenuServices& services,
+    std::span<const std::string_view> fields_not_read = {});
 
 // File > Save: writes the current file. Returns true when it was written.
 bool SaveSettings(FileMenuServices& services);

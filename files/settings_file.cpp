@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/file_io.h"
+#include "base/settings_report.h"
 #include "base/shift_jis.h"
 
 namespace vqx {
@@ -83,12 +86,11 @@ class LineWriter {
   }
 
   // The hold time is whatever the user typed into a 3-character edit box.
-  // A value is one token in the file, so two values that cannot be one
-  // token get a stand-in that reads back in place: an empty hold time is
-  // written as "-" (and "-" reads back as empty), and each blank, tab or
-  // line break becomes "_". Neither changes what the device is sent, since
-  // only leading digits count there; every other value is written as it
-  // stands.
+  // Two values would not read back in place from a file read by tokens, so
+  // they get a stand-in that does: an empty hold time is written as "-"
+  // (and "-" reads back as empty), and each blank, tab or line break
+  // becomes "_". Neither changes what the device is sent, since only
+  // leading digits count there; every other value is written as it stands.
   void HoldTime(const char (&hold_time)[kHoldTimeBufferBytes]) {
     const std::string_view typed =
         CutShiftJis(BufferText(hold_time), kHoldTimeBufferBytes - 1);
@@ -101,9 +103,9 @@ class LineWriter {
   }
 
   // An empty title is written as "s". A half-width blank (or a tab a paste
-  // brought) would split the title into two tokens and shift every later
-  // value; it is written as kTitleBlankStandIn, one byte for one, so the
-  // title keeps its length and every character reads back in place.
+  // brought) would split the title into two tokens when the file is read
+  // by tokens; it is written as kTitleBlankStandIn, one byte for one, so
+  // the title keeps its length and every character reads back in place.
   void Title(const char (&title)[kTitleBufferBytes]) {
     std::string token(CutShiftJis(BufferText(title), kTitleBytes));
     for (char& c : token) {
@@ -119,85 +121,192 @@ class LineWriter {
   std::string text_;
 };
 
-// Reads values the way "%d\n" and "%s\n" read them from a stream: white
-// space anywhere between values, an integer read that fails consumes
-// nothing (so every later integer read fails on the same token), and a text
-// read takes the next white-space-delimited token whatever it holds.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : rest_(text) {}
+// One value of the file: a whole line, or a white-space-delimited token,
+// with the 1-based line it stands on.
+struct FileValue {
+  std::string_view text;
+  int line;
+};
 
-  // A sign and decimal digits, stopping at the first other character.
-  // Values beyond the int range are clamped to INT_MIN or INT_MAX; the
-  // whole run of digits is consumed either way, so the following values
-  // stay in place.
+std::string_view TrimWhiteSpace(std::string_view text) {
+  while (!text.empty() && IsWhiteSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Walks the lines of `text`, each without its LF and a CR before it, until
+// `each(line)` returns false. A line end at the very end starts no further
+// line.
+template <class Each>
+void ForEachLine(std::string_view text, Each&& each) {
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (!each(line) || end == std::string_view::npos) return;
+    text.remove_prefix(end + 1);
+  }
+}
+
+// The number of lines up to the last one that holds more than blanks.
+int LinesWithValues(std::string_view text) {
+  int lines = 0;
+  int last_with_value = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    ++lines;
+    if (!TrimWhiteSpace(line).empty()) last_with_value = lines;
+    return true;
+  });
+  return last_with_value;
+}
+
+// Each of the first `lines` lines as one value.
+std::vector<FileValue> Lines(std::string_view text, int lines) {
+  std::vector<FileValue> values;
+  ForEachLine(text, [&](std::string_view line) {
+    values.push_back({line, static_cast<int>(values.size()) + 1});
+    return static_cast<int>(values.size()) < lines;
+  });
+  return values;
+}
+
+// The white-space-delimited tokens of the text, in order, at most `limit`.
+std::vector<FileValue> Tokens(std::string_view text, std::size_t limit) {
+  std::vector<FileValue> tokens;
+  int number = 0;
+  ForEachLine(text, [&](std::string_view rest) {
+    ++number;
+    for (;;) {
+      while (!rest.empty() && IsWhiteSpace(rest.front())) rest.remove_prefix(1);
+      if (rest.empty()) return true;
+      if (tokens.size() == limit) return false;
+      std::size_t length = 0;
+      while (length < rest.size() && !IsWhiteSpace(rest[length])) ++length;
+      tokens.push_back({rest.substr(0, length), number});
+      rest.remove_prefix(length);
+    }
+  });
+  return tokens;
+}
+
+// What an error shows of a value: blanks around it removed, cut to whole
+// characters.
+constexpr std::size_t kFoundBytes = 40;
+std::string Found(std::string_view text) {
+  const std::string_view trimmed = TrimWhiteSpace(text);
+  std::string found(CutShiftJis(trimmed, kFoundBytes));
+  if (found.size() < trimmed.size()) found += "...";
+  return found;
+}
+
+// A sign and decimal digits and nothing else. Values beyond the int range
+// are clamped to INT_MIN or INT_MAX.
+std::optional<int> WholeNumber(std::string_view text) {
+  std::size_t position = 0;
+  bool negative = false;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    ++position;
+  }
+  if (position == text.size()) return std::nullopt;
+  long long magnitude = 0;
+  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+  for (; position < text.size(); ++position) {
+    const char c = text[position];
+    if (c < '0' || c > '9') return std::nullopt;
+    magnitude = std::min(kLimit, magnitude * 10 + (c - '0'));
+  }
+  const long long value = negative ? -magnitude : magnitude;
+  return static_cast<int>(
+      std::clamp<long long>(value, INT_MIN, static_cast<long long>(INT_MAX)));
+}
+
+// Takes the values in file order into a record, stopping at the first one
+// that cannot be taken. A value is a whole line (a 153-line file) or a
+// token. Only a whole line brings blanks inside a text; they are stored as
+// a file written here would read back, so that writing the record again
+// and reading that gives the same record.
+class ValueReader {
+ public:
+  explicit ValueReader(const std::vector<FileValue>& values)
+      : values_(values) {}
+
   void Int(int& field) {
-    SkipWhiteSpace();
-    std::size_t position = 0;
-    bool negative = false;
-    if (position < rest_.size() &&
-        (rest_[position] == '+' || rest_[position] == '-')) {
-      negative = rest_[position] == '-';
-      ++position;
+    const FileValue* value = Next();
+    if (value == nullptr) return;
+    const std::optional<int> number = WholeNumber(TrimWhiteSpace(value->text));
+    if (!number) {
+      SettingsFileError error;
+      error.problem = SettingsFileProblem::kNotANumber;
+      error.line = value->line;
+      error.field = SettingsListingName(static_cast<int>(next_) - 1);
+      error.found = Found(value->text);
+      error_ = std::move(error);
+      return;
     }
-    const std::size_t first_digit = position;
-    long long magnitude = 0;
-    constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
-    while (position < rest_.size() && rest_[position] >= '0' &&
-           rest_[position] <= '9') {
-      magnitude = std::min(kLimit, magnitude * 10 + (rest_[position] - '0'));
-      ++position;
-    }
-    if (position == first_digit) return;  // not a number: field unchanged
-    const long long value = negative ? -magnitude : magnitude;
-    field = static_cast<int>(
-        std::clamp<long long>(value, INT_MIN, static_cast<long long>(INT_MAX)));
-    rest_.remove_prefix(position);
+    field = *number;
   }
 
-  // A hold time longer than its three bytes keeps as many whole characters
-  // as fit.
+  // "-" is the empty hold time. One longer than its three bytes keeps as
+  // many whole characters as fit. A blank inside becomes "_", as the file
+  // is written.
   void HoldTime(char (&hold_time)[kHoldTimeBufferBytes]) {
-    std::string_view token;
-    if (!Token(token)) return;
-    if (token == kEmptyHoldTimeToken) token = {};
-    StoreText(hold_time, CutShiftJis(token, kHoldTimeBufferBytes - 1));
+    const FileValue* value = Next();
+    if (value == nullptr) return;
+    std::string_view text = CutAtNul(value->text);
+    if (TrimWhiteSpace(text) == kEmptyHoldTimeToken) text = {};
+    std::string stored(CutShiftJis(text, kHoldTimeBufferBytes - 1));
+    for (char& c : stored) {
+      if (IsWhiteSpace(c)) c = '_';
+    }
+    StoreText(hold_time, stored);
   }
 
   // "s" is the empty title. A title longer than 20 bytes keeps as many
-  // whole characters as fit.
+  // whole characters as fit. The stand-in, and any white space a line
+  // holds, is a half-width blank: the stand-in is no byte of a double-byte
+  // character, and neither is white space.
   void Title(char (&title)[kTitleBufferBytes]) {
-    std::string_view token;
-    if (!Token(token)) return;
-    if (token == kEmptyTitleToken) token = {};
-    std::string text(CutShiftJis(token, kTitleBytes));
-    // The stand-in is no byte of a double-byte character, so every one of
-    // them was a blank.
-    std::replace(text.begin(), text.end(), kTitleBlankStandIn, ' ');
-    StoreText(title, text);
+    const FileValue* value = Next();
+    if (value == nullptr) return;
+    std::string_view text = CutAtNul(value->text);
+    if (TrimWhiteSpace(text) == kEmptyTitleToken) text = {};
+    std::string stored(CutShiftJis(text, kTitleBytes));
+    for (char& c : stored) {
+      if (c == kTitleBlankStandIn || IsWhiteSpace(c)) c = ' ';
+    }
+    StoreText(title, stored);
   }
+
+  const std::optional<SettingsFileError>& error() const { return error_; }
+  std::size_t taken() const { return next_; }
 
  private:
-  void SkipWhiteSpace() {
-    while (!rest_.empty() && IsWhiteSpace(rest_.front()))
-      rest_.remove_prefix(1);
+  // The next value, or nothing once an error was found or the values ran
+  // out (which is the error then).
+  const FileValue* Next() {
+    if (error_) return nullptr;
+    if (next_ == values_.size()) {
+      SettingsFileError error;
+      error.problem = SettingsFileProblem::kEndsEarly;
+      error.values = static_cast<int>(values_.size());
+      error_ = std::move(error);
+      return nullptr;
+    }
+    return &values_[next_++];
   }
 
-  // The next token, cut at a NUL byte since the fields are C texts. False
-  // at the end of the text.
-  bool Token(std::string_view& token) {
-    SkipWhiteSpace();
-    if (rest_.empty()) return false;
-    std::size_t length = 0;
-    while (length < rest_.size() && !IsWhiteSpace(rest_[length])) ++length;
-    token = rest_.substr(0, length);
-    rest_.remove_prefix(length);
-    token = token.substr(0, token.find('\0'));
-    return true;
+  // The fields are C texts: a NUL byte ends one.
+  static std::string_view CutAtNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
   }
 
-  std::string_view rest_;
+  const std::vector<FileValue>& values_;
+  std::size_t next_ = 0;
+  std::optional<SettingsFileError> error_;
 };
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -207,9 +316,97 @@ std::string WriteSettingsText(const DeviceSettings& settings) {
   return writer.Take();
 }
 
-void ReadSettingsText(std::string_view text, DeviceSettings& settings) {
-  LineReader reader(text);
-  VisitLines(settings, reader);
+ParsedSettingsFile ParseSettingsText(std::string_view text) {
+  ParsedSettingsFile parsed;
+  if (text.starts_with(kByteOrderMark))
+    text.remove_prefix(kByteOrderMark.size());
+  // Blank lines at the end (a hand edit, a second line end) hold no value;
+  // without them a file of 153 values on 153 lines is still read by lines.
+  const int lines = LinesWithValues(text);
+  if (lines == 0) {
+    parsed.error.problem = SettingsFileProblem::kEmpty;
+    return parsed;
+  }
+  // One token more than a file holds shows that there is too much.
+  const std::vector<FileValue> values =
+      lines == kSettingsFileLines ? Lines(text, lines)
+                                  : Tokens(text, kSettingsFileLines + 1);
+  DeviceSettings record{};
+  ValueReader reader(values);
+  VisitLines(record, reader);
+  if (reader.error()) {
+    parsed.error = *reader.error();
+    if (parsed.error.problem == SettingsFileProblem::kEndsEarly) {
+      parsed.error.line = lines;
+    }
+    return parsed;
+  }
+  if (reader.taken() < values.size()) {
+    const FileValue& extra = values[reader.taken()];
+    parsed.error.problem = SettingsFileProblem::kExtraValue;
+    parsed.error.line = extra.line;
+    parsed.error.found = Found(extra.text);
+    return parsed;
+  }
+  record.dirty = 0;
+  parsed.values = record;
+  return parsed;
+}
+
+void ApplySettingsValues(const DeviceSettings& values,
+                         DeviceSettings& settings) {
+  const int dirty = settings.dirty;
+  settings = values;
+  settings.dirty = dirty;
+}
+
+SettingsFileRead ReadSettingsText(std::string_view text,
+                                  DeviceSettings& settings) {
+  ParsedSettingsFile parsed = ParseSettingsText(text);
+  if (!parsed.values) return {std::move(parsed.error)};
+  ApplySettingsValues(*parsed.values, settings);
+  return {};
+}
+
+std::string ShownFoundText(std::string_view found, TextCodec& codec) {
+  std::string visible;
+  for (char c : found) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      visible += escaped;
+    } else {
+      visible += c;
+    }
+  }
+  return codec.ShiftJisToUtf8(visible);
+}
+
+std::string DescribeSettingsFileError(const SettingsFileError& error,
+                                      TextCodec& codec) {
+  const std::string line = "line " + std::to_string(error.line) + ": ";
+  const std::string expected =
+      std::to_string(kSettingsFileLines) + " values expected";
+  switch (error.problem) {
+    case SettingsFileProblem::kCannotRead:
+      return "the file cannot be opened or read";
+    case SettingsFileProblem::kEmpty:
+      return "the file is empty: " + expected;
+    case SettingsFileProblem::kNotANumber:
+      return line + "expected a whole number for " + error.field + ", found " +
+             (error.found.empty()
+                  ? std::string("an empty line")
+                  : "\"" + ShownFoundText(error.found, codec) + "\"");
+    case SettingsFileProblem::kEndsEarly:
+      return "the file ends after line " + std::to_string(error.line) + ": " +
+             expected + ", " + std::to_string(error.values) + " found";
+    case SettingsFileProblem::kExtraValue:
+      return line + "expected the end of the file after " +
+             std::to_string(kSettingsFileLines) + " values, found \"" +
+             ShownFoundText(error.found, codec) + "\"";
+  }
+  return {};
 }
 
 bool NeedsDatSuffix(std::string_view path) {
@@ -231,13 +428,14 @@ bool WriteSettingsFile(const std::string& utf8_path, DeviceSettings& settings) {
   return true;
 }
 
-bool ReadSettingsFile(const std::string& utf8_path, DeviceSettings& settings) {
+SettingsFileRead ReadSettingsFile(const std::string& utf8_path,
+                                  DeviceSettings& settings) {
   const std::optional<std::string> bytes =
       ReadWholeFile(PathFromUtf8(utf8_path), kMaxSettingsFileBytes);
-  if (!bytes) return false;
-  ReadSettingsText(*bytes, settings);
-  settings.dirty = 0;
-  return true;
+  if (!bytes) return {SettingsFileError{}};
+  SettingsFileRead read = ReadSettingsText(*bytes, settings);
+  if (read) settings.dirty = 0;
+  return read;
 }
 
 }  // namespace vqx

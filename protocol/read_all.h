@@ -4,6 +4,7 @@
 // whose replies were partly lost is known for what it is.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,14 @@ namespace vqx {
 
 inline constexpr int kReadAllSteps = 79;
 inline constexpr int kReadAllPeriodMs = 400;
+
+// The saved fields no step of the read-all asks for, by the settings
+// listing's field names: the title positions and the two-pane layout have
+// no read command at all, and the DSS mode is taken only from a "DSS" line
+// the read-all never asks for. After a read-all they still hold what they
+// held before, not the device's values.
+inline constexpr std::array<std::string_view, 4> kFieldsReadAllDoesNotRead = {
+    "title_pos_x", "title_pos_y", "misc_dss_mode", "layout_2"};
 
 // The read-back line step 1..79 asks for; nullptr for any other step.
 const ReadBack* ReadAllReadBack(int step);

@@ -93,6 +93,44 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
   }
 }
 
+// The rows of fields named as not read by a read-all carry the flag; the
+// name counts up to its "[", so every element of an array is flagged.
+TEST(CompareSettingsTest, FlagsTheFieldsNamedAsNotRead) {
+  DeviceSettings changed = Defaults();
+  changed.alarm_mode = 1;
+  changed.title_pos_x[2] = 40;
+  changed.misc_dss_mode = 1;
+  changed.layout_2[1] = 5;
+  changed.layout_4a[0] = 7;  // "layout_4a" is not "layout_2"
+  const std::string_view not_read[] = {"title_pos_x", "misc_dss_mode",
+                                       "layout_2"};
+  testing::PassThroughCodec codec;
+  std::vector<std::pair<std::string, bool>> flags;
+  for (const SettingsDifference& d :
+       CompareSettings(Defaults(), changed, codec, not_read)) {
+    flags.emplace_back(d.name, d.not_read_by_read_all);
+  }
+  EXPECT_EQ(flags, (std::vector<std::pair<std::string, bool>>{
+                       {"alarm_mode", false},
+                       {"title_pos_x[ch.03]", true},
+                       {"misc_dss_mode", true},
+                       {"layout_2[pane 2]", true},
+                       {"layout_4a[pane 1]", false}}));
+  for (const SettingsDifference& d :
+       CompareSettings(Defaults(), changed, codec)) {
+    EXPECT_FALSE(d.not_read_by_read_all) << d.name;
+  }
+}
+
+TEST(CompareSettingsTest, ListingNamesInFileOrder) {
+  EXPECT_EQ(SettingsListingName(0), "alarm_mode");
+  EXPECT_EQ(SettingsListingName(11), "vloss_detect[ch.07]");  // line 12
+  EXPECT_EQ(SettingsListingName(106), "title_text[ch.01]");   // line 107
+  EXPECT_EQ(SettingsListingName(152), "agc_enable[ch.08]");   // line 153
+  EXPECT_EQ(SettingsListingName(153), "");
+  EXPECT_EQ(SettingsListingName(-1), "");
+}
+
 TEST(CompareSettingsTest, FormatsOneLine) {
   EXPECT_EQ(FormatDifference({"alarm_mode", "0 (Internal)", "1 (External)"}),
             "alarm_mode: 0 (Internal) -> 1 (External)");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/compare_dialog.h"
 #include "dialogs/conventions.h"
 #include "dialogs/read_all_dialog.h"
 #include "dialogs/send_all_dialog.h"
@@ -261,6 +262,31 @@ TEST_F(FastReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
   EXPECT_FALSE(view_.ended);
   EXPECT_EQ(fakes_.core.link.sequence_step, 0);
   EXPECT_EQ(sink_.lines.size(), 1u);
+}
+
+// ---- Comparison window
+// ------------------------------------------------------------
+
+// A row of a field no read-all reads says so, so that right after a
+// read-all it is not taken for the device's value.
+TEST(CompareDialogTest, RowsOfFieldsNotReadSaySo) {
+  testing::FakeDialogView view;
+  CompareDialog dialog(
+      "site.dat",
+      {{"alarm_mode", "0 (Internal)", "1 (External)"},
+       {"title_pos_x[ch.01]", "11", "12", /*not_read_by_read_all=*/true}});
+  dialog.OnInit(view);
+  EXPECT_EQ(view.ControlText(CompareDialog::kFileName), "site.dat");
+  EXPECT_EQ(
+      view.Items(CompareDialog::kDifferenceList),
+      (Strings{"alarm_mode: 0 (Internal) -> 1 (External)",
+               "title_pos_x[ch.01]: 11 -> 12  （機器から読み込まない項目）"}));
+
+  testing::FakeDialogView empty_view;
+  CompareDialog same("site.dat", {});
+  same.OnInit(empty_view);
+  EXPECT_EQ(empty_view.Items(CompareDialog::kDifferenceList),
+            Strings{"違いはありません"});
 }
 
 }  // namespace

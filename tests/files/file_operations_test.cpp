@@ -60,9 +60,10 @@ class FileOperationsTest : public ::testing::Test {
   Core core_;
   RecordingBoxes boxes_;
   ScriptedChooser chooser_;
+  testing::PassThroughCodec codec_;
   std::vector<Shown> shown_;
   FileMenuServices services_{
-      core_, boxes_, chooser_,
+      core_, boxes_, chooser_, codec_,
       [this](std::optional<std::string_view> text, std::string_view caption) {
         shown_.push_back({text ? std::optional<std::string>(std::string(*text))
                                : std::nullopt,
@@ -163,19 +164,100 @@ TEST_F(FileOperationsTest, OpenOfAMissingFileWarns) {
   EXPECT_TRUE(shown_.empty());
 }
 
-TEST_F(FileOperationsTest, OpenOfAShortFileKeepsTheRestAndLowersDirty) {
-  EditTitle();
-  const std::string path = PathOf("short.dat");
-  Put(path, "1\n1\n");
-  boxes_.answers = {true};
-  chooser_.paths = {path};
-  OpenSettings(services_);
-  const DeviceSettings loaded = Record();
-  EXPECT_EQ(loaded.alarm_mode, 1);
-  EXPECT_EQ(loaded.alarm_polarity, 1);
-  EXPECT_EQ(loaded.format_video[3], 5);
-  EXPECT_EQ(loaded.dirty, 0);
-  EXPECT_EQ(core_.current_file_path, path);
+// A file that is no settings file (here one cut short, a text file chosen
+// through "すべて(*.*)", one with a letter for a digit) is refused with a
+// box naming it, and nothing changes: a later Save must not overwrite it,
+// and a title edit is still unsaved.
+TEST_F(FileOperationsTest, OpenOfABadFileChangesNothing) {
+  std::vector<std::string> lines;
+  {
+    const std::string factory = WriteSettingsText(Record());
+    std::istringstream in(factory);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+  }
+  std::string letter_o;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    letter_o += (i == 60 ? std::string("6O\r") : lines[i]) + "\n";
+  }
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string box;
+  };
+  const Case cases[] = {
+      {"short.dat", "1\n1\n",
+       "short.dat は設定ファイルとして読み込めません。\n"
+       "2 行目でファイルが終わっています。値が 153 個必要ですが、2 個しか"
+       "ありません。\n設定は変更していません。"},
+      {"notes.txt", "Meeting notes\n",
+       "notes.txt は設定ファイルとして読み込めません。\n"
+       "1 行目（alarm_mode）は整数のはずですが、「Meeting」です。\n"
+       "設定は変更していません。"},
+      {"typo.dat", letter_o,
+       "typo.dat は設定ファイルとして読み込めません。\n"
+       "61 行目（adjust_contrast[ch.01]）は整数のはずですが、「6O」です。\n"
+       "設定は変更していません。"},
+      {"empty.dat", "",
+       "empty.dat は設定ファイルとして読み込めません。\n"
+       "ファイルが空です。値が 153 個必要です。\n設定は変更していません。"},
+  };
+  core_.current_file_path = PathOf("current.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditTitle();
+    const DeviceSettings before = Record();
+    Put(PathOf(c.name), c.bytes);
+    boxes_.answers = {true};
+    chooser_.paths = {PathOf(c.name)};
+    OpenSettings(services_);
+    EXPECT_EQ(boxes_.Take(),
+              (std::vector<Box>{
+                  {"question", "データを保存せずに別のファイルを開きますか？",
+                   "VQX-460"},
+                  {"warning", c.box}}));
+    const DeviceSettings after = Record();
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
+    EXPECT_EQ(Dirty(), 1);
+    EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+    EXPECT_TRUE(shown_.empty());
+  }
+  // An extra value after the 153 is refused the same way.
+  EXPECT_EQ(
+      SettingsFileRefusal(
+          "x.dat", {SettingsFileProblem::kExtraValue, 154, "", "7", 0}, codec_),
+      "x.dat は設定ファイルとして読み込めません。\n"
+      "154 行目に、153 個の値の後の「7」があります。\n"
+      "設定は変更していません。");
+}
+
+// "ファイルと比較" reads the file as Open does: a bad file gives the same
+// box and no comparison. The fields it is told no read-all reads are
+// flagged.
+TEST_F(FileOperationsTest, CompareRefusesABadFileAndFlagsFieldsNotRead) {
+  Put(PathOf("bad.dat"), "1\n1\n");
+  DeviceSettings file;
+  LoadDefaultSettings(file);
+  file.alarm_mode = 1;
+  file.layout_2[0] = 4;
+  Put(PathOf("good.dat"), WriteSettingsText(file));
+  chooser_.paths = {PathOf("bad.dat"), PathOf("good.dat")};
+  EXPECT_FALSE(CompareWithFile(services_));
+  EXPECT_EQ(boxes_.Take(),
+            (std::vector<Box>{
+                {"warning",
+                 "bad.dat は設定ファイルとして読み込めません。\n"
+                 "2 行目でファイルが終わっています。値が 153 個必要ですが、2 "
+                 "個しかありません。\n設定は変更していません。"}}));
+  const std::string_view not_read[] = {"layout_2"};
+  const std::optional<FileComparison> comparison =
+      CompareWithFile(services_, not_read);
+  ASSERT_TRUE(comparison);
+  EXPECT_EQ(comparison->file_name, "good.dat");
+  ASSERT_EQ(comparison->differences.size(), 2u);
+  EXPECT_FALSE(comparison->differences[0].not_read_by_read_all);
+  EXPECT_EQ(comparison->differences[1].name, "layout_2[pane 1]");
+  EXPECT_TRUE(comparison->differences[1].not_read_by_read_all);
+  EXPECT_TRUE(boxes_.shown.empty());
 }
 
 TEST_F(FileOperationsTest, SaveWithoutAFileWarns) {
@@ -203,6 +285,32 @@ TEST_F(FileOperationsTest, FailedSaveWarnsAndKeepsDirty) {
   EXPECT_FALSE(SaveSettings(services_));
   EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
   EXPECT_EQ(Dirty(), 1);
+}
+
+// A write-protected file is not replaced, whoever runs the program (the
+// rename would succeed even so), and no temporary file is left beside it.
+TEST_F(FileOperationsTest, SaveAndSaveAsLeaveAWriteProtectedFile) {
+  const std::string path = PathOf("locked.dat");
+  Put(path, "precious");
+  fs::permissions(PathFromUtf8(path), fs::perms::owner_read |
+                                          fs::perms::group_read |
+                                          fs::perms::others_read);
+  EditTitle();
+  core_.current_file_path = path;
+  EXPECT_FALSE(SaveSettings(services_));
+  EXPECT_EQ(boxes_.Take(), (std::vector<Box>{{"warning", "Can't file open"}}));
+
+  core_.current_file_path = PathOf("current.dat");
+  chooser_.paths = {path};
+  EXPECT_FALSE(SaveSettingsAs(services_));
+  EXPECT_EQ(boxes_.Take(), (std::vector<Box>{{"warning", "Can't file open"}}));
+  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_EQ(Dirty(), 1);
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_EQ(Contents(path), "precious");
+  EXPECT_EQ(folder_.EntryCount(), 1u);
+  fs::permissions(PathFromUtf8(path), fs::perms::owner_write,
+                  fs::perm_options::add);
 }
 
 TEST_F(FileOperationsTest, SaveAsAppendsDatWhereTheNameLacksIt) {

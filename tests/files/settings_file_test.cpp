@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "tests/support/fakes.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vqx {
@@ -126,7 +127,7 @@ TEST(SettingsFileText, OddValuesReadBackInPlace) {
   const std::string text = WriteSettingsText(original);
   EXPECT_EQ(Lines(text).size(), 153u);
   DeviceSettings loaded = Defaults();
-  ReadSettingsText(text, loaded);
+  ASSERT_TRUE(ReadSettingsText(text, loaded));
   EXPECT_TRUE(SameRecord(loaded, original));
   EXPECT_EQ(WriteSettingsText(loaded), text);
 }
@@ -141,7 +142,7 @@ TEST(SettingsFileText, EmptyTitleIsTheLetterS) {
   // reads back empty as well.
   SetText(s.title_text[4], "s");
   DeviceSettings loaded = Defaults();
-  ReadSettingsText(WriteSettingsText(s), loaded);
+  ASSERT_TRUE(ReadSettingsText(WriteSettingsText(s), loaded));
   EXPECT_STREQ(loaded.title_text[4], "");
 }
 
@@ -167,7 +168,7 @@ TEST(SettingsFileText, HoldTimeStandInsKeepLaterValuesInPlace) {
     EXPECT_EQ(lines[2], c.line) << c.typed;
 
     DeviceSettings loaded = Defaults();
-    ReadSettingsText(text, loaded);
+    ASSERT_TRUE(ReadSettingsText(text, loaded)) << c.typed;
     EXPECT_STREQ(loaded.alarm_hold_time, c.read_back) << c.typed;
     EXPECT_EQ(loaded.alarm_return, 0) << c.typed;
     EXPECT_EQ(loaded.agc_enable[7], 0) << c.typed;
@@ -215,7 +216,7 @@ TEST(SettingsFileText, TitleWithHalfWidthBlankKeepsEveryCharacter) {
     EXPECT_EQ(Lines(text)[106], c.line);
     EXPECT_EQ(Lines(text).size(), 153u);
     DeviceSettings loaded = Defaults();
-    ReadSettingsText(text, loaded);
+    ASSERT_TRUE(ReadSettingsText(text, loaded));
     std::string expected = c.title;
     std::replace(expected.begin(), expected.end(), '\t', ' ');
     EXPECT_EQ(std::string(loaded.title_text[0]), expected);
@@ -234,7 +235,7 @@ TEST(SettingsFileText, WidenedBlankOfAnEarlierFileReadsAsItStands) {
       "1";
   const std::size_t at = text.find(Lines(text)[106]);
   text.replace(at, Lines(text)[106].size(), old_title);
-  ReadSettingsText(text, s);
+  ASSERT_TRUE(ReadSettingsText(text, s));
   EXPECT_EQ(std::string(s.title_text[0]), old_title);
 }
 
@@ -249,63 +250,48 @@ TEST(SettingsFileText, LineEndsAndBlankLinesDoNotMatter) {
   }
   for (const std::string* text : {&lf, &spaced}) {
     DeviceSettings loaded = Defaults();
-    ReadSettingsText(*text, loaded);
+    ASSERT_TRUE(ReadSettingsText(*text, loaded));
     EXPECT_TRUE(SameRecord(loaded, original));
   }
 }
 
-TEST(SettingsFileText, ShortFileChangesOnlyWhatItHolds) {
+// A file cut short loads nothing: half of one file and half of another
+// would pass for a whole one.
+TEST(SettingsFileText, ShortFileChangesNothing) {
   DeviceSettings base = OddRecord();
   base.dirty = 1;
   std::vector<std::string> lines = Lines(WriteSettingsText(Defaults()));
   lines.resize(10);
   DeviceSettings loaded = base;
-  ReadSettingsText(JoinCrLf(lines), loaded);
-
-  DeviceSettings expected = base;
-  expected.alarm_mode = 0;
-  expected.alarm_polarity = 0;
-  SetText(expected.alarm_hold_time, "030");
-  expected.alarm_return = 1;
-  expected.alarm_display = 1;
-  for (int i = 0; i < 5; ++i) expected.vloss_detect[i] = 1;
-  EXPECT_TRUE(SameRecord(loaded, expected));
+  const SettingsFileRead read = ReadSettingsText(JoinCrLf(lines), loaded);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.error->problem, SettingsFileProblem::kEndsEarly);
+  EXPECT_EQ(read.error->line, 10);
+  EXPECT_EQ(read.error->values, 10);
+  EXPECT_TRUE(SameRecord(loaded, base));
   EXPECT_EQ(loaded.dirty, 1);  // the text reader leaves dirty alone
 
   DeviceSettings untouched = base;
-  ReadSettingsText("", untouched);
+  EXPECT_FALSE(ReadSettingsText("", untouched));
   EXPECT_TRUE(SameRecord(untouched, base));
 }
 
-TEST(SettingsFileText, NonNumberStopsIntegersUntilTheNextText) {
+// A value that is not a number is refused where it stands, instead of
+// shifting every later value onto the wrong field.
+TEST(SettingsFileText, NonNumberIsRefusedAtItsLine) {
   std::vector<std::string> lines = Lines(WriteSettingsText(OddRecord()));
   lines[3] = "abc";  // line 4, alarm_return
   DeviceSettings loaded = Defaults();
-  ReadSettingsText(JoinCrLf(lines), loaded);
+  const SettingsFileRead read = ReadSettingsText(JoinCrLf(lines), loaded);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(*read.error, (SettingsFileError{SettingsFileProblem::kNotANumber, 4,
+                                            "alarm_return", "abc", 0}));
+  EXPECT_TRUE(SameRecord(loaded, Defaults()));
 
-  DeviceSettings expected = Defaults();
-  expected.alarm_mode = -1;
-  expected.alarm_polarity = INT_MAX;
-  SetText(expected.alarm_hold_time, "7");
-  // Lines 4 to 106 are all integers: every one fails on "abc". The first
-  // title takes "abc", and each later text takes the token after it.
-  SetText(expected.title_text[0], "abc");
-  EXPECT_EQ(loaded.alarm_return, expected.alarm_return);
-  EXPECT_EQ(loaded.misc_osd_offset_v, expected.misc_osd_offset_v);
-  EXPECT_STREQ(loaded.title_text[0], "abc");
-  // Title 2 takes line 5 ("1"), and the integers go on from line 6.
-  EXPECT_STREQ(loaded.title_text[1], "1");
-  EXPECT_EQ(loaded.layout_2[0], 1);  // line 6
-}
-
-TEST(SettingsFileText, NumberFollowedByLettersSplitsTheToken) {
-  DeviceSettings loaded = Defaults();
-  // "%d" takes 12 from "12ab"; the next integer fails on "ab".
-  ReadSettingsText("12ab\r\n5\r\n", loaded);
-  EXPECT_EQ(loaded.alarm_mode, 12);
-  EXPECT_EQ(loaded.alarm_polarity, 0);
-  EXPECT_STREQ(loaded.alarm_hold_time, "ab");
-  EXPECT_EQ(loaded.alarm_return, 5);
+  // A number with letters after it is no number either.
+  lines[3] = "12ab";
+  EXPECT_FALSE(ReadSettingsText(JoinCrLf(lines), loaded));
+  EXPECT_TRUE(SameRecord(loaded, Defaults()));
 }
 
 TEST(SettingsFileText, SignsAndOverflowingNumbers) {
@@ -323,16 +309,25 @@ TEST(SettingsFileText, SignsAndOverflowingNumbers) {
       {"-99999999999999999999999999", INT_MIN},
       {"000000000000000000000000042", 42},
   };
+  // Line 1 holds the token, line 2 a 3, the rest are the defaults.
+  auto file = [](const std::string& token) {
+    std::vector<std::string> lines = Lines(WriteSettingsText(Defaults()));
+    lines[0] = token;
+    lines[1] = "3";
+    return JoinCrLf(lines);
+  };
   for (const Case& c : cases) {
     DeviceSettings loaded = Defaults();
-    ReadSettingsText(std::string(c.token) + "\n3\n", loaded);
+    EXPECT_TRUE(ReadSettingsText(file(c.token), loaded)) << c.token;
     EXPECT_EQ(loaded.alarm_mode, c.value) << c.token;
     EXPECT_EQ(loaded.alarm_polarity, 3) << c.token;  // next value in place
   }
-  for (const char* token : {"+", "-", "--1", "x"}) {
+  for (const char* token : {"+", "-", "--1", "x", "1-", "+-2", "0x10"}) {
     DeviceSettings loaded = Defaults();
     loaded.alarm_mode = 9;
-    ReadSettingsText(std::string(token) + "\n3\n", loaded);
+    const SettingsFileRead read = ReadSettingsText(file(token), loaded);
+    ASSERT_FALSE(read) << token;
+    EXPECT_EQ(read.error->line, 1) << token;
     EXPECT_EQ(loaded.alarm_mode, 9) << token;
     EXPECT_EQ(loaded.alarm_polarity, 0) << token;
   }
@@ -362,7 +357,7 @@ TEST(SettingsFileText, OverlongTitlesKeepWholeCharacters) {
   };
   for (const Case& c : cases) {
     DeviceSettings loaded = Defaults();
-    ReadSettingsText(TitleFile(c.token), loaded);
+    ASSERT_TRUE(ReadSettingsText(TitleFile(c.token), loaded));
     EXPECT_EQ(std::string(loaded.title_text[0]), c.stored);
     EXPECT_EQ(loaded.title_text[0][kTitleBufferBytes - 1], '\0');
     EXPECT_EQ(loaded.agc_enable[7], 1);
@@ -370,9 +365,18 @@ TEST(SettingsFileText, OverlongTitlesKeepWholeCharacters) {
   }
 }
 
+// The defaults with line 3 (the hold time) as given and line 4
+// (alarm_return) 0.
+std::string HoldTimeFile(const std::string& hold_time) {
+  std::vector<std::string> lines = Lines(WriteSettingsText(Defaults()));
+  lines[2] = hold_time;
+  lines[3] = "0";
+  return JoinCrLf(lines);
+}
+
 TEST(SettingsFileText, OverlongHoldTimeKeepsThreeCharacters) {
   DeviceSettings loaded = Defaults();
-  ReadSettingsText("0 0 12345 0", loaded);
+  ASSERT_TRUE(ReadSettingsText(HoldTimeFile("12345"), loaded));
   EXPECT_STREQ(loaded.alarm_hold_time, "123");
   EXPECT_EQ(loaded.alarm_return, 0);
 }
@@ -381,7 +385,7 @@ TEST(SettingsFileText, HoldTimeIsCutAtCharacterBoundaries) {
   // "１２" (four bytes) read from a hand-edited file keeps only "１": three
   // bytes would end in half a character.
   DeviceSettings loaded = Defaults();
-  ReadSettingsText("0 0 \x82\x50\x82\x51 0", loaded);
+  ASSERT_TRUE(ReadSettingsText(HoldTimeFile("\x82\x50\x82\x51"), loaded));
   EXPECT_STREQ(loaded.alarm_hold_time, "\x82\x50");
   EXPECT_EQ(loaded.alarm_return, 0);
 
@@ -398,6 +402,149 @@ TEST(SettingsFileText, UnterminatedBuffersAreWrittenWithinBounds) {
   const std::vector<std::string> lines = Lines(WriteSettingsText(s));
   EXPECT_EQ(lines[2], "999");
   EXPECT_EQ(lines[106], std::string(20, 'T'));
+}
+
+// The factory file with some of its lines replaced (0-based index).
+std::vector<std::string> FactoryLines() {
+  return Lines(WriteSettingsText(Defaults()));
+}
+
+std::string JoinLf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// What the reader takes and what it refuses, with the message the tools
+// print. A refused file leaves a record it was given as it was.
+TEST(SettingsFileReader, TakesWholeFilesAndRefusesEverythingElse) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string refusal;                        // empty: the file reads
+    void (*change)(DeviceSettings&) = nullptr;  // from the defaults
+  };
+  auto with = [](std::vector<std::pair<int, std::string>> replaced,
+                 bool crlf = true) {
+    std::vector<std::string> lines = FactoryLines();
+    for (const auto& [index, line] : replaced) lines[index] = line;
+    return crlf ? JoinCrLf(lines) : JoinLf(lines);
+  };
+  const std::string factory = WriteSettingsText(Defaults());
+  std::string spaced;  // blank lines and blanks between the values
+  for (const std::string& line : FactoryLines()) {
+    spaced += "\r\n  " + line + " \t\r\n";
+  }
+  std::string cut80;
+  for (int i = 0; i < 80; ++i) cut80 += FactoryLines()[i] + "\r\n";
+  std::string cr_only = factory;
+  cr_only.erase(std::remove(cr_only.begin(), cr_only.end(), '\n'),
+                cr_only.end());
+
+  const Case cases[] = {
+      {"the factory file", factory, ""},
+      {"a UTF-8 byte-order mark before it", "\xEF\xBB\xBF" + factory, ""},
+      {"a byte-order mark before a file read by tokens",
+       "\xEF\xBB\xBF" + spaced, ""},
+      {"LF line ends", with({{0, "1"}}, false), "",
+       [](DeviceSettings& s) { s.alarm_mode = 1; }},
+      {"CR line ends only", cr_only, ""},
+      {"blank lines and blanks between the values", spaced, ""},
+      {"blanks around a number on its line", with({{4, " \t0  "}}), "",
+       [](DeviceSettings& s) { s.alarm_display = 0; }},
+      {"blank lines after the last value", factory + "\r\n \r\n", ""},
+      // An earlier version wrote an empty hold time as an empty line and a
+      // half-width blank of a title as it stands.
+      {"an empty hold-time line", with({{2, ""}, {152, "0"}}), "",
+       [](DeviceSettings& s) {
+         SetText(s.alarm_hold_time, "");
+         s.agc_enable[7] = 0;
+       }},
+      {"an empty hold-time line, LF and a blank line after",
+       with({{2, ""}, {152, "0"}}, false) + "\n", "",
+       [](DeviceSettings& s) {
+         SetText(s.alarm_hold_time, "");
+         s.agc_enable[7] = 0;
+       }},
+      {"half-width blanks in titles",
+       with({{106, "CAM 1"}, {107, " A\tB "}, {152, "0"}}), "",
+       [](DeviceSettings& s) {
+         SetText(s.title_text[0], "CAM 1");
+         SetText(s.title_text[1], " A B ");
+         s.agc_enable[7] = 0;
+       }},
+      {"an empty file", "", "the file is empty: 153 values expected"},
+      {"blank lines only", "\r\n \r\n\t\n",
+       "the file is empty: 153 values expected"},
+      {"a byte-order mark only", "\xEF\xBB\xBF",
+       "the file is empty: 153 values expected"},
+      {"a text file", "Meeting notes\r\nbring the cables\r\n",
+       "line 1: expected a whole number for alarm_mode, found \"Meeting\""},
+      {"a letter O typed for a zero", with({{11, "O"}}),
+       "line 12: expected a whole number for vloss_detect[ch.07], found "
+       "\"O\""},
+      {"a letter O in a file read by tokens", "\n" + with({{11, "O"}}),
+       "line 13: expected a whole number for vloss_detect[ch.07], found "
+       "\"O\""},
+      {"a number with letters after it", with({{0, "12abc"}}),
+       "line 1: expected a whole number for alarm_mode, found \"12abc\""},
+      {"an empty line for a number", with({{4, ""}}),
+       "line 5: expected a whole number for alarm_display, found an empty "
+       "line"},
+      {"a NUL byte after a number", with({{0, std::string("1\0", 2)}}),
+       "line 1: expected a whole number for alarm_mode, found \"1\\x00\""},
+      {"control bytes are shown as such", with({{0, "\x1B[2J"}}),
+       "line 1: expected a whole number for alarm_mode, found \"\\x1B[2J\""},
+      {"a file cut after line 80", cut80,
+       "the file ends after line 80: 153 values expected, 80 found"},
+      // Without lines to go by, every value after the missing one moves up
+      // by one, until the first title lands where a number belongs.
+      {"an empty hold-time line in a file read by tokens",
+       "\n" + with({{2, ""}}),
+       "line 108: expected a whole number for misc_osd_offset_v, found \"" +
+           DefaultTitle(0) + "\""},
+      {"a value after the last one", factory + "7\r\n",
+       "line 154: expected the end of the file after 153 values, found "
+       "\"7\""},
+      {"two values on the last of 153 lines", with({{152, "1 1"}}),
+       "line 153: expected a whole number for agc_enable[ch.08], found "
+       "\"1 1\""},
+      {"a second file after the first", factory + factory,
+       "line 154: expected the end of the file after 153 values, found "
+       "\"0\""},
+  };
+  testing::PassThroughCodec codec;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeviceSettings loaded = OddRecord();
+    loaded.dirty = 1;
+    const SettingsFileRead read = ReadSettingsText(c.text, loaded);
+    if (c.refusal.empty()) {
+      ASSERT_TRUE(read) << DescribeSettingsFileError(*read.error, codec);
+      DeviceSettings expected = Defaults();
+      if (c.change) c.change(expected);
+      expected.dirty = 1;  // left alone
+      EXPECT_TRUE(SameRecord(loaded, expected));
+    } else {
+      ASSERT_FALSE(read);
+      EXPECT_EQ(DescribeSettingsFileError(*read.error, codec), c.refusal);
+      DeviceSettings untouched = OddRecord();
+      untouched.dirty = 1;
+      EXPECT_TRUE(SameRecord(loaded, untouched));
+    }
+  }
+}
+
+TEST(SettingsFileReader, ShowsAtMostAFewDozenBytesOfWhatItFound) {
+  const std::string kanji = "\x88\x9F";
+  std::string long_token = "x";
+  for (int i = 0; i < 30; ++i) long_token += kanji;
+  std::vector<std::string> lines = FactoryLines();
+  lines[0] = long_token;
+  const ParsedSettingsFile parsed = ParseSettingsText(JoinCrLf(lines));
+  ASSERT_FALSE(parsed.values);
+  // 40 bytes would split a kanji: 39 and the mark that more followed.
+  EXPECT_EQ(parsed.error.found, long_token.substr(0, 39) + "...");
 }
 
 TEST(NeedsDatSuffix, SearchesFromTheEndDownToPositionOne) {
@@ -533,17 +680,22 @@ TEST_F(SettingsFileOnDisk, MissingFolderOrFileFails) {
   EXPECT_EQ(s.dirty, 1);
 }
 
-TEST_F(SettingsFileOnDisk, ShortFileStillLoadsAndLowersDirty) {
+TEST_F(SettingsFileOnDisk, ShortFileIsRefusedAndKeepsDirty) {
   const std::string path = PathOf("short.dat");
   { std::ofstream(PathFromUtf8(path), std::ios::binary) << "1\n1\n999\n"; }
   DeviceSettings s = Defaults();
   s.dirty = 1;
-  ASSERT_TRUE(ReadSettingsFile(path, s));
-  EXPECT_EQ(s.alarm_mode, 1);
-  EXPECT_EQ(s.alarm_polarity, 1);
-  EXPECT_STREQ(s.alarm_hold_time, "999");
-  EXPECT_EQ(s.alarm_return, 1);
-  EXPECT_EQ(s.dirty, 0);
+  const SettingsFileRead read = ReadSettingsFile(path, s);
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.error->problem, SettingsFileProblem::kEndsEarly);
+  EXPECT_EQ(s.alarm_mode, 0);
+  EXPECT_STREQ(s.alarm_hold_time, "030");
+  EXPECT_EQ(s.dirty, 1);
+
+  // A file that cannot be read says so apart from one that is read and
+  // refused.
+  EXPECT_EQ(ReadSettingsFile(PathOf("missing.dat"), s).error->problem,
+            SettingsFileProblem::kCannotRead);
 }
 
 }  // namespace
