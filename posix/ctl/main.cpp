@@ -2,7 +2,7 @@
 //
 //   vqx460ctl [--log FILE] defaults -o FILE.dat
 //   vqx460ctl [--log FILE] show FILE.dat
-//   vqx460ctl [--log FILE] diff A.dat B.dat
+//   vqx460ctl [--log FILE] diff [--device] A.dat B.dat
 //   vqx460ctl [--log FILE] send-all FILE.dat --port DEV [--fast] [--echo]
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] read-all -o FILE.dat --port DEV [--fast] [--echo]
@@ -12,14 +12,18 @@
 //   vqx460ctl [--log FILE] scan --port DEV [--echo] [--timeout-ms MS]
 //
 // Exit status 0 on success, 1 when the device, the port or a file fails, 2 for
-// bad arguments. `diff` exits 0 for equal files, 1 when they differ and 2 when
-// one cannot be read; `scan` 1 when no device answered. Errors are one line
-// on stderr. `--log` appends every line sent and received, one per line.
+// bad arguments. `diff` exits 0 for equal files, 1 when they differ and 2 for
+// any other trouble (a file that cannot be read or is no settings file, bad
+// arguments, output that cannot be written); `scan` 1 when no device
+// answered. Errors are one line on stderr. `--log` appends every line sent
+// and received, one per line, for the commands that talk to a device; the
+// others never open it.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -27,6 +31,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/file_io.h"
 #include "base/settings_report.h"
 #include "files/settings_file.h"
 #include "posix/device_session.h"
@@ -150,24 +155,44 @@ class Progress {
   int last_tenth_ = -1;
 };
 
-// Loads a settings file on top of the defaults, as Open does.
-bool LoadFile(const std::string& path, DeviceSettings& settings) {
+// Loads a settings file, as Open does: all of it, or nothing and the
+// reason in `why`.
+bool LoadFile(const std::string& path, DeviceSettings& settings,
+              std::string& why) {
   LoadDefaultSettings(settings);
-  return ReadSettingsFile(path, settings);
+  const SettingsFileRead read = ReadSettingsFile(path, settings);
+  if (read) return true;
+  if (read.error->problem == SettingsFileProblem::kCannotRead) {
+    why = "cannot read " + path;
+  } else {
+    IconvTextCodec codec;
+    why = path + " is not a settings file: " +
+          DescribeSettingsFileError(*read.error, codec);
+  }
+  return false;
 }
 
-int RunDefaults(const std::string& output) {
-  DeviceSettings settings;
-  LoadDefaultSettings(settings);
+// Writes a settings file, saying why it could not be written.
+int WriteOutput(const std::string& output, DeviceSettings& settings) {
+  if (IsWriteProtected(PathFromUtf8(output))) {
+    return Fail("cannot write " + output + ": the file is write-protected");
+  }
   if (!WriteSettingsFile(output, settings)) {
     return Fail("cannot write " + output);
   }
   return 0;
 }
 
+int RunDefaults(const std::string& output) {
+  DeviceSettings settings;
+  LoadDefaultSettings(settings);
+  return WriteOutput(output, settings);
+}
+
 int RunShow(const std::string& input) {
   DeviceSettings settings;
-  if (!LoadFile(input, settings)) return Fail("cannot read " + input);
+  std::string why;
+  if (!LoadFile(input, settings, why)) return Fail(why);
   IconvTextCodec codec;
   for (const ReportLine& line : DescribeSettings(settings, codec)) {
     std::cout << FormatReportLine(line) << "\n";
@@ -178,23 +203,46 @@ int RunShow(const std::string& input) {
 constexpr int kDiffers = 1;
 constexpr int kUnreadable = 2;
 
-int RunDiff(const std::string& first_path, const std::string& second_path) {
+constexpr const char* kNotReadHeading =
+    "Not read by a read-all (a file read from a device holds the values it "
+    "started from):";
+
+// Lists the differences. The fields no read-all reads come last under a
+// heading of their own; with `device_fields_only` they are left out, so that
+// a file read from a device compares equal to the file sent to it.
+int RunDiff(const std::string& first_path, const std::string& second_path,
+            bool device_fields_only) {
   DeviceSettings first;
   DeviceSettings second;
   for (auto [path, settings] :
        {std::pair{&first_path, &first}, std::pair{&second_path, &second}}) {
-    if (!LoadFile(*path, *settings)) {
-      std::cerr << "vqx460ctl: cannot read " << *path << "\n";
+    std::string why;
+    if (!LoadFile(*path, *settings, why)) {
+      std::cerr << "vqx460ctl: " << why << "\n";
       return kUnreadable;
     }
   }
   IconvTextCodec codec;
-  const std::vector<SettingsDifference> differences =
-      CompareSettings(first, second, codec);
+  std::vector<SettingsDifference> differences =
+      CompareSettings(first, second, codec, kFieldsReadAllDoesNotRead);
+  std::vector<const SettingsDifference*> not_read;
+  bool differ = false;
   for (const SettingsDifference& difference : differences) {
+    if (difference.not_read_by_read_all) {
+      if (!device_fields_only) not_read.push_back(&difference);
+      continue;
+    }
     std::cout << FormatDifference(difference) << "\n";
+    differ = true;
   }
-  return differences.empty() ? 0 : kDiffers;
+  if (!not_read.empty()) {
+    if (differ) std::cout << "\n";
+    std::cout << kNotReadHeading << "\n";
+    for (const SettingsDifference* difference : not_read) {
+      std::cout << FormatDifference(*difference) << "\n";
+    }
+  }
+  return differ || !not_read.empty() ? kDiffers : 0;
 }
 
 SessionOptions Session(const DeviceArguments& device, int address) {
@@ -210,7 +258,8 @@ SessionOptions Session(const DeviceArguments& device, int address) {
 int RunSendAll(const std::string& input, const DeviceArguments& device,
                int address, bool fast) {
   DeviceSettings settings;
-  if (!LoadFile(input, settings)) return Fail("cannot read " + input);
+  std::string why;
+  if (!LoadFile(input, settings, why)) return Fail(why);
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
   Progress progress("send-all", kSendAllSteps);
@@ -226,6 +275,10 @@ int RunSendAll(const std::string& input, const DeviceArguments& device,
 
 int RunReadAll(const std::string& output, const DeviceArguments& device,
                int address, bool fast) {
+  // Known before the run as well as after it.
+  if (IsWriteProtected(PathFromUtf8(output))) {
+    return Fail("cannot write " + output + ": the file is write-protected");
+  }
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
   DeviceSettings settings;
@@ -239,9 +292,7 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
         [&](int step, const std::string& percent) { progress(step, percent); });
   }
   if (!result.ok) return Fail(result.message + "; nothing written");
-  if (!WriteSettingsFile(output, settings)) {
-    return Fail("cannot write " + output);
-  }
+  if (int status = WriteOutput(output, settings); status != 0) return status;
   std::cout << result.message << ", written to " << output << "\n";
   return 0;
 }
@@ -335,10 +386,13 @@ int main(int argc, char** argv) {
   show->add_option("file", show_input, "Settings file")->required();
 
   std::string diff_first, diff_second;
+  bool diff_device = false;
   auto* diff = app.add_subcommand(
       "diff", "List the settings that differ between two files");
   diff->add_option("first", diff_first, "Settings file")->required();
   diff->add_option("second", diff_second, "Settings file")->required();
+  diff->add_flag("--device", diff_device,
+                 "Compare only the settings a read-all reads from a device");
 
   constexpr const char* kFastHelp =
       "Send each line as soon as the previous one is answered";
@@ -389,9 +443,14 @@ int main(int argc, char** argv) {
   }
 
   InstallPosixFileSync();
+  // A reader that goes away makes the output fail, as a full disk does,
+  // instead of ending the program without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+  const bool talks_to_device = send_all->parsed() || read_all->parsed() ||
+                               send->parsed() || scan->parsed();
   std::unique_ptr<LogFile> log_file;
   try {
-    if (!log_path.empty()) {
+    if (!log_path.empty() && talks_to_device) {
       log_file = std::make_unique<LogFile>(log_path);
       g_traffic_log = &log_file->log();
     }
@@ -401,10 +460,10 @@ int main(int argc, char** argv) {
   auto address_of = [&](const DeviceArguments& device) {
     return device.rs485 ? ParseAddress(device.address) : 0;
   };
-  try {
+  auto run = [&]() -> int {
     if (defaults->parsed()) return RunDefaults(defaults_output);
     if (show->parsed()) return RunShow(show_input);
-    if (diff->parsed()) return RunDiff(diff_first, diff_second);
+    if (diff->parsed()) return RunDiff(diff_first, diff_second, diff_device);
     if (scan->parsed()) return RunScan(scan_device, scan_timeout_ms);
     for (auto [command, device] : {std::pair{send_all, &send_all_device},
                                    std::pair{read_all, &read_all_device},
@@ -424,10 +483,23 @@ int main(int argc, char** argv) {
       }
       return RunSend(send_line, *device, address, timeout_ms);
     }
+    return kUsage;
+  };
+  // diff keeps 1 for files that differ; any trouble of its own is 2.
+  const int trouble = diff->parsed() ? kUnreadable : kFailure;
+  int status = kFailure;
+  try {
+    status = run();
   } catch (const std::exception& error) {
     Fail(error.what());
-    // diff keeps 1 for files that differ.
-    return diff->parsed() ? kUnreadable : kFailure;
+    return trouble;
   }
-  return kUsage;
+  // A listing that did not reach its reader (a full disk, a closed pipe) is
+  // no listing.
+  std::cout.flush();
+  if (!std::cout) {
+    Fail("cannot write the output");
+    return trouble;
+  }
+  return status;
 }

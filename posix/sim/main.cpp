@@ -187,8 +187,17 @@ int main(int argc, char** argv) {
   if (!state_path.empty()) {
     vqx::DeviceSettings settings;
     vqx::LoadDefaultSettings(settings);
-    if (!vqx::ReadSettingsFile(state_path, settings)) {
-      std::cerr << "vqx460-sim: cannot read the state file " << state_path
+    if (const vqx::SettingsFileRead read =
+            vqx::ReadSettingsFile(state_path, settings);
+        !read) {
+      vqx::IconvTextCodec codec;
+      std::cerr << "vqx460-sim: "
+                << (read.error->problem == vqx::SettingsFileProblem::kCannotRead
+                        ? "cannot read the state file " + state_path
+                        : "the state file " + state_path +
+                              " is not a settings file: " +
+                              vqx::DescribeSettingsFileError(*read.error,
+                                                             codec))
                 << "\n";
       return 1;
     }
