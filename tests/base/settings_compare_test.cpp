@@ -122,15 +122,6 @@ TEST(CompareSettingsTest, FlagsTheFieldsNamedAsNotRead) {
   }
 }
 
-TEST(CompareSettingsTest, ListingNamesInFileOrder) {
-  EXPECT_EQ(SettingsListingName(0), "alarm_mode");
-  EXPECT_EQ(SettingsListingName(11), "vloss_detect[ch.07]");  // line 12
-  EXPECT_EQ(SettingsListingName(106), "title_text[ch.01]");   // line 107
-  EXPECT_EQ(SettingsListingName(152), "agc_enable[ch.08]");   // line 153
-  EXPECT_EQ(SettingsListingName(153), "");
-  EXPECT_EQ(SettingsListingName(-1), "");
-}
-
 TEST(CompareSettingsTest, FormatsOneLine) {
   EXPECT_EQ(FormatDifference({"alarm_mode", "0 (Internal)", "1 (External)"}),
             "alarm_mode: 0 (Internal) -> 1 (External)");

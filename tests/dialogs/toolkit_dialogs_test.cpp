@@ -281,12 +281,6 @@ TEST(CompareDialogTest, RowsOfFieldsNotReadSaySo) {
       view.Items(CompareDialog::kDifferenceList),
       (Strings{"alarm_mode: 0 (Internal) -> 1 (External)",
                "title_pos_x[ch.01]: 11 -> 12  （機器から読み込まない項目）"}));
-
-  testing::FakeDialogView empty_view;
-  CompareDialog same("site.dat", {});
-  same.OnInit(empty_view);
-  EXPECT_EQ(empty_view.Items(CompareDialog::kDifferenceList),
-            Strings{"違いはありません"});
 }
 
 }  // namespace
