@@ -223,7 +223,7 @@ int RunDiff(const std::string& first_path, const std::string& second_path,
     }
   }
   IconvTextCodec codec;
-  std::vector<SettingsDifference> differences =
+  const std::vector<SettingsDifference> differences =
       CompareSettings(first, second, codec, kFieldsReadAllDoesNotRead);
   std::vector<const SettingsDifference*> not_read;
   bool differ = false;
