@@ -363,8 +363,8 @@ std::size_t TcpPort::WaitAndRead(std::span<char> buffer) {
     bool lost = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      // Reconnected or lost meanwhile: look again.
-      if (generation != generation_ || !connected_) continue;
+      if (generation != generation_) continue;  // connected again meanwhile
+      if (!connected_) return 0;  // the connection read from was lost
       // Telnet only ever shrinks what it carries, so the device bytes of
       // this many received bytes fit the buffer.
       char raw[2048];
