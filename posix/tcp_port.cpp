@@ -110,7 +110,7 @@ TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
+  hints.ai_flags = AI_NUMERICSERV;
   addrinfo* found = nullptr;
   const std::string service = std::to_string(address_.port);
   const int resolved =
