@@ -322,7 +322,7 @@ Transmission DeviceModel::Send(std::string reply) {
   out.replies = std::move(held_replies_);
   held_replies_.clear();
   out.replies.push_back(std::move(reply));
-  if (options_.noise) out.writes.emplace_back(kNoiseBytes);
+  if (options_.noise) out.writes.emplace_back(options_.noise_bytes);
   if (options_.split && bytes.size() > 1) {
     std::size_t half = bytes.size() / 2;
     out.writes.push_back(bytes.substr(0, half));

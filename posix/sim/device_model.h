@@ -24,6 +24,14 @@
 
 namespace vqx::sim {
 
+// The bytes written before a reply by the noise fault. They hold no LF (nor
+// CR, XON or XOFF), so the receiver takes them as the start of the reply line,
+// which then matches nothing and is ignored: the reply is effectively lost.
+inline constexpr std::string_view kNoiseBytes = "\xFE*#~";
+// Noise with 0xFF in it, alone and twice in a row: the bytes a Telnet server
+// doubles on the way out and its client must undouble.
+inline constexpr std::string_view kNoiseBytesWithFF = "\xFF*\xFF\xFF#";
+
 // What to answer instead of the real reply.
 enum class Fault { kE0, kE1, kE2, kE3, kMenu, kGn, kSilent };
 
@@ -40,6 +48,9 @@ struct DeviceOptions {
   bool split = false;     // every reply goes out in two writes
   bool coalesce = false;  // a reply is held and goes out with the next one
   bool noise = false;     // garbage without LF goes out before every reply
+  // The garbage of the noise fault: kNoiseBytes, or kNoiseBytesWithFF to
+  // carry the byte a Telnet server must double.
+  std::string_view noise_bytes = kNoiseBytes;
 };
 
 // The device clock. year is two digits (00..99 = 2000..2099).
@@ -71,11 +82,6 @@ struct LineEvent {
   bool addressed = true;
 };
 
-// The bytes written before a reply by the noise fault. They hold no LF (nor
-// CR, XON or XOFF), so the receiver takes them as the start of the reply line,
-// which then matches nothing and is ignored: the reply is effectively lost.
-inline constexpr std::string_view kNoiseBytes = "\xFE*#~";
-
 // The version the device reports to "RVN".
 inline constexpr std::string_view kVersionReply = "VN1.00";
 
@@ -94,6 +100,10 @@ class DeviceModel {
   // without CR LF: "GO", a read-back line, or "E3" for anything malformed.
   // No faults apply.
   std::string Execute(std::string_view command);
+
+  // Forgets the unfinished line received so far, as a fresh connection to
+  // the line starts from nothing; settings and held replies stay.
+  void DropPartialLine() { pending_.clear(); }
 
   // The reply held back by the coalesce fault, sent on its own.
   Transmission FlushHeld();

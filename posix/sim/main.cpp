@@ -1,9 +1,11 @@
-// vqx460-sim: a simulated VQX-460 on a pseudo-terminal; with --rs485 and
-// several --address options, several devices on one line.
+// vqx460-sim: a simulated VQX-460 on a pseudo-terminal, or with --listen on a
+// raw TCP line as a serial device server gives it; with --rs485 and several
+// --address options, several devices on one line.
 //
-// Prints the slave path on the first line of stdout, then serves the line
-// until SIGINT or SIGTERM. Every received line and every reply is logged with
-// a timestamp to --log (flushed per line) and to stderr.
+// Prints the slave path (or the tcp:// address listened on) on the first
+// line of stdout, then serves the line until SIGINT or SIGTERM. Every received
+// line and every reply is logged with a timestamp to --log (flushed per line)
+// and to stderr.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "posix/posix_error.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
+#include "transport/port_address.h"
 
 namespace {
 
@@ -117,7 +121,8 @@ vqx::sim::DeviceClock HostClock() {
 
 int main(int argc, char** argv) {
   CLI::App app{"Simulated VQX-460 on a pseudo-terminal"};
-  std::string link_path, log_path, state_path, save_state_path;
+  std::string link_path, log_path, state_path, save_state_path, listen_text;
+  bool noise_with_ff = false;
   bool rs485 = false;
   std::vector<std::string> address_texts;
   std::vector<std::string> reply_rules;
@@ -125,8 +130,12 @@ int main(int argc, char** argv) {
   int delay_ms = 0;
   int baud = 0;
   bool echo = false;
-  app.add_option("--link", link_path,
-                 "Create a symbolic link to the slave device here");
+  auto* link_option = app.add_option(
+      "--link", link_path, "Create a symbolic link to the slave device here");
+  app.add_option("--listen", listen_text,
+                 "Serve one raw TCP client at a time on tcp://HOST:PORT "
+                 "instead of a pseudo-terminal (port 0: any free port)")
+      ->excludes(link_option);
   auto* rs485_flag =
       app.add_flag("--rs485", rs485, "Answer only lines with our address");
   app.add_option("--address", address_texts,
@@ -152,12 +161,39 @@ int main(int argc, char** argv) {
                "Hold a reply and send it with the next one");
   app.add_flag("--noise", device.noise,
                "Send garbage without LF before every reply");
+  app.add_flag("--noise-ff", noise_with_ff,
+               "As --noise, with garbage that holds 0xFF bytes");
   app.add_option("--state", state_path, "Load the device settings from a .dat");
   app.add_option("--save-state", save_state_path,
                  "Write the device settings here on exit and on SIGUSR1");
   CLI11_PARSE(app, argc, argv);
 
   device.rs485 = rs485;
+  if (noise_with_ff) {
+    device.noise = true;
+    device.noise_bytes = vqx::sim::kNoiseBytesWithFF;
+  }
+  std::optional<vqx::PortAddress> listen;
+  if (!listen_text.empty()) {
+    // Port 0 (any free port) is for listening only; the address parser
+    // takes the ports a client may connect to.
+    const bool any_port = listen_text.ends_with(":0");
+    const std::string checked =
+        any_port ? listen_text.substr(0, listen_text.size() - 1) + "1"
+                 : listen_text;
+    vqx::PortAddress address;
+    std::string error;
+    if (!vqx::ParsePortAddress(checked, address, error) ||
+        address.kind != vqx::PortKind::kRawTcp) {
+      std::cerr << "vqx460-sim: --listen "
+                << (error.empty() ? listen_text + ": expected tcp://HOST:PORT"
+                                  : error)
+                << "\n";
+      return 2;
+    }
+    if (any_port) address.port = 0;
+    listen = address;
+  }
   std::vector<int> addresses;
   for (const std::string& text : address_texts) {
     int address = 0;
@@ -239,9 +275,14 @@ int main(int argc, char** argv) {
     options.baud = baud;
     options.log = log;
     options.log_to_stderr = true;
-    vqx::sim::PtyDevice pty(std::move(models), options);
+    std::unique_ptr<vqx::sim::PtyDevice> line =
+        listen
+            ? std::make_unique<vqx::sim::PtyDevice>(std::move(models), options,
+                                                    *listen)
+            : std::make_unique<vqx::sim::PtyDevice>(std::move(models), options);
+    vqx::sim::PtyDevice& pty = *line;
     if (!link_path.empty()) MakeLink(link_path, pty.slave_path());
-    std::cout << pty.slave_path() << std::endl;
+    std::cout << pty.line_name() << std::endl;
 
     auto save_state = [&] {
       if (save_state_path.empty()) return;

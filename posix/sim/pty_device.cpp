@@ -1,12 +1,17 @@
 #include "posix/sim/pty_device.h"
 
 #include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <stdexcept>
 #include <thread>
@@ -67,7 +72,9 @@ PtyDevice::PtyDevice(DeviceModel model, PtyDeviceOptions options)
           std::move(options)) {}
 
 PtyDevice::PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options)
-    : models_(std::move(models)), options_(std::move(options)) {
+    : pty_(std::make_unique<PseudoTerminal>()),
+      models_(std::move(models)),
+      options_(std::move(options)) {
   if (models_.empty()) {
     throw std::invalid_argument("PtyDevice: no device on the line");
   }
@@ -77,10 +84,76 @@ PtyDevice::PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options)
   // Without inotify the line settings simply stay as the last peer left them.
   peer_watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (peer_watch_ >= 0 &&
-      inotify_add_watch(peer_watch_, pty_.slave_path().c_str(),
+      inotify_add_watch(peer_watch_, pty_->slave_path().c_str(),
                         IN_OPEN | IN_CLOSE) < 0) {
     close(peer_watch_);
     peer_watch_ = -1;
+  }
+}
+
+namespace {
+
+// A listening socket on `address`; its actual port goes to `port`.
+int Listen(const PortAddress& address, int& port) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  const std::string service = std::to_string(address.port);
+  const int resolved =
+      getaddrinfo(address.host.c_str(), service.c_str(), &hints, &found);
+  if (resolved != 0) {
+    throw std::runtime_error("--listen " + address.ToString() + ": " +
+                             gai_strerror(resolved));
+  }
+  int error = 0;
+  int fd = -1;
+  for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+    fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                a->ai_protocol);
+    if (fd < 0) {
+      error = errno;
+      continue;
+    }
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, 4) != 0) {
+      error = errno;
+      close(fd);
+      fd = -1;
+    }
+  }
+  freeaddrinfo(found);
+  if (fd < 0) throw PosixError("listen on " + address.ToString(), error);
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+  port = ntohs(bound.ss_family == AF_INET6
+                   ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                   : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+  return fd;
+}
+
+}  // namespace
+
+PtyDevice::PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options,
+                     const PortAddress& listen)
+    : models_(std::move(models)), options_(std::move(options)) {
+  if (models_.empty()) {
+    throw std::invalid_argument("PtyDevice: no device on the line");
+  }
+  if (listen.kind != PortKind::kRawTcp) {
+    throw std::invalid_argument("--listen " + listen.ToString() +
+                                ": expected tcp://HOST:PORT");
+  }
+  PortAddress listened = listen;
+  listen_fd_ = Listen(listen, listened.port);
+  listen_name_ = listened.ToString();
+  if (pipe2(stop_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    const int error = errno;
+    close(listen_fd_);
+    throw PosixError("pipe2", error);
   }
 }
 
@@ -88,6 +161,52 @@ PtyDevice::~PtyDevice() {
   close(stop_pipe_[0]);
   close(stop_pipe_[1]);
   if (peer_watch_ >= 0) close(peer_watch_);
+  if (client_fd_ >= 0) close(client_fd_);
+  if (listen_fd_ >= 0) close(listen_fd_);
+}
+
+const std::string& PtyDevice::slave_path() const {
+  static const std::string kNone;
+  return pty_ ? pty_->slave_path() : kNone;
+}
+
+std::string PtyDevice::line_name() const {
+  return pty_ ? pty_->slave_path() : listen_name_;
+}
+
+int PtyDevice::line_fd() const { return pty_ ? pty_->master_fd() : client_fd_; }
+
+void PtyDevice::AcceptClient() {
+  sockaddr_storage peer{};
+  socklen_t length = sizeof peer;
+  const int fd = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer),
+                         &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+  if (fd < 0) return;  // gone again before it was taken
+  if (client_fd_ >= 0) {
+    close(fd);
+    Log("--", "second client refused: one client at a time");
+    return;
+  }
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  char host[NI_MAXHOST] = "?";
+  char service[NI_MAXSERV] = "?";
+  getnameinfo(reinterpret_cast<sockaddr*>(&peer), length, host, sizeof host,
+              service, sizeof service, NI_NUMERICHOST | NI_NUMERICSERV);
+  client_fd_ = fd;
+  Log("--", std::string("client connected from ") + host + " port " + service);
+}
+
+void PtyDevice::DropClient(std::string_view why) {
+  if (client_fd_ < 0) return;
+  close(client_fd_);
+  client_fd_ = -1;
+  queue_.clear();
+  {
+    std::lock_guard<std::mutex> lock(model_mutex_);
+    for (DeviceModel& model : models_) model.DropPartialLine();
+  }
+  Log("--", "client disconnected: " + std::string(why));
 }
 
 void PtyDevice::WatchPeers() {
@@ -109,7 +228,7 @@ void PtyDevice::WatchPeers() {
   peers_open_ = std::max(0, peers_open_ + opened - closed);
   if (before == 0 && peers_open_ > 0) Log("--", "peer opened the line");
   if (peers_open_ == 0 && closed > 0) {
-    pty_.ResetSlave();
+    pty_->ResetSlave();
     Log("--", "peer closed the line; line settings reset");
   }
 }
@@ -146,11 +265,14 @@ int PtyDevice::PollTimeoutMs(SteadyTime now) const {
 
 void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
   for (;;) {
-    pollfd fds[4] = {{pty_.master_fd(), POLLIN, 0},
+    // Descriptors of -1 (no client yet, no listener, no inotify) are left
+    // out by poll().
+    pollfd fds[5] = {{line_fd(), POLLIN, 0},
                      {stop_pipe_[0], POLLIN, 0},
                      {peer_watch_, POLLIN, 0},
+                     {listen_fd_, POLLIN, 0},
                      {control_fd, POLLIN, 0}};
-    int count = control_fd >= 0 ? 4 : 3;
+    int count = control_fd >= 0 ? 5 : 4;
     int ready =
         poll(fds, count, PollTimeoutMs(std::chrono::steady_clock::now()));
     if (ready < 0) {
@@ -158,17 +280,22 @@ void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
       throw PosixError("poll", errno);
     }
     if (fds[1].revents != 0) return;
-    if (count == 4 && fds[3].revents != 0) {
+    if (count == 5 && fds[4].revents != 0) {
       if (!on_control || !on_control()) return;
     }
     if (fds[2].revents != 0) WatchPeers();
-    if (fds[0].revents & POLLIN) {
+    if (!pty_ && fds[0].revents != 0) {
+      ReadMaster();
+    } else if (fds[0].revents & POLLIN) {
       ReadMaster();
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
       // No peer has the slave open. The pair keeps a slave descriptor of its
       // own, so this is rare and short; wait instead of spinning.
       std::this_thread::sleep_for(milliseconds(50));
     }
+    // After the client's own bytes: a client that closes and connects again
+    // at once is seen to leave before it arrives.
+    if (fds[3].revents != 0) AcceptClient();
     SteadyTime now = std::chrono::steady_clock::now();
     {
       std::lock_guard<std::mutex> lock(model_mutex_);
@@ -188,7 +315,12 @@ void PtyDevice::Run(int control_fd, const std::function<bool()>& on_control) {
 
 void PtyDevice::ReadMaster() {
   char buffer[4096];
-  ssize_t got = read(pty_.master_fd(), buffer, sizeof buffer);
+  ssize_t got = read(line_fd(), buffer, sizeof buffer);
+  if (!pty_ && got <= 0) {
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    DropClient(got == 0 ? "closed by the client" : std::strerror(errno));
+    return;
+  }
   if (got < 0) {
     if (errno == EAGAIN || errno == EINTR) return;
     if (errno == EIO) {
@@ -196,7 +328,7 @@ void PtyDevice::ReadMaster() {
       std::this_thread::sleep_for(milliseconds(50));
       return;
     }
-    throw PosixError("read " + pty_.slave_path() + " master", errno);
+    throw PosixError("read " + pty_->slave_path() + " master", errno);
   }
   SteadyTime now = std::chrono::steady_clock::now();
   const std::string_view bytes(buffer, static_cast<size_t>(got));
@@ -286,10 +418,17 @@ void PtyDevice::WriteDue(SteadyTime now) {
 }
 
 void PtyDevice::WriteAll(const std::string& bytes) {
+  const int fd = line_fd();
+  if (fd < 0) {
+    Log("--", "no client, " + std::to_string(bytes.size()) + " bytes dropped");
+    return;
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
+    // A client that went away must not end the program with SIGPIPE.
     ssize_t put =
-        write(pty_.master_fd(), bytes.data() + done, bytes.size() - done);
+        pty_ ? write(fd, bytes.data() + done, bytes.size() - done)
+             : send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (put > 0) {
       done += static_cast<std::size_t>(put);
       continue;
@@ -298,8 +437,8 @@ void PtyDevice::WriteAll(const std::string& bytes) {
     if (put < 0 && errno == EAGAIN) {
       // Nobody reads the slave and its input queue is full: wait a little,
       // then drop the rest rather than stall the device.
-      pollfd fd{pty_.master_fd(), POLLOUT, 0};
-      if (poll(&fd, 1, 200) > 0 && (fd.revents & POLLOUT)) continue;
+      pollfd out{fd, POLLOUT, 0};
+      if (poll(&out, 1, 200) > 0 && (out.revents & POLLOUT)) continue;
     }
     Log("--", "line blocked, " + std::to_string(bytes.size() - done) +
                   " bytes dropped");

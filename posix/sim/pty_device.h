@@ -8,6 +8,12 @@
 // When the last peer closes the slave, its line settings are reset, so the
 // next peer (a restarted program under Wine, say) finds a fresh line.
 //
+// Given a TCP address instead, the line is a raw TCP connection, as a serial
+// device server in raw mode gives it: one client at a time (a second one is
+// closed at once, with a note in the log); when the client goes, its
+// unfinished line and the replies not yet sent are dropped and the next
+// client finds a fresh line with the same devices.
+//
 // The loop is single-threaded and sleeps in poll() between events, so an idle
 // device costs no CPU. Another thread may stop it and may look at the model
 // through WithModel.
@@ -17,12 +23,14 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "posix/pty.h"
 #include "posix/sim/device_model.h"
+#include "transport/port_address.h"
 
 namespace vqx::sim {
 
@@ -57,11 +65,20 @@ class PtyDevice {
   PtyDevice(DeviceModel model, PtyDeviceOptions options);
   // Several devices on one line (at least one).
   PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options);
+  // The devices on a raw TCP line: listens on `listen` (a tcp:// address;
+  // port 0 picks a free port). Throws PosixError, or std::invalid_argument
+  // for an address that is not tcp://.
+  PtyDevice(std::vector<DeviceModel> models, PtyDeviceOptions options,
+            const PortAddress& listen);
   ~PtyDevice();
   PtyDevice(const PtyDevice&) = delete;
   PtyDevice& operator=(const PtyDevice&) = delete;
 
-  const std::string& slave_path() const { return pty_.slave_path(); }
+  // The pseudo-terminal's slave device ("" on a TCP line).
+  const std::string& slave_path() const;
+  // Where a client reaches the line: the slave device, or
+  // "tcp://127.0.0.1:PORT" with the port actually listened on.
+  std::string line_name() const;
 
   // Serves the line until Stop() is called, or until `control_fd` (when not
   // -1) becomes readable and `on_control` returns false. Throws PosixError
@@ -92,6 +109,11 @@ class PtyDevice {
 
   void ReadMaster();
   void WatchPeers();
+  void AcceptClient();
+  void DropClient(std::string_view why);
+  // The descriptor replies go to and commands come from; -1 when no client
+  // is connected to a TCP line.
+  int line_fd() const;
   // `line_bytes`: the length of the received line the reply answers.
   void Schedule(Transmission out, SteadyTime now, std::size_t line_bytes);
   // How long `bytes` characters take on the emulated line (0 without one).
@@ -101,7 +123,10 @@ class PtyDevice {
   void Log(std::string_view tag, std::string_view text);
   int PollTimeoutMs(SteadyTime now) const;
 
-  PseudoTerminal pty_;
+  std::unique_ptr<PseudoTerminal> pty_;  // null on a TCP line
+  int listen_fd_ = -1;
+  int client_fd_ = -1;
+  std::string listen_name_;
   std::mutex model_mutex_;
   std::vector<DeviceModel> models_;
   PtyDeviceOptions options_;
