@@ -52,6 +52,9 @@ class FakeDialogView : public DialogView {
       return;
     }
     items.insert(items.begin() + index, std::string(text));
+    // The selection stays on its item, as in the real lists.
+    FakeControl& c = controls[control];
+    if (c.selection != kNoSelection && c.selection >= index) ++c.selection;
   }
   void SelectItem(int control, int index) override {
     FakeControl& c = controls[control];
