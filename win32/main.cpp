@@ -65,12 +65,25 @@ struct Program {
   Win32MainWindowView view;
   MainWindow behaviour;
   MainWindowContext window_context;
+  HANDLE receive_thread = nullptr;
 };
 
 DWORD WINAPI ReceiveThread(LPVOID parameter) {
   auto* program = static_cast<Program*>(parameter);
   RunReceiveLoop(program->port, program->core.link, program->dispatcher);
   return 0;
+}
+
+// Ends the receive thread: Exit (or the end of the session) cleared
+// receive_running; waking the thread's wait lets it see that.
+void StopReception(Program& program) {
+  program.core.link.receive_running = 0;
+  program.port.CancelRead();
+  if (program.receive_thread != nullptr) {
+    WaitForSingleObject(program.receive_thread, kReceiveThreadExitWaitMs);
+    CloseHandle(program.receive_thread);
+    program.receive_thread = nullptr;
+  }
 }
 
 int Run(HINSTANCE instance) {
@@ -93,6 +106,7 @@ int Run(HINSTANCE instance) {
   MainWindowContext& context = program->window_context;
   context.behaviour = &program->behaviour;
   context.core = &program->core;
+  context.on_session_end = [program] { StopReception(*program); };
   RegisterStandardDialogs(program->behaviour, program->dialog_services,
                           program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);
@@ -104,9 +118,9 @@ int Run(HINSTANCE instance) {
   program->port.Open(program->core.config.com_port, program->boxes);
   program->link.AttachPort(&program->port);
 
-  HANDLE receive_thread =
+  program->receive_thread =
       CreateThread(nullptr, 0, ReceiveThread, program, 0, nullptr);
-  if (receive_thread == nullptr) {
+  if (program->receive_thread == nullptr) {
     program->boxes.ShowWarningBox("error creating read thread");
   }
 
@@ -124,14 +138,7 @@ int Run(HINSTANCE instance) {
     DispatchMessageW(&message);
   }
 
-  // RequestExit cleared receive_running; wake the thread's wait so it sees
-  // that and ends.
-  program->core.link.receive_running = 0;
-  program->port.CancelRead();
-  if (receive_thread != nullptr) {
-    WaitForSingleObject(receive_thread, kReceiveThreadExitWaitMs);
-    CloseHandle(receive_thread);
-  }
+  StopReception(*program);
   return exit_code;
 }
 
