@@ -1,6 +1,7 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
+#include "app/ini_file.h"
 #include "app/main_window.h"
 #include "base/core.h"
 #include "base/file_io.h"
@@ -30,7 +31,8 @@ constexpr DWORD kReceiveThreadExitWaitMs = 2000;
 // the receive thread may still be inside a box when the process ends.
 struct Program {
   explicit Program(HINSTANCE instance)
-      : profile(Win32ProfileStore::ForCurrentUser()),
+      : locations(CurrentUserProfileLocations()),
+        profile(locations.user_file, locations.legacy_file),
         link(core.link, core.config, core.slave_address),
         dispatcher(core.link, core.config, core.settings, boxes),
         traffic_log(clock, codec),
@@ -53,7 +55,8 @@ struct Program {
   Win32Clock clock;
   Win32SteadyClock steady_clock;
   Win32FileChooser chooser;
-  Win32ProfileStore profile;
+  ProfileLocations locations;
+  IniFileProfileStore profile;
   Win32SerialPort port;
   Win32SerialPortList ports;
   Link link;
