@@ -1,10 +1,10 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
-#include "app/ini_file.h"
 #include "app/main_window.h"
 #include "base/core.h"
 #include "base/file_io.h"
+#include "base/ini_file.h"
 #include "base/link_config.h"
 #include "files/settings_file.h"
 #include "protocol/reply_dispatch.h"

@@ -1,5 +1,6 @@
-// The program's INI file on any platform: a `ProfileStore` over one file,
-// read and written the way the Windows profile functions treat such files.
+// An INI file on any platform (the program's configuration, the
+// command-line tool's defaults): a `ProfileStore` over one file, read and
+// written the way the Windows profile functions treat such files.
 //
 // Reading tolerates hand edits: CR LF or LF line ends, blanks around names,
 // "=" and values, section and key names in any letter case, ";" comment
