@@ -96,7 +96,7 @@ class MainWindow {
   // One tick of the main timer: link duties, the verdict on a finished
   // read-all (a box naming the groups that were not read), then the clock.
   void OnTimerTick();
-  // The close box or File > Exit. Asks before discarding a title edit;
+  // The close box or File > Exit. Asks before discarding unsaved changes;
   // answering No saves first and stays open when that save does not happen
   // (cancelled or failed). Returns true when the program is quitting.
   bool RequestExit();
