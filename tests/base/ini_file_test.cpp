@@ -153,48 +153,27 @@ TEST_F(IniFileOnDisk, HugeFileIsReadInPartAndNeverRewritten) {
 
 // An older installation kept the file in the Windows folder: it is read
 // until the user's own file exists, the first write carries its settings
-// over (byte for byte, as the profile functions would have left them), and
-// it is never changed.
+// over, and it is never changed; one that cannot be read is not left behind.
 TEST_F(IniFileOnDisk, LegacyFileIsReadUntilTheOwnFileExists) {
   const std::string legacy =
-      "; old\r\n[VQX-460J_Section]\r\ncom_port=6\r\nselect_number=-1\r\n"
-      "[Other]\r\nx=1\r\n";
-  fs::create_directories(folder_ / "windows");
+      "[VQX-460J_Section]\r\ncom_port=6\r\n[Other]\r\nx=1\r\n";
+  fs::create_directories(folder_ / "windows" / "blocked.ini");
   Put("windows/vqx460j.ini", legacy);
-  IniFileProfileStore store(PathOf("appdata/VQX-460/vqx460j.ini"),
+  IniFileProfileStore store(PathOf("own/vqx460j.ini"),
                             PathOf("windows/vqx460j.ini"));
-  LinkConfig config;
-  ReadLinkConfig(store, config);
-  EXPECT_EQ(config.com_port, 6);
-  EXPECT_EQ(config.select_number, -1);
-
-  ASSERT_TRUE(WriteRsControl(store, config, 1));
-  EXPECT_EQ(Contents("appdata/VQX-460/vqx460j.ini"),
-            "; old\r\n[VQX-460J_Section]\r\ncom_port=6\r\nselect_number=-1\r\n"
-            "rs_control=1\r\n[Other]\r\nx=1\r\n");
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
+  ASSERT_TRUE(store.WriteString(kIniSection, kRsControlKey, "1"));
+  EXPECT_EQ(Contents("own/vqx460j.ini"),
+            "[VQX-460J_Section]\r\ncom_port=6\r\nrs_control=1\r\n"
+            "[Other]\r\nx=1\r\n");
   EXPECT_EQ(Contents("windows/vqx460j.ini"), legacy);
-
-  // From now on the own file counts, also where it differs.
   Put("windows/vqx460j.ini", "[VQX-460J_Section]\r\ncom_port=8\r\n");
-  ReadLinkConfig(store, config);
-  EXPECT_EQ(config.com_port, 6);
-  EXPECT_EQ(config.rs_control, 1);
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
 
-  // Without either file: the fallback, and a new file of its own.
-  IniFileProfileStore fresh(PathOf("new/vqx460j.ini"),
-                            PathOf("missing/vqx460j.ini"));
-  EXPECT_EQ(fresh.GetString(kIniSection, kComPortKey, "0"), "0");
-  ASSERT_TRUE(fresh.WriteString(kIniSection, kComPortKey, "2"));
-  EXPECT_EQ(Contents("new/vqx460j.ini"),
-            "[VQX-460J_Section]\r\ncom_port=2\r\n");
-  EXPECT_FALSE(fs::exists(folder_ / "missing"));
-
-  // A legacy file that cannot be read is not silently left behind.
-  fs::create_directories(folder_ / "blocked" / "vqx460j.ini");
-  IniFileProfileStore blocked(PathOf("own/vqx460j.ini"),
-                              PathOf("blocked/vqx460j.ini"));
+  IniFileProfileStore blocked(PathOf("own2/vqx460j.ini"),
+                              PathOf("windows/blocked.ini"));
   EXPECT_FALSE(blocked.WriteString(kIniSection, kComPortKey, "2"));
-  EXPECT_FALSE(fs::exists(folder_ / "own" / "vqx460j.ini"));
+  EXPECT_FALSE(fs::exists(folder_ / "own2"));
 }
 
 }  // namespace

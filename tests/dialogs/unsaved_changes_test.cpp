@@ -34,58 +34,44 @@ namespace {
 using testing::FakeDialogServices;
 using testing::FakeDialogView;
 
-// A control whose change the file keeps, and the set button beside it.
+// A control whose change the file keeps, with its set button; `typed`, for
+// an edit box, is a text other than the stored one.
 struct Storing {
   int control;
   int set;
-  const char* typed = nullptr;  // an edit box: a text other than the stored
+  const char* typed = nullptr;
 };
 
 struct DirtyCase {
-  std::string name;
+  const char* name;
   std::function<std::unique_ptr<Dialog>(DialogServices&)> make;
   std::set<int> edits;
   std::vector<Storing> storing;
 };
-
 void PrintTo(const DirtyCase& c, std::ostream* out) { *out << c.name; }
 
 template <class D>
 std::function<std::unique_ptr<Dialog>(DialogServices&)> Maker() {
-  return [](DialogServices& services) { return std::make_unique<D>(services); };
+  return [](DialogServices& s) { return std::make_unique<D>(s); };
 }
 
-std::vector<Storing> Rows(const ChannelRows& rows) {
-  std::vector<Storing> storing;
-  for (const ChannelRow& row : rows) storing.push_back({row.list, row.set});
-  return storing;
+template <class Rows>
+std::vector<Storing> Listed(const Rows& rows, std::vector<Storing> more = {}) {
+  for (const auto& row : rows) more.push_back({row.list, row.set});
+  return more;
 }
 
 std::vector<Storing> Panes() {
-  std::vector<Storing> storing;
+  std::vector<Storing> panes;
   for (const auto& layout : DisplayChannelDialog::kLayouts) {
-    for (int pane = 0; pane < layout.pane_count; ++pane) {
-      storing.push_back({layout.panes[pane], layout.set});
+    for (int p = 0; p < layout.pane_count; ++p) {
+      panes.push_back({layout.panes[p], layout.set});
     }
   }
-  return storing;
-}
-
-std::vector<Storing> Adjustments() {
-  std::vector<Storing> storing;
-  for (const auto& row : VideoAdjustmentDialog::kAdjustments) {
-    storing.push_back({row.list, row.set});
-  }
-  return storing;
-}
-
-std::vector<Storing> WithCommon(std::vector<Storing> storing, Storing common) {
-  storing.push_back(common);
-  return storing;
+  return panes;
 }
 
 using A = AlarmDialog;
-using D = DateTimeDialog;
 using O = OtherSettingsDialog;
 using S = AutoSwitchingDialog;
 using T = TitleDialog;
@@ -103,14 +89,14 @@ const DirtyCase kCases[] = {
     {"VideoLoss",
      Maker<V>(),
      {},
-     WithCommon(WithCommon(WithCommon(Rows(V::kChannels),
-                                      {V::kBackgroundList, V::kBackgroundSet}),
-                           {V::kDisplayList, V::kDisplaySet}),
-                {V::kSignalOutputList, V::kSignalOutputSet})},
+     Listed(V::kChannels, {{V::kBackgroundList, V::kBackgroundSet},
+                           {V::kDisplayList, V::kDisplaySet},
+                           {V::kSignalOutputList, V::kSignalOutputSet}})},
     {"DateTime",
-     Maker<D>(),
+     Maker<DateTimeDialog>(),
      {},
-     {{D::kRangeList, D::kRangeSet}, {D::kDisplayList, D::kDisplaySet}}},
+     {{DateTimeDialog::kRangeList, DateTimeDialog::kRangeSet},
+      {DateTimeDialog::kDisplayList, DateTimeDialog::kDisplaySet}}},
     {"AutoSwitching",
      Maker<S>(),
      {},
@@ -120,9 +106,9 @@ const DirtyCase kCases[] = {
     {"VideoFormat",
      Maker<VideoFormatDialog>(),
      {},
-     WithCommon(Rows(VideoFormatDialog::kChannels),
-                {VideoFormatDialog::kCommonList, VideoFormatDialog::kSetAll})},
-    {"Agc", Maker<AgcDialog>(), {}, Rows(AgcDialog::kChannels)},
+     Listed(VideoFormatDialog::kChannels,
+            {{VideoFormatDialog::kCommonList, VideoFormatDialog::kSetAll}})},
+    {"Agc", Maker<AgcDialog>(), {}, Listed(AgcDialog::kChannels)},
     {"Title",
      Maker<T>(),
      {T::kTitleEdit},
@@ -141,134 +127,104 @@ const DirtyCase kCases[] = {
       {O::kOsdSizeSingleList, O::kOsdSizeSingleSet},
       {O::kOsdSizeSplitList, O::kOsdSizeSplitSet},
       {O::kNtscAspectList, O::kNtscAspectSet}}},
-    {"VideoAdjustment", Maker<VideoAdjustmentDialog>(), {}, Adjustments()},
+    {"VideoAdjustment",
+     Maker<VideoAdjustmentDialog>(),
+     {},
+     Listed(VideoAdjustmentDialog::kAdjustments)},
     {"SlaveAddress", Maker<SlaveAddressDialog>(), {}, {}},
 };
 
-class UnsavedChangesTest : public ::testing::TestWithParam<DirtyCase> {
- protected:
-  // A dialog on fresh services, its edit boxes reporting every change of
-  // their text. The record holds a title without its padding, which the
-  // title dialog pads as it shows it: a change, but not the user's.
-  struct Opened {
-    std::unique_ptr<FakeDialogServices> fakes =
-        std::make_unique<FakeDialogServices>();
-    std::unique_ptr<Dialog> dialog;
-    FakeDialogView view;
-
-    bool Dirty() { return fakes->core.settings.Snapshot().dirty != 0; }
-  };
-
-  std::unique_ptr<Opened> Open() {
-    auto opened = std::make_unique<Opened>();
-    opened->fakes->core.config.rs_control = 1;
-    opened->fakes->core.settings.Update([](DeviceSettings& s) {
+// A dialog opened on fresh services, its edit boxes reporting every change
+// of their text. The first title lacks its padding, which the title dialog
+// adds as it shows it: a change, but not the user's.
+struct Opened {
+  explicit Opened(const DirtyCase& c) {
+    fakes.core.config.rs_control = 1;
+    fakes.core.settings.Update([](DeviceSettings& s) {
       std::memset(s.title_text[0], 0, sizeof s.title_text[0]);
       std::memcpy(s.title_text[0], "AB", 2);
     });
-    opened->dialog = GetParam().make(opened->fakes->services);
-    opened->view.ReportEditChanges(*opened->dialog, GetParam().edits);
-    opened->dialog->OnInit(opened->view);
-    return opened;
+    dialog = c.make(fakes.services);
+    view.ReportEditChanges(*dialog, c.edits);
+    dialog->OnInit(view);
   }
+  bool Dirty() { return fakes.core.settings.Snapshot().dirty != 0; }
+  // Picks the item after the selected one.
+  void ChooseAnother(int list) {
+    view.Choose(
+        *dialog, list,
+        (std::max(view.SelectedItem(list), 0) + 1) % view.ItemCount(list));
+  }
+
+  FakeDialogServices fakes;
+  std::unique_ptr<Dialog> dialog;
+  FakeDialogView view;
 };
+
+class UnsavedChangesTest : public ::testing::TestWithParam<DirtyCase> {};
 
 TEST_P(UnsavedChangesTest, OnlyTheUsersChangeOfAStoredValueCounts) {
   for (const Storing& storing : GetParam().storing) {
     SCOPED_TRACE(storing.control);
-    std::unique_ptr<Opened> opened = Open();
-    FakeDialogView& view = opened->view;
-    Dialog& dialog = *opened->dialog;
-    EXPECT_FALSE(opened->Dirty()) << "filling the dialog";
-
-    const DeviceSettings before = opened->fakes->core.settings.Snapshot();
+    Opened d(GetParam());
+    EXPECT_FALSE(d.Dirty()) << "filling the dialog";
     if (storing.typed == nullptr) {
-      view.Choose(dialog, storing.control, view.SelectedItem(storing.control));
+      d.view.Choose(*d.dialog, storing.control,
+                    d.view.SelectedItem(storing.control));
     } else {
-      view.Type(dialog, storing.control, view.ControlText(storing.control));
+      d.view.Type(*d.dialog, storing.control,
+                  d.view.ControlText(storing.control));
     }
-    EXPECT_FALSE(opened->Dirty()) << "the same choice again";
-
-    view.Click(dialog, storing.set);
-    EXPECT_FALSE(opened->Dirty()) << "the set button";
-    // It did its work (a line, or the box of a check that refused).
-    EXPECT_TRUE(!opened->fakes->sink.lines.empty() ||
-                !opened->fakes->boxes.shown.empty());
-
+    EXPECT_FALSE(d.Dirty()) << "the same choice again";
+    d.view.Click(*d.dialog, storing.set);
+    EXPECT_FALSE(d.Dirty()) << "the set button";
+    // It did its work: a line, or the box of a check that refused.
+    EXPECT_FALSE(d.fakes.sink.lines.empty() && d.fakes.boxes.shown.empty());
     if (storing.typed == nullptr) {
-      const int count = view.ItemCount(storing.control);
-      ASSERT_GE(count, 2);
-      view.Choose(dialog, storing.control,
-                  (view.SelectedItem(storing.control) + 1) % count);
+      d.ChooseAnother(storing.control);
     } else {
-      view.Type(dialog, storing.control, storing.typed);
+      d.view.Type(*d.dialog, storing.control, storing.typed);
     }
-    EXPECT_TRUE(opened->Dirty()) << "a new choice";
-    EXPECT_FALSE(
-        SameSavedSettings(before, opened->fakes->core.settings.Snapshot()));
+    EXPECT_TRUE(d.Dirty()) << "a new choice";
   }
 }
 
-// Every other list of the dialog (the slave address, which channel or entry
-// is shown, the clock, the button lock) changes nothing the file keeps. A
-// list that stores but is missing from the table above fails here too.
+// Every other list (slave address, which channel or entry is shown, the
+// clock, the button lock) changes nothing the file keeps; a list that does
+// but is missing from the table above fails here.
 TEST_P(UnsavedChangesTest, OtherListsChangeNothingTheFileKeeps) {
-  std::unique_ptr<Opened> opened = Open();
-  FakeDialogView& view = opened->view;
+  Opened d(GetParam());
   std::set<int> storing;
   for (const Storing& s : GetParam().storing) storing.insert(s.control);
   std::vector<int> lists;
-  for (const auto& [id, control] : view.controls) {
-    if (control.items.size() >= 2 && storing.count(id) == 0) {
+  for (const auto& [id, control] : d.view.controls) {
+    if (control.items.size() >= 2 && storing.count(id) == 0)
       lists.push_back(id);
-    }
   }
   for (int list : lists) {
     SCOPED_TRACE(list);
-    const DeviceSettings before = opened->fakes->core.settings.Snapshot();
-    const int count = view.ItemCount(list);
-    view.Choose(*opened->dialog, list,
-                (std::max(view.SelectedItem(list), 0) + 1) % count);
-    EXPECT_FALSE(opened->Dirty());
-    EXPECT_TRUE(
-        SameSavedSettings(before, opened->fakes->core.settings.Snapshot()));
+    const DeviceSettings before = d.fakes.core.settings.Snapshot();
+    d.ChooseAnother(list);
+    EXPECT_FALSE(d.Dirty());
+    EXPECT_TRUE(SameSavedSettings(before, d.fakes.core.settings.Snapshot()));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, UnsavedChangesTest,
                          ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<DirtyCase>& info) {
-                           return info.param.name;
+                           return std::string(info.param.name);
                          });
 
-// What counts as a change of the file's values: not the flag itself, not
-// the bytes behind the end of a text.
-TEST(SameSavedSettingsTest, ComparesWhatTheFileKeeps) {
-  struct Case {
-    const char* name;
-    std::function<void(DeviceSettings&)> change;
-    bool same;
-  };
-  const Case cases[] = {
-      {"nothing", [](DeviceSettings&) {}, true},
-      {"the flag", [](DeviceSettings& s) { s.dirty = 1; }, true},
-      {"bytes behind a title",
-       [](DeviceSettings& s) { s.title_text[7][21] = 'x'; }, true},
-      {"a shorter hold time",
-       [](DeviceSettings& s) { s.alarm_hold_time[2] = '\0'; }, false},
-      {"a title", [](DeviceSettings& s) { s.title_text[3][0] = 'x'; }, false},
-      {"a field no dialog edits", [](DeviceSettings& s) { s.layout_2[1] = 5; },
-       false},
-      {"the last field", [](DeviceSettings& s) { s.agc_enable[7] = 0; }, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    DeviceSettings a;
-    LoadDefaultSettings(a);
-    DeviceSettings b = a;
-    c.change(b);
-    EXPECT_EQ(SameSavedSettings(a, b), c.same);
-  }
+TEST(SameSavedSettingsTest, IgnoresTheFlagAndBytesBehindATextsEnd) {
+  DeviceSettings a;
+  LoadDefaultSettings(a);
+  DeviceSettings b = a;
+  b.dirty = 1;
+  b.title_text[7][21] = 'x';  // behind the terminator of a 20-byte title
+  EXPECT_TRUE(SameSavedSettings(a, b));
+  b.layout_2[1] = 5;  // filed, though no dialog edits it
+  EXPECT_FALSE(SameSavedSettings(a, b));
 }
 
 }  // namespace
