@@ -109,7 +109,13 @@ int Run(HINSTANCE instance) {
   MainWindowContext& context = program->window_context;
   context.behaviour = &program->behaviour;
   context.core = &program->core;
-  context.on_session_end = [program] { StopReception(*program); };
+  // The system ends the process as soon as WM_ENDSESSION returns, without
+  // the message loop running again; the program ends here instead, as Exit
+  // ends it, with exit code 0.
+  context.on_session_end = [program] {
+    StopReception(*program);
+    ExitProcess(0);
+  };
   RegisterStandardDialogs(program->behaviour, program->dialog_services,
                           program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);

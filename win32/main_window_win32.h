@@ -26,7 +26,7 @@ struct MainWindowContext {
   HWND toolbar = nullptr;
   std::wstring tooltip;  // the text handed to the last tooltip request
   // Runs when the session ends, after the behaviour has let the program
-  // go: the system may end the process as soon as the message returns.
+  // go; it does not return.
   std::function<void()> on_session_end;
 };
 
