@@ -197,16 +197,56 @@ void MainWindow::OnCommand(int id) {
   }
 }
 
-bool MainWindow::RequestExit() {
-  if (quitting_) return true;
+bool MainWindow::ConfirmQuit() {
+  // The question is task-modal, but the system's session messages still
+  // reach the window while it is open.
+  if (asking_) return false;
+  asking_ = true;
   // Answering No saves first; a cancelled or failed save keeps the program
-  // open so the unsaved titles are not lost.
-  if (!ConfirmExit(files_)) return false;
+  // open so the unsaved changes are not lost.
+  const bool confirmed = ConfirmExit(files_);
+  asking_ = false;
+  return confirmed;
+}
+
+void MainWindow::ShowBlockReason(bool shown) {
+  if (shown == block_reason_shown_) return;
+  block_reason_shown_ = shown;
+  services_.view.SetSessionEndBlockReason(shown ? kSessionEndBlockReason
+                                                : std::string_view());
+}
+
+void MainWindow::Quit() {
+  ShowBlockReason(false);
   quitting_ = true;
   services_.view.StopMainTimer();
   services_.core.link.receive_running = 0;
   services_.view.PostQuit(0);
+}
+
+bool MainWindow::RequestExit() {
+  if (quitting_) return true;
+  if (!ConfirmQuit()) return false;
+  Quit();
   return true;
+}
+
+bool MainWindow::QueryEndSession() {
+  if (quitting_) return true;
+  const bool dirty = services_.core.settings.Update(
+      [](DeviceSettings& s) { return s.dirty != 0; });
+  if (!dirty) return true;
+  // The system may hide the question behind its own screen; that screen
+  // then tells why the program holds the session up.
+  ShowBlockReason(true);
+  if (!ConfirmQuit()) return false;
+  ShowBlockReason(false);
+  return true;
+}
+
+void MainWindow::EndSession(bool ending) {
+  ShowBlockReason(false);
+  if (ending && !quitting_) Quit();
 }
 
 void MainWindow::OnContextMenu(int x, int y) {

@@ -57,7 +57,14 @@ class MainWindowView {
   // repaint of the window does not bring it back.
   virtual void DrawFileName(std::string_view text) = 0;
   virtual void SetCaption(std::string_view caption) = 0;
+  // While the program holds up the end of the session, the system shows
+  // `reason` beside its name; an empty reason withdraws it.
+  virtual void SetSessionEndBlockReason(std::string_view /*reason*/) {}
 };
+
+// Why the program holds up a logoff or shutdown.
+inline constexpr std::string_view kSessionEndBlockReason =
+    "保存されていない設定があります。";
 
 struct MainWindowServices {
   Core& core;
@@ -89,10 +96,20 @@ class MainWindow {
   // One tick of the main timer: link duties, the verdict on a finished
   // read-all (a box naming the groups that were not read), then the clock.
   void OnTimerTick();
-  // The close box or File > Exit. Asks before discarding a title edit;
+  // The close box or File > Exit. Asks before discarding unsaved changes;
   // answering No saves first and stays open when that save does not happen
   // (cancelled or failed). Returns true when the program is quitting.
   bool RequestExit();
+
+  // The user logs off or shuts down: may the session end? With unsaved
+  // changes this asks what Exit asks, and the system shows why the program
+  // holds the session up meanwhile; true when the user answered Yes or the
+  // save succeeded. While a question of Exit or of an earlier request is
+  // open, no second one is asked and the session is refused.
+  bool QueryEndSession();
+  // The session ends (`ending`), or goes on after all. An ending session
+  // ends the program as Exit does, without asking.
+  void EndSession(bool ending);
 
   bool quitting() const { return quitting_; }
 
@@ -100,11 +117,19 @@ class MainWindow {
   void OpenDialog(int template_id);
   void ShowWindow(int template_id);
   void CompareFile();
+  // Asks the Exit question unless one is open; false when one was, or when
+  // the user kept the program.
+  bool ConfirmQuit();
+  void Quit();
+  // Shows or withdraws the reason the session is held up.
+  void ShowBlockReason(bool shown);
 
   MainWindowServices services_;
   FileMenuServices files_;
   std::map<int, DialogFactory> factories_;
   bool quitting_ = false;
+  bool asking_ = false;  // the Exit question is open
+  bool block_reason_shown_ = false;
 };
 
 // Registers every dialog this program has: the settings dialogs, the serial

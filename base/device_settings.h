@@ -76,7 +76,7 @@ struct DeviceSettings {
   int misc_ntsc_aspect;  // 0 4:3, 1 FULL
   int agc_enable[kChannelCount];
 
-  // Not saved: 1 while a title edit has not been saved yet.
+  // Not saved: 1 while a change made in a dialog has not been saved yet.
   int dirty;
 };
 

@@ -34,9 +34,10 @@ void AlarmDialog::OnInit(DialogView& view) {
   const char* hold_time = settings.alarm_hold_time;
   const char* hold_time_end =
       std::find(hold_time, hold_time + kHoldTimeBufferBytes - 1, '\0');
-  view.SetControlText(kHoldTimeEdit,
-                      services_.codec.ShiftJisToUtf8(std::string_view(
-                          hold_time, hold_time_end - hold_time)));
+  FillEdit(view, kHoldTimeEdit,
+           services_.codec.ShiftJisToUtf8(
+               std::string_view(hold_time, hold_time_end - hold_time)),
+           filling_hold_time_);
   Preselect(view, kPolarityList, settings.alarm_polarity);
   Preselect(view, kModeList, settings.alarm_mode);
   Preselect(view, kReturnList, settings.alarm_return);
@@ -44,17 +45,22 @@ void AlarmDialog::OnInit(DialogView& view) {
   ApplyDialogCaption(view, core.config, kHeading);
 }
 
-void AlarmDialog::StoreHoldTime(DialogView& view) {
+void AlarmDialog::StoreHoldTime(DialogView& view, bool by_user) {
   // The field keeps what was typed, at most three characters' worth of
   // Shift_JIS bytes; only the set button looks at the digits.
   const std::string sjis =
       services_.codec.Utf8ToShiftJis(view.ControlText(kHoldTimeEdit));
   const std::string_view kept =
       CutShiftJis(sjis, static_cast<std::size_t>(kHoldTimeCharacters));
-  services_.core.settings.Update([&](DeviceSettings& s) {
+  const auto store = [&](DeviceSettings& s) {
     std::memset(s.alarm_hold_time, 0, sizeof s.alarm_hold_time);
     std::memcpy(s.alarm_hold_time, kept.data(), kept.size());
-  });
+  };
+  if (by_user) {
+    StoreUserChange(services_.core.settings, store);
+  } else {
+    services_.core.settings.Update(store);
+  }
 }
 
 void AlarmDialog::OnCommand(DialogView& view, int control,
@@ -84,7 +90,7 @@ void AlarmDialog::OnCommand(DialogView& view, int control,
       return;
     case kHoldTimeEdit:
       if (notification == ControlNotification::kEditChange) {
-        StoreHoldTime(view);
+        StoreHoldTime(view, !filling_hold_time_);
       }
       return;
     case kModeSet:

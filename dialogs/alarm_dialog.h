@@ -35,9 +35,13 @@ class AlarmDialog : public Dialog {
                  ControlNotification notification) override;
 
  private:
-  void StoreHoldTime(DialogView& view);
+  // The edit box into the hold time; `by_user` counts it as a change to
+  // save.
+  void StoreHoldTime(DialogView& view, bool by_user);
 
   DialogServices& services_;
+  // The dialog itself is putting the hold time into the edit box.
+  bool filling_hold_time_ = false;
 };
 
 }  // namespace vqx

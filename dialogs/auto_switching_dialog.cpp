@@ -84,15 +84,16 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
     case kTimeList:
       if (chosen) {
         const int entry = Entry();
-        core.settings.Update(
-            [&](DeviceSettings& s) { s.seq_dwell[entry] = *chosen; });
+        StoreUserChange(core.settings, [&](DeviceSettings& s) {
+          s.seq_dwell[entry] = *chosen;
+        });
         DrawList(view);
       }
       return;
     case kCommonList:
       // Every entry takes the time; the list's own opening choice stays.
       if (chosen) {
-        core.settings.Update([&](DeviceSettings& s) {
+        StoreUserChange(core.settings, [&](DeviceSettings& s) {
           for (int& seconds : s.seq_dwell) seconds = *chosen;
         });
         DrawList(view);

@@ -1,8 +1,10 @@
 #include "dialogs/conventions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string>
+#include <type_traits>
 
 #include "base/encoding.h"
 
@@ -134,12 +136,50 @@ const std::array<std::string_view, kScreenCount>& ScreenItems() {
   return kItems;
 }
 
+namespace {
+
+// The record as the settings file sees it: no flag, and nothing behind the
+// end of a text (a text is written up to its terminator).
+template <std::size_t N>
+void ClearBehindEnd(char (&text)[N]) {
+  char* end = std::find(text, text + N, '\0');
+  std::fill(end, text + N, '\0');
+}
+
+DeviceSettings SavedPart(const DeviceSettings& settings) {
+  DeviceSettings saved = settings;
+  saved.dirty = 0;
+  ClearBehindEnd(saved.alarm_hold_time);
+  for (auto& title : saved.title_text) ClearBehindEnd(title);
+  return saved;
+}
+
+}  // namespace
+
+// Compared byte for byte: every field is an int or a char array, so the
+// record has no padding whose bytes could differ.
+static_assert(std::has_unique_object_representations_v<DeviceSettings>);
+
+bool SameSavedSettings(const DeviceSettings& a, const DeviceSettings& b) {
+  const DeviceSettings saved_a = SavedPart(a);
+  const DeviceSettings saved_b = SavedPart(b);
+  return std::memcmp(&saved_a, &saved_b, sizeof saved_a) == 0;
+}
+
+void FillEdit(DialogView& view, int control, std::string_view text,
+              bool& filling) {
+  const bool was_filling = filling;
+  filling = true;
+  view.SetControlText(control, text);
+  filling = was_filling;
+}
+
 bool StoreChoice(DialogView& view, int control,
                  ControlNotification notification, SettingsStore& store,
                  int DeviceSettings::*field) {
   std::optional<int> index = ChosenIndex(view, control, notification);
   if (!index) return false;
-  store.Update([&](DeviceSettings& s) { s.*field = *index; });
+  StoreUserChange(store, [&](DeviceSettings& s) { s.*field = *index; });
   return true;
 }
 

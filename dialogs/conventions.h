@@ -92,8 +92,31 @@ void ApplyDialogCaption(DialogView& view, const LinkConfig& config,
 std::optional<int> ChosenIndex(DialogView& view, int control,
                                ControlNotification notification);
 
-// Stores the picked index of `control` into one integer field at once.
-// Returns true when a value was stored.
+// Whether two records hold the same values for everything the settings
+// file keeps: `dirty` and the bytes behind the end of a text do not count.
+bool SameSavedSettings(const DeviceSettings& a, const DeviceSettings& b);
+
+// A change the user made in a dialog: runs `change` on the record and raises
+// `dirty` when a value the settings file keeps now differs, so New, Open and
+// Exit ask before that work is lost. Choosing what is already stored is no
+// change.
+template <class Change>
+void StoreUserChange(SettingsStore& store, Change&& change) {
+  store.Update([&](DeviceSettings& s) {
+    const DeviceSettings before = s;
+    change(s);
+    if (!SameSavedSettings(before, s)) s.dirty = 1;
+  });
+}
+
+// Sets an edit control's text as the dialog's own doing. The window reports
+// that as an edit too, before this returns; `filling` is true meanwhile so
+// the edit's handler can tell it from the user's typing.
+void FillEdit(DialogView& view, int control, std::string_view text,
+              bool& filling);
+
+// Stores the picked index of `control` into one integer field at once, as
+// the user's change. Returns true when a value was stored.
 bool StoreChoice(DialogView& view, int control,
                  ControlNotification notification, SettingsStore& store,
                  int DeviceSettings::*field);
@@ -105,7 +128,7 @@ bool StoreChoiceIn(DialogView& view, int control,
                    Entry entry) {
   const std::optional<int> index = ChosenIndex(view, control, notification);
   if (!index) return false;
-  store.Update([&](DeviceSettings& s) { entry(s) = *index; });
+  StoreUserChange(store, [&](DeviceSettings& s) { entry(s) = *index; });
   return true;
 }
 

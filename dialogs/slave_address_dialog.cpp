@@ -1,5 +1,8 @@
 #include "dialogs/slave_address_dialog.h"
 
+#include <cstddef>
+#include <vector>
+
 #include "base/encoding.h"
 #include "dialogs/conventions.h"
 
@@ -32,7 +35,7 @@ void SlaveAddressDialog::StartScan(DialogView& view) {
   // Refused while a run (or another scan) goes on, and on RS-232C.
   if (scan_.Start() != ScanStart::kStarted) return;
   view.ClearItems(kAnswerList);
-  answers_shown_ = 0;
+  rows_.clear();
   view.SetControlText(kScanButton, kStopText);
   ShowProgress(view);
   view.StartTimer(kScanTimer, scan_.tick_period_ms());
@@ -40,14 +43,23 @@ void SlaveAddressDialog::StartScan(DialogView& view) {
 
 void SlaveAddressDialog::ShowProgress(DialogView& view) {
   view.SetProgressPosition(kScanProgress, scan_.addresses_done());
-  const auto& answers = scan_.answers();
-  for (; answers_shown_ < answers.size(); ++answers_shown_) {
-    view.InsertItem(kAnswerList, static_cast<int>(answers_shown_),
-                    ScanAnswerText(answers[answers_shown_]));
-  }
+  ShowNewAnswers(view);
   if (const int address = scan_.current_address(); address >= 0) {
     view.SetControlText(kScanStatus,
                         "検索中 " + Decimal2Text(address) + " ...");
+  }
+}
+
+void SlaveAddressDialog::ShowNewAnswers(DialogView& view) {
+  // The scan keeps its answers in address order and slots an answer that
+  // came late in among them; each new one goes into the list at the same
+  // place, so row i always shows answer i.
+  const std::vector<ScanAnswer>& answers = scan_.answers();
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    if (i < rows_.size() && rows_[i] == answers[i]) continue;
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(i), answers[i]);
+    view.InsertItem(kAnswerList, static_cast<int>(i),
+                    ScanAnswerText(answers[i]));
   }
 }
 
@@ -83,8 +95,8 @@ void SlaveAddressDialog::OnCommand(DialogView& view, int control,
     // Picking a device that answered chooses its address.
     if (const std::optional<int> index =
             ChosenIndex(view, control, notification);
-        index && *index < static_cast<int>(scan_.answers().size())) {
-      const int address = scan_.answers()[*index].address;
+        index && *index < static_cast<int>(rows_.size())) {
+      const int address = rows_[*index].address;
       core.slave_address = address;
       view.SelectItem(kSlaveAddressCombo, address);
     }

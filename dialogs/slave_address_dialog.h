@@ -4,9 +4,9 @@
 // devices that answered, and picking one of them chooses it.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialogs/dialog.h"
 #include "protocol/address_scan.h"
@@ -43,11 +43,13 @@ class SlaveAddressDialog : public Dialog {
  private:
   void StartScan(DialogView& view);
   void ShowProgress(DialogView& view);
+  void ShowNewAnswers(DialogView& view);
   void EndScan(DialogView& view);
 
   DialogServices& services_;
   AddressScan scan_;
-  std::size_t answers_shown_ = 0;
+  // What the answer list shows, row by row.
+  std::vector<ScanAnswer> rows_;
 };
 
 }  // namespace vqx

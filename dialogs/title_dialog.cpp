@@ -68,14 +68,13 @@ int TitleDialog::EffectiveChannel() const {
 
 void TitleDialog::ShowTitle(DialogView& view) {
   const DeviceSettings settings = services_.core.settings.Snapshot();
-  filling_edit_ = true;
-  view.SetControlText(kTitleEdit,
-                      services_.codec.ShiftJisToUtf8(
-                          BufferText(settings.title_text[EffectiveChannel()])));
+  FillEdit(view, kTitleEdit,
+           services_.codec.ShiftJisToUtf8(
+               BufferText(settings.title_text[EffectiveChannel()])),
+           filling_edit_);
   // The window reports this change itself; a view that does not is told
   // here, with the same effect.
   StoreTitleFromEdit(view, false);
-  filling_edit_ = false;
 }
 
 void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
@@ -83,21 +82,22 @@ void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
   const TypedTitle kept = TitleFromText(services_.codec, typed);
   const std::string title = PaddedTitle(kept.bytes);
   const int channel = EffectiveChannel();
-  services_.core.settings.Update([&](DeviceSettings& s) {
+  const auto store = [&](DeviceSettings& s) {
     char(&slot)[kTitleBufferBytes] = s.title_text[channel];
-    const bool changed = BufferText(slot) != title;
     std::memset(slot, 0, sizeof slot);
     std::memcpy(slot, title.data(), title.size());
-    if (changed && by_user) s.dirty = 1;
-  });
+  };
+  if (by_user) {
+    StoreUserChange(services_.core.settings, store);
+  } else {
+    services_.core.settings.Update(store);
+  }
   // The edit box counts characters; the title holds 20 bytes. A longer
   // text was cut at a character boundary, and the box shows what is kept.
   if (kept.kept_text_bytes < typed.size()) {
-    const bool was_filling = filling_edit_;
-    filling_edit_ = true;
-    view.SetControlText(
-        kTitleEdit, std::string_view(typed).substr(0, kept.kept_text_bytes));
-    filling_edit_ = was_filling;
+    FillEdit(view, kTitleEdit,
+             std::string_view(typed).substr(0, kept.kept_text_bytes),
+             filling_edit_);
   }
 }
 

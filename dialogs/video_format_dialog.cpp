@@ -48,7 +48,7 @@ void VideoFormatDialog::OnCommand(DialogView& view, int control,
     if (const std::optional<int> format =
             ChosenIndex(view, control, notification)) {
       core.working.format_common = *format;
-      core.settings.Update([&](DeviceSettings& s) {
+      StoreUserChange(core.settings, [&](DeviceSettings& s) {
         for (int& entry : s.format_video) entry = *format;
       });
       for (const ChannelRow& channel : kChannels) {

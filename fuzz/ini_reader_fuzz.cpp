@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "base/link_config.h"
 #include "dialogs/conventions.h"
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "base/core.h"
 #include "base/file_io.h"
+#include "base/ini_file.h"
 #include "base/link_config.h"
 #include "files/settings_file.h"
 #include "protocol/reply_dispatch.h"
@@ -30,7 +31,8 @@ constexpr DWORD kReceiveThreadExitWaitMs = 2000;
 // the receive thread may still be inside a box when the process ends.
 struct Program {
   explicit Program(HINSTANCE instance)
-      : profile(Win32ProfileStore::ForCurrentUser()),
+      : locations(CurrentUserProfileLocations()),
+        profile(locations.user_file, locations.legacy_file),
         link(core.link, core.config, core.slave_address),
         dispatcher(core.link, core.config, core.settings, boxes),
         traffic_log(clock, codec),
@@ -53,7 +55,8 @@ struct Program {
   Win32Clock clock;
   Win32SteadyClock steady_clock;
   Win32FileChooser chooser;
-  Win32ProfileStore profile;
+  ProfileLocations locations;
+  IniFileProfileStore profile;
   Win32SerialPort port;
   Win32SerialPortList ports;
   Link link;
@@ -65,12 +68,25 @@ struct Program {
   Win32MainWindowView view;
   MainWindow behaviour;
   MainWindowContext window_context;
+  HANDLE receive_thread = nullptr;
 };
 
 DWORD WINAPI ReceiveThread(LPVOID parameter) {
   auto* program = static_cast<Program*>(parameter);
   RunReceiveLoop(program->port, program->core.link, program->dispatcher);
   return 0;
+}
+
+// Ends the receive thread: Exit (or the end of the session) cleared
+// receive_running; waking the thread's wait lets it see that.
+void StopReception(Program& program) {
+  program.core.link.receive_running = 0;
+  program.port.CancelRead();
+  if (program.receive_thread != nullptr) {
+    WaitForSingleObject(program.receive_thread, kReceiveThreadExitWaitMs);
+    CloseHandle(program.receive_thread);
+    program.receive_thread = nullptr;
+  }
 }
 
 int Run(HINSTANCE instance) {
@@ -93,6 +109,13 @@ int Run(HINSTANCE instance) {
   MainWindowContext& context = program->window_context;
   context.behaviour = &program->behaviour;
   context.core = &program->core;
+  // The system ends the process as soon as WM_ENDSESSION returns, without
+  // the message loop running again; the program ends here instead, as Exit
+  // ends it, with exit code 0.
+  context.on_session_end = [program] {
+    StopReception(*program);
+    ExitProcess(0);
+  };
   RegisterStandardDialogs(program->behaviour, program->dialog_services,
                           program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);
@@ -104,9 +127,9 @@ int Run(HINSTANCE instance) {
   program->port.Open(program->core.config.com_port, program->boxes);
   program->link.AttachPort(&program->port);
 
-  HANDLE receive_thread =
+  program->receive_thread =
       CreateThread(nullptr, 0, ReceiveThread, program, 0, nullptr);
-  if (receive_thread == nullptr) {
+  if (program->receive_thread == nullptr) {
     program->boxes.ShowWarningBox("error creating read thread");
   }
 
@@ -124,14 +147,7 @@ int Run(HINSTANCE instance) {
     DispatchMessageW(&message);
   }
 
-  // RequestExit cleared receive_running; wake the thread's wait so it sees
-  // that and ends.
-  program->core.link.receive_running = 0;
-  program->port.CancelRead();
-  if (receive_thread != nullptr) {
-    WaitForSingleObject(receive_thread, kReceiveThreadExitWaitMs);
-    CloseHandle(receive_thread);
-  }
+  StopReception(*program);
   return exit_code;
 }
 

@@ -124,6 +124,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
     case WM_CLOSE:
       context->behaviour->RequestExit();
       return 0;
+    case WM_QUERYENDSESSION:
+      return context->behaviour->QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      context->behaviour->EndSession(wparam != FALSE);
+      if (wparam != FALSE && context->on_session_end) {
+        context->on_session_end();
+      }
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -235,6 +243,14 @@ void Win32MainWindowView::DrawFileName(std::string_view text) {
 
 void Win32MainWindowView::SetCaption(std::string_view caption) {
   SetWindowTextW(window_, Widen(caption).c_str());
+}
+
+void Win32MainWindowView::SetSessionEndBlockReason(std::string_view reason) {
+  if (reason.empty()) {
+    ShutdownBlockReasonDestroy(window_);
+  } else {
+    ShutdownBlockReasonCreate(window_, Widen(reason).c_str());
+  }
 }
 
 }  // namespace vqx::win32

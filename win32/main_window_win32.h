@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/main_window.h"
@@ -24,6 +25,9 @@ struct MainWindowContext {
   HWND status_bar = nullptr;
   HWND toolbar = nullptr;
   std::wstring tooltip;  // the text handed to the last tooltip request
+  // Runs when the session ends, after the behaviour has let the program
+  // go; it does not return.
+  std::function<void()> on_session_end;
 };
 
 // Creates (and shows) the main window at the top-left corner of the screen
@@ -42,6 +46,7 @@ class Win32MainWindowView : public MainWindowView {
   void PostQuit(int exit_code) override;
   void DrawFileName(std::string_view text) override;
   void SetCaption(std::string_view caption) override;
+  void SetSessionEndBlockReason(std::string_view reason) override;
 
  private:
   HWND window_ = nullptr;

@@ -4,7 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <system_error>
+#include <string>
 #include <vector>
 
 #include "win32/text.h"
@@ -17,9 +17,9 @@ constexpr wchar_t kIniFolderName[] = L"VQX-460";
 // Paths of up to 8191 characters.
 constexpr DWORD kPathBufferCharacters = 8192;
 
-bool FileExists(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+std::string Utf8Path(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 std::filesystem::path RoamingAppData() {
@@ -113,49 +113,14 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
   return Narrow(path.data());
 }
 
-Win32ProfileStore::Win32ProfileStore(std::filesystem::path user_file,
-                                     std::filesystem::path legacy_file)
-    : user_file_(std::move(user_file)), legacy_file_(std::move(legacy_file)) {}
-
-Win32ProfileStore Win32ProfileStore::ForCurrentUser() {
+ProfileLocations CurrentUserProfileLocations() {
   std::filesystem::path user = RoamingAppData();
   if (!user.empty()) user = user / kIniFolderName / kIniFileName;
   std::filesystem::path legacy = WindowsFolder();
   if (!legacy.empty()) legacy /= kIniFileName;
   // Without a per-user folder the old place is all there is.
-  if (user.empty()) user = legacy;
-  return Win32ProfileStore(user, legacy);
-}
-
-std::string Win32ProfileStore::GetString(std::string_view section,
-                                         std::string_view key,
-                                         std::string_view fallback) {
-  const std::filesystem::path& file =
-      FileExists(user_file_) || !FileExists(legacy_file_) ? user_file_
-                                                          : legacy_file_;
-  if (file.empty()) return std::string(fallback);
-  const std::wstring wide_fallback = Widen(fallback);
-  wchar_t value[256] = {};
-  GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
-                           wide_fallback.c_str(), value, 256, file.c_str());
-  return Narrow(value);
-}
-
-bool Win32ProfileStore::WriteString(std::string_view section,
-                                    std::string_view key,
-                                    std::string_view value) {
-  if (user_file_.empty()) return false;
-  if (!FileExists(user_file_)) {
-    std::error_code error;
-    std::filesystem::create_directories(user_file_.parent_path(), error);
-    if (user_file_ != legacy_file_ && FileExists(legacy_file_)) {
-      // Carry the old settings over before the first change.
-      CopyFileW(legacy_file_.c_str(), user_file_.c_str(), TRUE);
-    }
-  }
-  return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
-                                    Widen(value).c_str(),
-                                    user_file_.c_str()) != FALSE;
+  if (user.empty()) return {Utf8Path(legacy), {}};
+  return {Utf8Path(user), Utf8Path(legacy)};
 }
 
 }  // namespace vqx::win32

@@ -38,30 +38,14 @@ class Win32FileChooser : public FileChooser {
   HWND owner_ = nullptr;
 };
 
-// The program's INI file "vqx460j.ini". It lives in the user's own
-// application-data folder ("%APPDATA%\VQX-460"), which every user may write.
-// Until that file exists, values are read from the file earlier versions
-// kept in the Windows folder, and the first write copies that file over so
-// no setting is lost.
-class Win32ProfileStore : public ProfileStore {
- public:
-  Win32ProfileStore(std::filesystem::path user_file,
-                    std::filesystem::path legacy_file);
-
-  // The usual locations: %APPDATA%\VQX-460\vqx460j.ini and
-  // <Windows folder>\vqx460j.ini.
-  static Win32ProfileStore ForCurrentUser();
-
-  std::string GetString(std::string_view section, std::string_view key,
-                        std::string_view fallback) override;
-  bool WriteString(std::string_view section, std::string_view key,
-                   std::string_view value) override;
-
-  const std::filesystem::path& user_file() const { return user_file_; }
-
- private:
-  std::filesystem::path user_file_;
-  std::filesystem::path legacy_file_;
+// Where the program's INI file "vqx460j.ini" lives: in the user's own
+// application-data folder ("%APPDATA%\VQX-460"), which every user may write;
+// and the file earlier versions kept in the Windows folder, read until the
+// user's file exists (IniFileProfileStore's legacy file). UTF-8 paths.
+struct ProfileLocations {
+  std::string user_file;
+  std::string legacy_file;
 };
+ProfileLocations CurrentUserProfileLocations();
 
 }  // namespace vqx::win32

@@ -4,10 +4,11 @@
 // setupapi.h needs what windows.h declares.
 #include <setupapi.h>
 
-#include <cwchar>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "app/port_names.h"
 #include "win32/text.h"
 
 namespace vqx::win32 {
@@ -19,27 +20,20 @@ constexpr GUID kPortsClass = {0x4D36E978,
                               0x11CE,
                               {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
-// n for "COMn" (1..256), 0 for anything else.
-int ComNumber(std::wstring_view name) {
-  if (name.size() < 4 || name.size() > 6) return 0;
-  if (_wcsnicmp(name.data(), L"COM", 3) != 0) return 0;
-  int number = 0;
-  for (wchar_t c : name.substr(3)) {
-    if (c < L'0' || c > L'9') return 0;
-    number = number * 10 + (c - L'0');
-  }
-  return number >= 1 && number <= 256 ? number : 0;
-}
-
 // Every "COMn" among the system's DOS device names.
 void AddDosDevices(std::map<int, std::string>& ports) {
-  std::wstring names(65536, L'\0');
-  const DWORD length =
-      QueryDosDeviceW(nullptr, names.data(), static_cast<DWORD>(names.size()));
-  if (length == 0) return;
-  for (const wchar_t* name = names.c_str(); *name != L'\0';
-       name += std::wcslen(name) + 1) {
-    if (int number = ComNumber(name)) ports.emplace(number, std::string());
+  const std::vector<std::wstring> names =
+      QueryDeviceNames([](wchar_t* buffer, std::size_t size) {
+        const DWORD stored =
+            QueryDosDeviceW(nullptr, buffer, static_cast<DWORD>(size));
+        if (stored != 0) return DeviceNameQuery{stored, false};
+        const DWORD error = GetLastError();
+        // Older systems report a list that does not fit as "more data".
+        return DeviceNameQuery{
+            0, error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_MORE_DATA};
+      });
+  for (const std::wstring& name : names) {
+    if (int number = ComPortNumber(name)) ports.emplace(number, std::string());
   }
 }
 
@@ -63,7 +57,7 @@ void AddDeviceManagerPorts(std::map<int, std::string>& ports) {
                          reinterpret_cast<BYTE*>(port_name), &size);
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_SZ) continue;
-    const int number = ComNumber(port_name);
+    const int number = ComPortNumber(port_name);
     if (number == 0) continue;
     wchar_t friendly[256] = {};
     std::wstring description;

@@ -170,7 +170,11 @@ class RecordingWindowView : public MainWindowView {
   void SetCaption(std::string_view caption) override {
     this->caption = std::string(caption);
   }
+  void SetSessionEndBlockReason(std::string_view reason) override {
+    block_reasons.emplace_back(reason);
+  }
   std::map<int, std::string> status;
+  std::vector<std::string> block_reasons;  // "" = withdrawn
   bool timer_stopped = false;
   std::vector<int> quit_codes;
   std::vector<std::string> drawn;
@@ -451,6 +455,62 @@ TEST_F(MainWindowTest, FileMenuShowsTheFileNameInTheWindow) {
   // Save right after New has no file to write.
   window_.OnCommand(kCommandSave);
   EXPECT_EQ(fakes_.boxes.shown.back(), (Box{"warning", "Don't file open"}));
+}
+
+// Logoff or shutdown with unsaved changes asks what Exit asks, with the
+// reason the session is held up shown meanwhile; it may end when the
+// changes were let go or saved. Only the session's end ends the program.
+TEST_F(MainWindowTest, SessionEndAsksFirstAndRefusesWhenNothingWasSaved) {
+  const std::string reason(kSessionEndBlockReason);
+  struct Case {
+    bool dirty;
+    bool answer;
+    const char* current_file;  // "dir.dat": a folder, so saving fails
+    bool may_end;
+    std::vector<std::string> reasons;
+  };
+  const Case cases[] = {
+      {false, false, "", true, {}},
+      {true, true, "", true, {reason, ""}},
+      {true, false, "", false, {reason, ""}},  // Save As cancelled
+      {true, false, "site.dat", true, {reason, ""}},
+      {true, false, "dir.dat", false, {reason, ""}},
+  };
+  std::filesystem::create_directories(folder_ / "dir.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.current_file);
+    view_.block_reasons.clear();
+    fakes_.core.settings.Update([&](DeviceSettings& s) { s.dirty = c.dirty; });
+    fakes_.boxes.answers = {c.answer};
+    chooser_.paths = {std::nullopt};
+    fakes_.core.current_file_path =
+        *c.current_file ? (folder_ / c.current_file).string() : "";
+    EXPECT_EQ(window_.QueryEndSession(), c.may_end);
+    EXPECT_EQ(fakes_.boxes.Take().empty(), !c.dirty);
+    // The session goes on after all (also after a refusal).
+    window_.EndSession(false);
+    EXPECT_EQ(view_.block_reasons, c.reasons);
+    EXPECT_FALSE(window_.quitting());
+  }
+  window_.EndSession(true);
+  EXPECT_TRUE(view_.timer_stopped);
+  EXPECT_EQ(fakes_.core.link.receive_running.load(), 0);
+  EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
+}
+
+// The Exit question is task-modal, but the system's query still reaches
+// the window while it is open: no second question, the session is refused.
+TEST_F(MainWindowTest, SessionEndDuringTheExitQuestionIsRefused) {
+  MakeDirty();
+  std::optional<bool> may_end;
+  fakes_.boxes.while_open = [&] {
+    if (!may_end) may_end = window_.QueryEndSession();
+  };
+  fakes_.boxes.answers = {true};
+  EXPECT_TRUE(window_.RequestExit());
+  EXPECT_EQ(may_end, false);
+  EXPECT_EQ(fakes_.boxes.shown.size(), 1u);
+  EXPECT_EQ(view_.block_reasons.back(), "");  // quitting withdraws it
 }
 
 TEST(AboutDialogTest, ShowsTheVersionAndClosesOnOkOrCancel) {

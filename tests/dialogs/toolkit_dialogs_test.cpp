@@ -46,6 +46,37 @@ class AddressScanDialogTest : public DialogFixture<SlaveAddressDialog> {
   }
 };
 
+// 02 answers only while 04 is asked, long after its own time-out, and the
+// scan slots it in before 03, which the list already shows: rows and
+// devices stay together, also for a row the user picked meanwhile.
+TEST_F(AddressScanDialogTest, ALateAnswerTakesItsPlaceAmongTheRows) {
+  Open();
+  Click(SlaveAddressDialog::kScanButton);
+  const auto tick_until_asking = [&](int address) {
+    for (int i = 0; i < 1000 && dialog_.scan().current_address() != address;
+         ++i) {
+      dialog_.OnTimer(view_, SlaveAddressDialog::kScanTimer);
+      const int asked = dialog_.scan().current_address();
+      if (asked == 3) fakes_.versions.Note(3, "VN1.00");
+      if (asked == 4) fakes_.versions.Note(2, "VN0.90");
+      fakes_.steady_clock.Advance(10ms);
+    }
+  };
+  const int list = SlaveAddressDialog::kAnswerList;
+  tick_until_asking(4);
+  EXPECT_EQ(view_.Items(list), (Strings{"03  VN1.00"}));
+  Choose(list, 0);
+  tick_until_asking(6);
+  EXPECT_EQ(view_.Items(list), (Strings{"02  VN0.90", "03  VN1.00"}));
+  EXPECT_EQ(view_.SelectedText(list), "03  VN1.00");
+  Choose(list, 0);
+  EXPECT_EQ(fakes_.core.slave_address.load(), 2);
+  Choose(list, 1);
+  EXPECT_EQ(fakes_.core.slave_address.load(), 3);
+  RunScan({});
+  EXPECT_EQ(view_.Items(list), (Strings{"02  VN0.90", "03  VN1.00"}));
+}
+
 TEST_F(AddressScanDialogTest, FindsTheDevicesAndChoosingOneSetsTheAddress) {
   Open();
   EXPECT_TRUE(view_.Enabled(SlaveAddressDialog::kScanButton));

@@ -7,8 +7,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/core.h"
@@ -50,6 +52,9 @@ class FakeDialogView : public DialogView {
       return;
     }
     items.insert(items.begin() + index, std::string(text));
+    // The selection stays on its item, as in the real lists.
+    FakeControl& c = controls[control];
+    if (c.selection != kNoSelection && c.selection >= index) ++c.selection;
   }
   void SelectItem(int control, int index) override {
     FakeControl& c = controls[control];
@@ -87,6 +92,9 @@ class FakeDialogView : public DialogView {
   }
   void SetControlText(int control, std::string_view text) override {
     controls[control].text = std::string(text);
+    if (edit_owner_ != nullptr && edits_.count(control) != 0) {
+      edit_owner_->OnCommand(*this, control, ControlNotification::kEditChange);
+    }
   }
   std::string ControlText(int control) override {
     return controls[control].text;
@@ -134,9 +142,18 @@ class FakeDialogView : public DialogView {
     SelectItem(control, index);
     dialog.OnCommand(*this, control, ControlNotification::kSelectionChange);
   }
-  // Types into an edit control (the whole new text) and notifies the change.
+  // From now on `edits` tell `dialog` of every change of their text, also
+  // of one the dialog makes itself, as Win32 edit controls do (EN_CHANGE
+  // arrives before SetDlgItemText returns).
+  void ReportEditChanges(Dialog& dialog, std::set<int> edits) {
+    edit_owner_ = &dialog;
+    edits_ = std::move(edits);
+  }
+
+  // Types into an edit control (the whole new text) and notifies the change
+  // once.
   void Type(Dialog& dialog, int control, std::string_view text) {
-    SetControlText(control, text);
+    controls[control].text = std::string(text);
     dialog.OnCommand(*this, control, ControlNotification::kEditChange);
   }
   void Click(Dialog& dialog, int control) {
@@ -166,6 +183,10 @@ class FakeDialogView : public DialogView {
   bool ended = false;
   int end_result = -1;
   int insert_errors = 0;
+
+ private:
+  Dialog* edit_owner_ = nullptr;
+  std::set<int> edits_;
 };
 
 // Runs a dialog to the end of its initialisation and records each dialog

@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -248,14 +248,24 @@ std::string SetIniValue(std::string_view text, std::string_view section,
   return result;
 }
 
-IniFileProfileStore::IniFileProfileStore(std::string utf8_path)
-    : path_(std::move(utf8_path)) {}
+IniFileProfileStore::IniFileProfileStore(std::string utf8_path,
+                                         std::string legacy_utf8_path)
+    : path_(std::move(utf8_path)), legacy_path_(std::move(legacy_utf8_path)) {}
+
+std::string IniFileProfileStore::SourcePath() const {
+  if (legacy_path_.empty()) return path_;
+  std::error_code error;
+  const bool own_exists = fs::exists(PathFromUtf8(path_), error);
+  if (own_exists || error) return path_;
+  return fs::exists(PathFromUtf8(legacy_path_), error) ? legacy_path_ : path_;
+}
 
 std::string IniFileProfileStore::GetString(std::string_view section,
                                            std::string_view key,
                                            std::string_view fallback) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const std::optional<FileContents> contents = ReadIniFile(PathFromUtf8(path_));
+  const std::optional<FileContents> contents =
+      ReadIniFile(PathFromUtf8(SourcePath()));
   if (!contents) return std::string(fallback);
   return FindIniValue(contents->bytes, section, key)
       .value_or(std::string(fallback));
@@ -267,7 +277,9 @@ bool IniFileProfileStore::WriteString(std::string_view section,
   if (!Storable(section, key, value)) return false;
   std::lock_guard<std::mutex> lock(mutex_);
   const fs::path path = PathFromUtf8(path_);
-  const std::optional<FileContents> contents = ReadIniFile(path);
+  // The first write carries the legacy file's other settings over.
+  const std::optional<FileContents> contents =
+      ReadIniFile(PathFromUtf8(SourcePath()));
   // A file that cannot be read whole is not rewritten: its other contents
   // would be lost.
   if (!contents || contents->truncated) return false;

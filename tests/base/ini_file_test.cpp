@@ -1,4 +1,4 @@
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +149,31 @@ TEST_F(IniFileOnDisk, HugeFileIsReadInPartAndNeverRewritten) {
   EXPECT_EQ(store.GetString(kIniSection, kRsControlKey, "0"), "0");
   EXPECT_FALSE(store.WriteString(kIniSection, kComPortKey, "1"));
   EXPECT_EQ(fs::file_size(folder_ / "vqx460j.ini"), huge.size());
+}
+
+// An older installation kept the file in the Windows folder: it is read
+// until the user's own file exists, the first write carries its settings
+// over, and it is never changed; one that cannot be read is not left behind.
+TEST_F(IniFileOnDisk, LegacyFileIsReadUntilTheOwnFileExists) {
+  const std::string legacy =
+      "[VQX-460J_Section]\r\ncom_port=6\r\n[Other]\r\nx=1\r\n";
+  fs::create_directories(folder_ / "windows" / "blocked.ini");
+  Put("windows/vqx460j.ini", legacy);
+  IniFileProfileStore store(PathOf("own/vqx460j.ini"),
+                            PathOf("windows/vqx460j.ini"));
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
+  ASSERT_TRUE(store.WriteString(kIniSection, kRsControlKey, "1"));
+  EXPECT_EQ(Contents("own/vqx460j.ini"),
+            "[VQX-460J_Section]\r\ncom_port=6\r\nrs_control=1\r\n"
+            "[Other]\r\nx=1\r\n");
+  EXPECT_EQ(Contents("windows/vqx460j.ini"), legacy);
+  Put("windows/vqx460j.ini", "[VQX-460J_Section]\r\ncom_port=8\r\n");
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
+
+  IniFileProfileStore blocked(PathOf("own2/vqx460j.ini"),
+                              PathOf("windows/blocked.ini"));
+  EXPECT_FALSE(blocked.WriteString(kIniSection, kComPortKey, "2"));
+  EXPECT_FALSE(fs::exists(folder_ / "own2"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The program's INI file on any platform: a `ProfileStore` over one file,
-// read and written the way the Windows profile functions treat such files.
+// An INI file on any platform (the program's configuration, the
+// command-line tool's defaults): a `ProfileStore` over one file, read and
+// written the way the Windows profile functions treat such files.
 //
 // Reading tolerates hand edits: CR LF or LF line ends, blanks around names,
 // "=" and values, section and key names in any letter case, ";" comment
@@ -37,21 +38,31 @@ std::string SetIniValue(std::string_view text, std::string_view section,
 
 class IniFileProfileStore : public ProfileStore {
  public:
-  explicit IniFileProfileStore(std::string utf8_path);
+  // `legacy_utf8_path`, when given, is the file an older installation kept
+  // elsewhere: until the file at `utf8_path` exists, values are read from
+  // it, and the first write starts from its contents, so no setting it
+  // holds is lost. It is never written.
+  explicit IniFileProfileStore(std::string utf8_path,
+                               std::string legacy_utf8_path = {});
 
   std::string GetString(std::string_view section, std::string_view key,
                         std::string_view fallback) override;
   // False when the names or value cannot be stored in an INI line (line
-  // breaks, "]" in a section, "=" in a key, empty names), when an existing
-  // file cannot be read whole, or when the file cannot be replaced. The
-  // file's folder is created when missing.
+  // breaks, "]" in a section, "=" in a key, empty names), when the file (or
+  // the legacy file it is to start from) cannot be read whole, or when the
+  // file cannot be replaced. The file's folder is created when missing.
   bool WriteString(std::string_view section, std::string_view key,
                    std::string_view value) override;
 
   const std::string& path() const { return path_; }
 
  private:
+  // The file values come from now: the legacy file while the file itself
+  // does not exist and the legacy one does.
+  std::string SourcePath() const;
+
   std::string path_;
+  std::string legacy_path_;
   std::mutex mutex_;
 };
 
