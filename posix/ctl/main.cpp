@@ -11,6 +11,10 @@
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] scan --port DEV [--echo] [--timeout-ms MS]
 //
+// `--config FILE` (before the command) gives defaults for --port, --rs485,
+// --address, --echo and --fast from an INI file (posix/ctl/config_file.h);
+// without it ~/.config/vqx460/vqx460ctl.ini is read when it exists.
+//
 // Exit status 0 on success, 1 when the device, the port or a file fails, 2 for
 // bad arguments. `diff` exits 0 for equal files, 1 when they differ and 2 for
 // any other trouble (a file that cannot be read or is no settings file, bad
@@ -34,6 +38,7 @@
 #include "base/file_io.h"
 #include "base/settings_report.h"
 #include "files/settings_file.h"
+#include "posix/ctl/config_file.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
@@ -375,6 +380,11 @@ int main(int argc, char** argv) {
   app.add_option("--log", log_path,
                  "Append every line sent and received to this file (give "
                  "it before the command)");
+  std::string config_path;
+  app.add_option("--config", config_path,
+                 "Defaults for the device options: an INI file with section "
+                 "[vqx460ctl] (give it before the command; default "
+                 "~/.config/vqx460/vqx460ctl.ini)");
 
   std::string defaults_output;
   auto* defaults = app.add_subcommand("defaults", "Write the factory settings");
@@ -435,8 +445,18 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 60'000));
   AddPortOptions(*scan, scan_device);
 
+  std::string config_error;
+  const std::vector<std::string> args =
+      WithCtlDefaults({argv, argv + argc}, ProcessEnvironment, config_error);
+  if (!config_error.empty()) {
+    std::cerr << "vqx460ctl: " << config_error << "\n";
+    return kUsage;
+  }
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments last first, without the program's name.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    if (!reversed.empty()) reversed.pop_back();
+    app.parse(reversed);
   } catch (const CLI::ParseError& error) {
     int code = app.exit(error);
     return code == 0 ? 0 : kUsage;

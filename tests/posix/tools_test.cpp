@@ -632,3 +632,32 @@ TEST_F(ToolsTest, ExitStatusesAndTheLog) {
 }
 
 }  // namespace
+
+// A configuration file names the port and the RS-485 address, so a plain
+// "send RVN" reaches the device; the command line still wins, and a file
+// with a bad value is refused as bad arguments are.
+TEST_F(ToolsTest, ConfigurationFileGivesTheDeviceOptions) {
+  const std::string link = Path("bus");
+  Child sim = StartSimulator(
+      sim_, {"--link", link, "--rs485", "--address", "05", "--address", "07"});
+  const std::string config = Path("vqx460ctl.ini");
+  std::ofstream(config) << "[vqx460ctl]\nport=" << link
+                        << "\nrs485=yes\naddress=05\n";
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "--config", config, "send", "RVN"}, output), 0)
+      << output;
+  EXPECT_NE(output.find("VN1.00"), std::string::npos) << output;
+  EXPECT_EQ(RunProgram({ctl_, "--config", config, "--log", Path("log.txt"),
+                        "send", "RVN", "--address", "07"},
+                       output),
+            0)
+      << output;
+  EXPECT_NE(ReadText(Path("log.txt")).find("TX\t07\tRVN"), std::string::npos);
+  StopSimulator(sim);
+
+  std::ofstream(config, std::ios::trunc)
+      << "[vqx460ctl]\nport=" << link << "\nrs485=yes\naddress=99\n";
+  EXPECT_EQ(RunProgram({ctl_, "--config", config, "send", "RVN"}, output), 2)
+      << output;
+  EXPECT_NE(output.find("address"), std::string::npos) << output;
+}
