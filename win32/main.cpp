@@ -40,7 +40,8 @@ struct Program {
                         steady_clock, link,    dispatcher.version_replies(),
                         traffic_log,  profile, chooser},
         behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
-                   codec}) {
+                   codec},
+                  {dialog_services, profile, ports}) {
     dispatcher.SetReadBackRecord(&read_backs);
     // Every line both ways, for the traffic log window.
     link.AttachTap(&traffic_log);
@@ -93,8 +94,6 @@ int Run(HINSTANCE instance) {
   MainWindowContext& context = program->window_context;
   context.behaviour = &program->behaviour;
   context.core = &program->core;
-  RegisterStandardDialogs(program->behaviour, program->dialog_services,
-                          program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);
   if (window == nullptr) return 0;
   program->view.Attach(window, context.status_bar);
