@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "app/ids/about_ids.h"
 #include "dialogs/dialog.h"
 
 namespace vqx {
@@ -11,9 +12,9 @@ inline constexpr std::string_view kVersionText = "VQX460 Version 1.01";
 
 class AboutDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 100;
+  static constexpr int kTemplateId = IDD_ABOUT;
   // The static text that carries the version.
-  static constexpr int kVersionLabel = 1200;
+  static constexpr int kVersionLabel = IDC_ABOUT_VERSION;
 
   int template_id() const override { return kTemplateId; }
   void OnInit(DialogView& view) override;

@@ -1,14 +1,18 @@
-// The commands of the main window: menu item ids, toolbar button ids, what
-// each one does and the toolbar tooltips. The menu resource uses the same
-// ids (res/resource.h); the end-to-end tests drive the program by them.
+// The commands of the main window: menu item and toolbar button ids, what
+// each one does, the dialog it opens and the toolbar tooltips. The ids are
+// those of app/ids/main_window_ids.h, which the menu resource includes too;
+// the end-to-end tests drive the program by them.
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "app/about_dialog.h"
+#include "app/ids/main_window_ids.h"
 #include "app/serial_settings_dialog.h"
+#include "base/platform.h"
 #include "dialogs/agc_dialog.h"
 #include "dialogs/alarm_dialog.h"
 #include "dialogs/auto_switching_dialog.h"
@@ -28,9 +32,9 @@
 namespace vqx {
 
 // Child controls and the timer of the main window.
-inline constexpr int kStatusBarId = 520;
-inline constexpr int kToolbarId = 132;
-inline constexpr int kToolbarBitmapId = 131;
+inline constexpr int kStatusBarId = IDC_STATUS_BAR;
+inline constexpr int kToolbarId = IDC_TOOLBAR;
+inline constexpr int kToolbarBitmapId = IDB_TOOLBAR;
 inline constexpr int kToolbarButtonCount = 10;
 inline constexpr int kToolbarImageWidth = 60;
 inline constexpr int kToolbarImageHeight = 20;
@@ -39,55 +43,32 @@ inline constexpr int kMainTimerPeriodMs = 300;
 // Right edges of the two status bar parts, in pixels.
 inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
 
-// Dialog templates opened from the main window; each dialog class owns its
-// template id.
-inline constexpr int kAboutDialogId = AboutDialog::kTemplateId;
-inline constexpr int kTrafficLogWindowId = TrafficLogDialog::kTemplateId;
-inline constexpr int kCompareDialogId = CompareDialog::kTemplateId;
-inline constexpr int kAlarmDialogId = AlarmDialog::kTemplateId;
-inline constexpr int kVideoLossDialogId = VideoLossDialog::kTemplateId;
-inline constexpr int kDateTimeDialogId = DateTimeDialog::kTemplateId;
-inline constexpr int kTitleDialogId = TitleDialog::kTemplateId;
-inline constexpr int kAutoSwitchingDialogId = AutoSwitchingDialog::kTemplateId;
-inline constexpr int kDisplayChannelDialogId =
-    DisplayChannelDialog::kTemplateId;
-inline constexpr int kVideoAdjustmentDialogId =
-    VideoAdjustmentDialog::kTemplateId;
-inline constexpr int kOtherSettingsDialogId = OtherSettingsDialog::kTemplateId;
-inline constexpr int kSlaveAddressDialogId = SlaveAddressDialog::kTemplateId;
-inline constexpr int kSendAllDialogId = SendAllDialog::kTemplateId;
-inline constexpr int kSerialSettingsDialogId =
-    SerialSettingsDialog::kTemplateId;
-inline constexpr int kReadAllDialogId = ReadAllDialog::kTemplateId;
-inline constexpr int kVideoFormatDialogId = VideoFormatDialog::kTemplateId;
-inline constexpr int kAgcDialogId = AgcDialog::kTemplateId;
-
 // Menu command ids.
-inline constexpr int kCommandNew = 32775;
-inline constexpr int kCommandOpen = 32776;
-inline constexpr int kCommandSave = 32777;
-inline constexpr int kCommandSaveAs = 32778;
-inline constexpr int kCommandExit = 121;
-inline constexpr int kCommandAlarm = 32779;
-inline constexpr int kCommandVideoLoss = 32780;
-inline constexpr int kCommandDateTime = 32817;
-inline constexpr int kCommandTitle = 32782;
-inline constexpr int kCommandAutoSwitching = 32784;
-inline constexpr int kCommandVideoAdjustment = 32786;
-inline constexpr int kCommandDisplayChannel = 32785;
-inline constexpr int kCommandVideoFormat = 32818;
-inline constexpr int kCommandAgc = 32819;
-inline constexpr int kCommandOtherSettings = 32787;
-inline constexpr int kCommandSendAll = 32788;
-inline constexpr int kCommandSlaveAddress = 32790;
-inline constexpr int kCommandReadAll = 32789;
-inline constexpr int kCommandSerialSettings = 32791;
-inline constexpr int kCommandAbout = 120;
-inline constexpr int kCommandCompare = 32821;  // File > ファイルと比較
-inline constexpr int kCommandTrafficLog = 32820;  // 表示 > 通信ログ
+inline constexpr int kCommandNew = IDM_FILE_NEW;
+inline constexpr int kCommandOpen = IDM_FILE_OPEN;
+inline constexpr int kCommandSave = IDM_FILE_SAVE;
+inline constexpr int kCommandSaveAs = IDM_FILE_SAVE_AS;
+inline constexpr int kCommandExit = IDM_FILE_EXIT;
+inline constexpr int kCommandAlarm = IDM_ALARM;
+inline constexpr int kCommandVideoLoss = IDM_VIDEO_LOSS;
+inline constexpr int kCommandDateTime = IDM_DATE_TIME;
+inline constexpr int kCommandTitle = IDM_TITLE;
+inline constexpr int kCommandAutoSwitching = IDM_AUTO_SWITCHING;
+inline constexpr int kCommandVideoAdjustment = IDM_VIDEO_ADJUSTMENT;
+inline constexpr int kCommandDisplayChannel = IDM_DISPLAY_CHANNEL;
+inline constexpr int kCommandVideoFormat = IDM_VIDEO_FORMAT;
+inline constexpr int kCommandAgc = IDM_AGC;
+inline constexpr int kCommandOtherSettings = IDM_OTHER_SETTINGS;
+inline constexpr int kCommandSendAll = IDM_SEND_ALL;
+inline constexpr int kCommandSlaveAddress = IDM_SLAVE_ADDRESS;
+inline constexpr int kCommandReadAll = IDM_READ_ALL;
+inline constexpr int kCommandSerialSettings = IDM_SERIAL_SETTINGS;
+inline constexpr int kCommandAbout = IDM_ABOUT;
+inline constexpr int kCommandCompare = IDM_FILE_COMPARE;
+inline constexpr int kCommandTrafficLog = IDM_TRAFFIC_LOG;
 
 // Toolbar buttons, left to right.
-inline constexpr int kFirstToolbarCommand = 501;
+inline constexpr int kFirstToolbarCommand = IDT_ALARM;
 
 enum class CommandAction {
   kNewSettings,
@@ -95,55 +76,84 @@ enum class CommandAction {
   kSaveSettings,
   kSaveSettingsAs,
   kExit,
-  kOpenDialog,   // opens `dialog_id` modally over the main window
-  kShowWindow,   // shows `dialog_id` beside the main window (modeless)
+  kOpenDialog,   // opens the entry's dialog modally over the main window
+  kShowWindow,   // shows the entry's dialog beside the main window (modeless)
   kCompareFile,  // compares the settings with a chosen file
 };
+
+// What the dialogs of the main window are made from.
+struct DialogSources {
+  DialogServices& services;
+  ProfileStore& profile;
+  SerialPortList& ports;
+};
+
+// Makes a command's dialog anew at each opening.
+using DialogMaker = std::unique_ptr<Dialog> (*)(const DialogSources&);
+
+template <class SettingsDialog>
+std::unique_ptr<Dialog> MakeDialog(const DialogSources& sources) {
+  return std::make_unique<SettingsDialog>(sources.services);
+}
+
+template <>
+inline std::unique_ptr<Dialog> MakeDialog<SerialSettingsDialog>(
+    const DialogSources& sources) {
+  return std::make_unique<SerialSettingsDialog>(sources.services.core,
+                                                sources.profile, sources.ports);
+}
+
+template <>
+inline std::unique_ptr<Dialog> MakeDialog<AboutDialog>(const DialogSources&) {
+  return std::make_unique<AboutDialog>();
+}
 
 struct CommandEntry {
   int menu_id;
   int toolbar_id;  // 0: no toolbar button
   CommandAction action;
-  int dialog_id;             // for kOpenDialog and kShowWindow, else 0
+  DialogMaker dialog;        // for kOpenDialog and kShowWindow, else nullptr
   std::string_view tooltip;  // toolbar buttons only
 };
 
 inline constexpr std::array<CommandEntry, 22> kCommandTable = {{
-    {kCommandNew, 0, CommandAction::kNewSettings, 0, ""},
-    {kCommandOpen, 0, CommandAction::kOpenSettings, 0, ""},
-    {kCommandSave, 0, CommandAction::kSaveSettings, 0, ""},
-    {kCommandSaveAs, 0, CommandAction::kSaveSettingsAs, 0, ""},
-    {kCommandCompare, 0, CommandAction::kCompareFile, 0, ""},
-    {kCommandExit, 0, CommandAction::kExit, 0, ""},
-    {kCommandAlarm, 501, CommandAction::kOpenDialog, kAlarmDialogId,
+    {IDM_FILE_NEW, 0, CommandAction::kNewSettings, nullptr, ""},
+    {IDM_FILE_OPEN, 0, CommandAction::kOpenSettings, nullptr, ""},
+    {IDM_FILE_SAVE, 0, CommandAction::kSaveSettings, nullptr, ""},
+    {IDM_FILE_SAVE_AS, 0, CommandAction::kSaveSettingsAs, nullptr, ""},
+    {IDM_FILE_COMPARE, 0, CommandAction::kCompareFile, nullptr, ""},
+    {IDM_FILE_EXIT, 0, CommandAction::kExit, nullptr, ""},
+    {IDM_ALARM, IDT_ALARM, CommandAction::kOpenDialog, MakeDialog<AlarmDialog>,
      "アラーム"},
-    {kCommandVideoLoss, 502, CommandAction::kOpenDialog, kVideoLossDialogId,
-     "ビデオロス"},
-    {kCommandDateTime, 503, CommandAction::kOpenDialog, kDateTimeDialogId,
-     "日付・時刻"},
-    {kCommandTitle, 504, CommandAction::kOpenDialog, kTitleDialogId,
+    {IDM_VIDEO_LOSS, IDT_VIDEO_LOSS, CommandAction::kOpenDialog,
+     MakeDialog<VideoLossDialog>, "ビデオロス"},
+    {IDM_DATE_TIME, IDT_DATE_TIME, CommandAction::kOpenDialog,
+     MakeDialog<DateTimeDialog>, "日付・時刻"},
+    {IDM_TITLE, IDT_TITLE, CommandAction::kOpenDialog, MakeDialog<TitleDialog>,
      "タイトル"},
-    {kCommandAutoSwitching, 505, CommandAction::kOpenDialog,
-     kAutoSwitchingDialogId, "自動切換え"},
-    {kCommandVideoAdjustment, 506, CommandAction::kOpenDialog,
-     kVideoAdjustmentDialogId, "ビデオ映像の調整"},
-    {kCommandDisplayChannel, 507, CommandAction::kOpenDialog,
-     kDisplayChannelDialogId, "表示チャンネル"},
-    {kCommandVideoFormat, 508, CommandAction::kOpenDialog, kVideoFormatDialogId,
-     "ビデオフォーマット"},
-    {kCommandAgc, 509, CommandAction::kOpenDialog, kAgcDialogId,
+    {IDM_AUTO_SWITCHING, IDT_AUTO_SWITCHING, CommandAction::kOpenDialog,
+     MakeDialog<AutoSwitchingDialog>, "自動切換え"},
+    {IDM_VIDEO_ADJUSTMENT, IDT_VIDEO_ADJUSTMENT, CommandAction::kOpenDialog,
+     MakeDialog<VideoAdjustmentDialog>, "ビデオ映像の調整"},
+    {IDM_DISPLAY_CHANNEL, IDT_DISPLAY_CHANNEL, CommandAction::kOpenDialog,
+     MakeDialog<DisplayChannelDialog>, "表示チャンネル"},
+    {IDM_VIDEO_FORMAT, IDT_VIDEO_FORMAT, CommandAction::kOpenDialog,
+     MakeDialog<VideoFormatDialog>, "ビデオフォーマット"},
+    {IDM_AGC, IDT_AGC, CommandAction::kOpenDialog, MakeDialog<AgcDialog>,
      "オート・ゲイン・コントロール"},
-    {kCommandOtherSettings, 510, CommandAction::kOpenDialog,
-     kOtherSettingsDialogId, "その他"},
-    {kCommandSendAll, 0, CommandAction::kOpenDialog, kSendAllDialogId, ""},
-    {kCommandSlaveAddress, 0, CommandAction::kOpenDialog, kSlaveAddressDialogId,
+    {IDM_OTHER_SETTINGS, IDT_OTHER_SETTINGS, CommandAction::kOpenDialog,
+     MakeDialog<OtherSettingsDialog>, "その他"},
+    {IDM_SEND_ALL, 0, CommandAction::kOpenDialog, MakeDialog<SendAllDialog>,
      ""},
-    {kCommandReadAll, 0, CommandAction::kOpenDialog, kReadAllDialogId, ""},
-    {kCommandSerialSettings, 0, CommandAction::kOpenDialog,
-     kSerialSettingsDialogId, ""},
-    {kCommandAbout, 0, CommandAction::kOpenDialog, kAboutDialogId, ""},
-    {kCommandTrafficLog, 0, CommandAction::kShowWindow, kTrafficLogWindowId,
+    {IDM_SLAVE_ADDRESS, 0, CommandAction::kOpenDialog,
+     MakeDialog<SlaveAddressDialog>, ""},
+    {IDM_READ_ALL, 0, CommandAction::kOpenDialog, MakeDialog<ReadAllDialog>,
      ""},
+    {IDM_SERIAL_SETTINGS, 0, CommandAction::kOpenDialog,
+     MakeDialog<SerialSettingsDialog>, ""},
+    {IDM_ABOUT, 0, CommandAction::kOpenDialog, MakeDialog<AboutDialog>, ""},
+    {IDM_TRAFFIC_LOG, 0, CommandAction::kShowWindow,
+     MakeDialog<TrafficLogDialog>, ""},
 }};
 
 // The entry for a menu or toolbar command id; nothing for any other id.

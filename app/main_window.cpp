@@ -126,8 +126,9 @@ bool CountHiddenAccess(int& counter, int x, int y) {
   return false;
 }
 
-MainWindow::MainWindow(MainWindowServices services)
+MainWindow::MainWindow(MainWindowServices services, DialogSources dialogs)
     : services_(services),
+      dialogs_(dialogs),
       files_{services.core, services.boxes, services.chooser, services.codec,
              [view = &services.view](std::optional<std::string_view> text,
                                      std::string_view caption) {
@@ -135,27 +136,15 @@ MainWindow::MainWindow(MainWindowServices services)
                view->SetCaption(caption);
              }} {}
 
-void MainWindow::RegisterDialog(int template_id, DialogFactory factory) {
-  factories_[template_id] = std::move(factory);
+void MainWindow::OpenDialog(DialogMaker make) {
+  if (make == nullptr) return;
+  std::unique_ptr<Dialog> dialog = make(dialogs_);
+  services_.dialogs.RunModal(*dialog);
 }
 
-bool MainWindow::HasDialog(int template_id) const {
-  return factories_.count(template_id) != 0;
-}
-
-void MainWindow::OpenDialog(int template_id) {
-  auto found = factories_.find(template_id);
-  if (found == factories_.end()) return;
-  std::unique_ptr<Dialog> dialog = found->second();
-  if (dialog) services_.dialogs.RunModal(*dialog);
-}
-
-void MainWindow::ShowWindow(int template_id) {
-  auto found = factories_.find(template_id);
-  if (found == factories_.end()) return;
-  if (std::unique_ptr<Dialog> dialog = found->second()) {
-    services_.dialogs.ShowModeless(std::move(dialog));
-  }
+void MainWindow::ShowWindow(DialogMaker make) {
+  if (make == nullptr) return;
+  services_.dialogs.ShowModeless(make(dialogs_));
 }
 
 void MainWindow::CompareFile() {
@@ -186,10 +175,10 @@ void MainWindow::OnCommand(int id) {
       RequestExit();
       return;
     case CommandAction::kOpenDialog:
-      OpenDialog(entry->dialog_id);
+      OpenDialog(entry->dialog);
       return;
     case CommandAction::kShowWindow:
-      ShowWindow(entry->dialog_id);
+      ShowWindow(entry->dialog);
       return;
     case CommandAction::kCompareFile:
       CompareFile();
@@ -251,7 +240,7 @@ void MainWindow::EndSession(bool ending) {
 
 void MainWindow::OnContextMenu(int x, int y) {
   if (CountHiddenAccess(services_.core.working.hidden_access_count, x, y)) {
-    OpenDialog(kReadAllDialogId);
+    OpenDialog(FindCommand(IDM_READ_ALL)->dialog);
   }
 }
 
@@ -265,41 +254,6 @@ void MainWindow::OnTimerTick() {
   const LocalTime now = services_.clock.Now();
   services_.view.SetStatusText(0, StatusDateText(now));
   services_.view.SetStatusText(1, StatusTimeText(now));
-}
-
-namespace {
-
-// A settings dialog, made anew from the dialog services at each opening.
-template <class SettingsDialog>
-void RegisterSettingsDialog(MainWindow& window, DialogServices& dialogs) {
-  window.RegisterDialog(SettingsDialog::kTemplateId, [&dialogs] {
-    return std::make_unique<SettingsDialog>(dialogs);
-  });
-}
-
-}  // namespace
-
-void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
-                             ProfileStore& profile, SerialPortList& ports) {
-  RegisterSettingsDialog<AlarmDialog>(window, dialogs);
-  RegisterSettingsDialog<VideoLossDialog>(window, dialogs);
-  RegisterSettingsDialog<DateTimeDialog>(window, dialogs);
-  RegisterSettingsDialog<AutoSwitchingDialog>(window, dialogs);
-  RegisterSettingsDialog<VideoFormatDialog>(window, dialogs);
-  RegisterSettingsDialog<AgcDialog>(window, dialogs);
-  RegisterSettingsDialog<SlaveAddressDialog>(window, dialogs);
-  RegisterSettingsDialog<DisplayChannelDialog>(window, dialogs);
-  RegisterSettingsDialog<OtherSettingsDialog>(window, dialogs);
-  RegisterSettingsDialog<VideoAdjustmentDialog>(window, dialogs);
-  RegisterSettingsDialog<TitleDialog>(window, dialogs);
-  RegisterSettingsDialog<SendAllDialog>(window, dialogs);
-  RegisterSettingsDialog<ReadAllDialog>(window, dialogs);
-  RegisterSettingsDialog<TrafficLogDialog>(window, dialogs);
-  window.RegisterDialog(kSerialSettingsDialogId, [&dialogs, &profile, &ports] {
-    return std::make_unique<SerialSettingsDialog>(dialogs.core, profile, ports);
-  });
-  window.RegisterDialog(kAboutDialogId,
-                        [] { return std::make_unique<AboutDialog>(); });
 }
 
 }  // namespace vqx

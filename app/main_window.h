@@ -4,12 +4,11 @@
 // The Win32 window procedure forwards its messages here.
 #pragma once
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/commands.h"
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
@@ -79,15 +78,8 @@ struct MainWindowServices {
 
 class MainWindow {
  public:
-  using DialogFactory = std::function<std::unique_ptr<Dialog>()>;
-
-  explicit MainWindow(MainWindowServices services);
-
-  // Makes a dialog template available to the commands that open it (or
-  // show it, for a window that stays beside the main window). Commands
-  // whose dialog is not registered do nothing.
-  void RegisterDialog(int template_id, DialogFactory factory);
-  bool HasDialog(int template_id) const;
+  // The commands' dialogs are made from `dialogs` (app/commands.h).
+  MainWindow(MainWindowServices services, DialogSources dialogs);
 
   // A menu or toolbar command; unknown ids are ignored.
   void OnCommand(int id);
@@ -114,8 +106,8 @@ class MainWindow {
   bool quitting() const { return quitting_; }
 
  private:
-  void OpenDialog(int template_id);
-  void ShowWindow(int template_id);
+  void OpenDialog(DialogMaker make);
+  void ShowWindow(DialogMaker make);
   void CompareFile();
   // Asks the Exit question unless one is open; false when one was, or when
   // the user kept the program.
@@ -125,16 +117,11 @@ class MainWindow {
   void ShowBlockReason(bool shown);
 
   MainWindowServices services_;
+  DialogSources dialogs_;
   FileMenuServices files_;
-  std::map<int, DialogFactory> factories_;
   bool quitting_ = false;
   bool asking_ = false;  // the Exit question is open
   bool block_reason_shown_ = false;
 };
-
-// Registers every dialog this program has: the settings dialogs, the serial
-// settings dialog and the About box.
-void RegisterStandardDialogs(MainWindow& window, DialogServices& dialogs,
-                             ProfileStore& profile, SerialPortList& ports);
 
 }  // namespace vqx

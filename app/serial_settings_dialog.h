@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ids/serial_settings_ids.h"
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
@@ -28,14 +29,14 @@ inline constexpr std::string_view kAbsentPortMark = "（見つかりません）
 
 class SerialSettingsDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 144;
-  static constexpr int kPortList = 1072;
-  static constexpr int kLineList = 1075;
+  static constexpr int kTemplateId = IDD_SERIAL_SETTINGS;
+  static constexpr int kPortList = IDC_SERIAL_PORT;
+  static constexpr int kLineList = IDC_SERIAL_LINE;
   // What the system calls the chosen port, under the list.
-  static constexpr int kPortDescription = 1076;
+  static constexpr int kPortDescription = IDC_SERIAL_PORT_DESCRIPTION;
   // Echo tolerance: the line adapter sends every line back; such an echo is
   // no reply.
-  static constexpr int kEchoBox = 1077;
+  static constexpr int kEchoBox = IDC_SERIAL_ECHO;
   // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 

@@ -7,24 +7,25 @@
 
 #include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
+#include "dialogs/ids/agc_ids.h"
 
 namespace vqx {
 
 class AgcDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 150;
+  static constexpr int kTemplateId = IDD_AGC;
   static constexpr std::string_view kHeading = "オート・ゲイン・コントロール ";
 
-  // The ids do not follow the channel order: ch.05's list is 1134.
+  // The ids do not follow the channel order.
   static constexpr ChannelRows kChannels = {{
-      {1132, 1133},
-      {1136, 1137},
-      {1140, 1141},
-      {1144, 1145},
-      {1134, 1135},
-      {1138, 1139},
-      {1142, 1143},
-      {1146, 1147},
+      {IDC_AGC_CH1, IDC_AGC_CH1_SET},
+      {IDC_AGC_CH2, IDC_AGC_CH2_SET},
+      {IDC_AGC_CH3, IDC_AGC_CH3_SET},
+      {IDC_AGC_CH4, IDC_AGC_CH4_SET},
+      {IDC_AGC_CH5, IDC_AGC_CH5_SET},
+      {IDC_AGC_CH6, IDC_AGC_CH6_SET},
+      {IDC_AGC_CH7, IDC_AGC_CH7_SET},
+      {IDC_AGC_CH8, IDC_AGC_CH8_SET},
   }};
 
   explicit AgcDialog(DialogServices& services) : services_(services) {}

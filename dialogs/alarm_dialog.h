@@ -5,25 +5,26 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/alarm_ids.h"
 
 namespace vqx {
 
 class AlarmDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 133;
+  static constexpr int kTemplateId = IDD_ALARM;
   static constexpr std::string_view kHeading = "アラーム ";
 
   // Control ids of the template.
-  static constexpr int kModeList = 1000;
-  static constexpr int kHoldTimeEdit = 1001;
-  static constexpr int kPolarityList = 1002;
-  static constexpr int kDisplayList = 1003;
-  static constexpr int kReturnList = 1004;
-  static constexpr int kModeSet = 1006;
-  static constexpr int kHoldTimeSet = 1007;
-  static constexpr int kPolaritySet = 1008;
-  static constexpr int kDisplaySet = 1009;
-  static constexpr int kReturnSet = 1010;
+  static constexpr int kModeList = IDC_ALARM_MODE;
+  static constexpr int kHoldTimeEdit = IDC_ALARM_HOLD_TIME;
+  static constexpr int kPolarityList = IDC_ALARM_POLARITY;
+  static constexpr int kDisplayList = IDC_ALARM_DISPLAY;
+  static constexpr int kReturnList = IDC_ALARM_RETURN;
+  static constexpr int kModeSet = IDC_ALARM_MODE_SET;
+  static constexpr int kHoldTimeSet = IDC_ALARM_HOLD_TIME_SET;
+  static constexpr int kPolaritySet = IDC_ALARM_POLARITY_SET;
+  static constexpr int kDisplaySet = IDC_ALARM_DISPLAY_SET;
+  static constexpr int kReturnSet = IDC_ALARM_RETURN_SET;
   // The hold time is at most three characters (decimal seconds).
   static constexpr int kHoldTimeCharacters = 3;
 

@@ -7,21 +7,24 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/auto_switching_ids.h"
 
 namespace vqx {
 
 class AutoSwitchingDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 138;
+  static constexpr int kTemplateId = IDD_AUTO_SWITCHING;
   static constexpr std::string_view kHeading = "自動切換え ";
 
-  static constexpr int kListFrame = 1054;   // the drawn list of times
-  static constexpr int kEntryList = 1044;   // which of the 13 entries
-  static constexpr int kTimeList = 1055;    // its time, 0..99 s
-  static constexpr int kCommonList = 1056;  // one time for all 13
-  static constexpr int kTimesSet = 1057;
-  static constexpr int kModeList = 1045;
-  static constexpr int kModeSet = 1058;
+  static constexpr int kListFrame =
+      IDC_SEQ_LIST_FRAME;                           // the drawn list of times
+  static constexpr int kEntryList = IDC_SEQ_ENTRY;  // which of the 13 entries
+  static constexpr int kTimeList = IDC_SEQ_TIME;    // its time, 0..99 s
+  static constexpr int kCommonList =
+      IDC_SEQ_COMMON_TIME;  // one time for all 13
+  static constexpr int kTimesSet = IDC_SEQ_TIMES_SET;
+  static constexpr int kModeList = IDC_SEQ_MODE;
+  static constexpr int kModeSet = IDC_SEQ_MODE_SET;
   static constexpr int kRedrawTimer = 3;
   // The list is drawn once the dialog is on screen, and again shortly after
   // every repaint, on top of the freshly painted frame.

@@ -9,14 +9,15 @@
 
 #include "base/settings_report.h"
 #include "dialogs/dialog.h"
+#include "dialogs/ids/compare_ids.h"
 
 namespace vqx {
 
 class CompareDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 152;
-  static constexpr int kFileName = 1094;
-  static constexpr int kDifferenceList = 1095;
+  static constexpr int kTemplateId = IDD_COMPARE;
+  static constexpr int kFileName = IDC_COMPARE_FILE;
+  static constexpr int kDifferenceList = IDC_COMPARE_LIST;
   // Shown when nothing differs.
   static constexpr std::string_view kNoDifference = "違いはありません";
   // After a row of a field no read-all reads: the program's value there is

@@ -16,12 +16,13 @@
 #include "base/link_state.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
+#include "dialogs/ids/common_ids.h"
 
 namespace vqx {
 
 // The slave-address list (a drop-down list inside the group box
 // "スレーブアドレス") has this id in every dialog that has one.
-inline constexpr int kSlaveAddressCombo = 1005;
+inline constexpr int kSlaveAddressCombo = IDC_SLAVE_ADDRESS;
 // "00".."31" and the broadcast entry.
 inline constexpr int kSlaveAddressItemCount = kBroadcastAddress + 1;
 // The device documentation spells the broadcast entry this way; installers

@@ -6,33 +6,34 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/date_time_ids.h"
 #include "protocol/date_time.h"
 
 namespace vqx {
 
 class DateTimeDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 135;
+  static constexpr int kTemplateId = IDD_DATE_TIME;
   static constexpr std::string_view kHeading = "日付・時刻 ";
 
-  static constexpr int kYearList = 1021;
-  static constexpr int kMonthList = 1023;
-  static constexpr int kDayList = 1025;
-  static constexpr int kHourList = 1026;
-  static constexpr int kMinuteList = 1027;
-  static constexpr int kSecondList = 1028;
-  static constexpr int kYearSet = 1032;
-  static constexpr int kMonthSet = 1033;
-  static constexpr int kDaySet = 1034;
-  static constexpr int kHourSet = 1035;
-  static constexpr int kMinuteSet = 1036;
-  static constexpr int kSecondSet = 1038;
-  static constexpr int kRangeList = 1030;
-  static constexpr int kRangeSet = 1040;
-  static constexpr int kDisplayList = 1031;
-  static constexpr int kDisplaySet = 1037;
-  static constexpr int kCorrectionSet = 1041;
-  static constexpr int kDateTimeSet = 1122;
+  static constexpr int kYearList = IDC_CLOCK_YEAR;
+  static constexpr int kMonthList = IDC_CLOCK_MONTH;
+  static constexpr int kDayList = IDC_CLOCK_DAY;
+  static constexpr int kHourList = IDC_CLOCK_HOUR;
+  static constexpr int kMinuteList = IDC_CLOCK_MINUTE;
+  static constexpr int kSecondList = IDC_CLOCK_SECOND;
+  static constexpr int kYearSet = IDC_CLOCK_YEAR_SET;
+  static constexpr int kMonthSet = IDC_CLOCK_MONTH_SET;
+  static constexpr int kDaySet = IDC_CLOCK_DAY_SET;
+  static constexpr int kHourSet = IDC_CLOCK_HOUR_SET;
+  static constexpr int kMinuteSet = IDC_CLOCK_MINUTE_SET;
+  static constexpr int kSecondSet = IDC_CLOCK_SECOND_SET;
+  static constexpr int kRangeList = IDC_CLOCK_RANGE;
+  static constexpr int kRangeSet = IDC_CLOCK_RANGE_SET;
+  static constexpr int kDisplayList = IDC_CLOCK_DISPLAY;
+  static constexpr int kDisplaySet = IDC_CLOCK_DISPLAY_SET;
+  static constexpr int kCorrectionSet = IDC_CLOCK_CORRECTION_SET;
+  static constexpr int kDateTimeSet = IDC_CLOCK_DATE_TIME_SET;
 
   // The first year of the year list.
   static constexpr int kFirstYear = 2000;

@@ -8,17 +8,18 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/display_channel_ids.h"
 #include "protocol/display_channel.h"
 
 namespace vqx {
 
 class DisplayChannelDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 139;
+  static constexpr int kTemplateId = IDD_DISPLAY_CHANNEL;
   static constexpr std::string_view kHeading = "表示チャンネル ";
 
-  static constexpr int kScreenList = 1111;
-  static constexpr int kScreenSet = 1112;
+  static constexpr int kScreenList = IDC_SCREEN;
+  static constexpr int kScreenSet = IDC_SCREEN_SET;
 
   // The pane lists of a layout (pane 1 first) and its two set buttons,
   // "設定" (plain form) and "設定Don't" (the N form).
@@ -30,15 +31,37 @@ class DisplayChannelDialog : public Dialog {
     int set_n;
   };
   static constexpr std::array<LayoutControls, 5> kLayouts = {{
-      {Layout::k4A, 4, {1113, 1114, 1117, 1118}, 1115, 1116},
-      {Layout::k4B, 4, {1119, 1120, 1121, 1122}, 1124, 1123},
-      {Layout::k6A, 6, {1125, 1126, 1127, 1128, 1129, 1130}, 1131, 1132},
-      {Layout::k6B, 6, {1133, 1134, 1135, 1136, 1137, 1138}, 1139, 1140},
+      {Layout::k4A,
+       4,
+       {IDC_LAYOUT_4A_PANE1, IDC_LAYOUT_4A_PANE2, IDC_LAYOUT_4A_PANE3,
+        IDC_LAYOUT_4A_PANE4},
+       IDC_LAYOUT_4A_SET,
+       IDC_LAYOUT_4A_SET_N},
+      {Layout::k4B,
+       4,
+       {IDC_LAYOUT_4B_PANE1, IDC_LAYOUT_4B_PANE2, IDC_LAYOUT_4B_PANE3,
+        IDC_LAYOUT_4B_PANE4},
+       IDC_LAYOUT_4B_SET,
+       IDC_LAYOUT_4B_SET_N},
+      {Layout::k6A,
+       6,
+       {IDC_LAYOUT_6A_PANE1, IDC_LAYOUT_6A_PANE2, IDC_LAYOUT_6A_PANE3,
+        IDC_LAYOUT_6A_PANE4, IDC_LAYOUT_6A_PANE5, IDC_LAYOUT_6A_PANE6},
+       IDC_LAYOUT_6A_SET,
+       IDC_LAYOUT_6A_SET_N},
+      {Layout::k6B,
+       6,
+       {IDC_LAYOUT_6B_PANE1, IDC_LAYOUT_6B_PANE2, IDC_LAYOUT_6B_PANE3,
+        IDC_LAYOUT_6B_PANE4, IDC_LAYOUT_6B_PANE5, IDC_LAYOUT_6B_PANE6},
+       IDC_LAYOUT_6B_SET,
+       IDC_LAYOUT_6B_SET_N},
       {Layout::k9,
        8,
-       {1141, 1142, 1143, 1144, 1145, 1146, 1149, 1150},
-       1147,
-       1148},
+       {IDC_LAYOUT_9_PANE1, IDC_LAYOUT_9_PANE2, IDC_LAYOUT_9_PANE3,
+        IDC_LAYOUT_9_PANE4, IDC_LAYOUT_9_PANE5, IDC_LAYOUT_9_PANE6,
+        IDC_LAYOUT_9_PANE7, IDC_LAYOUT_9_PANE8},
+       IDC_LAYOUT_9_SET,
+       IDC_LAYOUT_9_SET_N},
   }};
 
   explicit DisplayChannelDialog(DialogServices& services)

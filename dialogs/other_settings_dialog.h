@@ -5,32 +5,33 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/other_settings_ids.h"
 
 namespace vqx {
 
 class OtherSettingsDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 141;
+  static constexpr int kTemplateId = IDD_OTHER_SETTINGS;
   static constexpr std::string_view kHeading = "その他 ";
 
-  static constexpr int kConnectorInputList = 1066;
-  static constexpr int kConnectorInputSet = 1093;
-  static constexpr int kPowerOnScreenList = 1068;
-  static constexpr int kPowerOnScreenSet = 1095;
-  static constexpr int kBorderLineList = 1070;
-  static constexpr int kBorderLineSet = 1094;
-  static constexpr int kOsdOffsetHList = 1074;
-  static constexpr int kOsdOffsetHSet = 1097;
-  static constexpr int kOsdOffsetVList = 1077;
-  static constexpr int kOsdOffsetVSet = 1099;
-  static constexpr int kOsdSizeSingleList = 1080;
-  static constexpr int kOsdSizeSingleSet = 1101;
-  static constexpr int kOsdSizeSplitList = 1083;
-  static constexpr int kOsdSizeSplitSet = 11003;
-  static constexpr int kButtonLockList = 1071;
-  static constexpr int kButtonLockSet = 1096;
-  static constexpr int kNtscAspectList = 1072;
-  static constexpr int kNtscAspectSet = 1098;
+  static constexpr int kConnectorInputList = IDC_OTHER_CONNECTOR_INPUT;
+  static constexpr int kConnectorInputSet = IDC_OTHER_CONNECTOR_INPUT_SET;
+  static constexpr int kPowerOnScreenList = IDC_OTHER_POWER_ON_SCREEN;
+  static constexpr int kPowerOnScreenSet = IDC_OTHER_POWER_ON_SCREEN_SET;
+  static constexpr int kBorderLineList = IDC_OTHER_BORDER_LINE;
+  static constexpr int kBorderLineSet = IDC_OTHER_BORDER_LINE_SET;
+  static constexpr int kOsdOffsetHList = IDC_OTHER_OSD_OFFSET_H;
+  static constexpr int kOsdOffsetHSet = IDC_OTHER_OSD_OFFSET_H_SET;
+  static constexpr int kOsdOffsetVList = IDC_OTHER_OSD_OFFSET_V;
+  static constexpr int kOsdOffsetVSet = IDC_OTHER_OSD_OFFSET_V_SET;
+  static constexpr int kOsdSizeSingleList = IDC_OTHER_OSD_SIZE_SINGLE;
+  static constexpr int kOsdSizeSingleSet = IDC_OTHER_OSD_SIZE_SINGLE_SET;
+  static constexpr int kOsdSizeSplitList = IDC_OTHER_OSD_SIZE_SPLIT;
+  static constexpr int kOsdSizeSplitSet = IDC_OTHER_OSD_SIZE_SPLIT_SET;
+  static constexpr int kButtonLockList = IDC_OTHER_BUTTON_LOCK;
+  static constexpr int kButtonLockSet = IDC_OTHER_BUTTON_LOCK_SET;
+  static constexpr int kNtscAspectList = IDC_OTHER_NTSC_ASPECT;
+  static constexpr int kNtscAspectSet = IDC_OTHER_NTSC_ASPECT_SET;
   // The OSD offset lists hold "00" .. "15".
   static constexpr int kOsdOffsetItems = 16;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/read_all_ids.h"
 #include "dialogs/sequence_run.h"
 #include "protocol/read_all.h"
 
@@ -19,15 +20,15 @@ std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups);
 
 class ReadAllDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 145;
+  static constexpr int kTemplateId = IDD_READ_ALL;
   static constexpr std::string_view kHeading = "設定項目の読み込み";
 
-  static constexpr int kStart = 1078;
-  static constexpr int kProgress = 1052;
-  static constexpr int kPercent = 1053;
+  static constexpr int kStart = IDC_READ_ALL_START;
+  static constexpr int kProgress = IDC_READ_ALL_PROGRESS;
+  static constexpr int kPercent = IDC_READ_ALL_PERCENT;
   static constexpr int kTimer = 15;
   // "高速": each command as soon as the previous one is answered.
-  static constexpr int kFastBox = 1080;
+  static constexpr int kFastBox = IDC_READ_ALL_FAST;
   explicit ReadAllDialog(DialogServices& services);
 
   int template_id() const override { return kTemplateId; }

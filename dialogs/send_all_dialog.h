@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/send_all_ids.h"
 #include "dialogs/sequence_run.h"
 #include "protocol/send_all.h"
 
@@ -13,15 +14,15 @@ namespace vqx {
 
 class SendAllDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 143;
+  static constexpr int kTemplateId = IDD_SEND_ALL;
   static constexpr std::string_view kHeading = "全項目の設定";
 
-  static constexpr int kStart = 1048;
-  static constexpr int kProgress = 1052;
-  static constexpr int kPercent = 1053;
+  static constexpr int kStart = IDC_SEND_ALL_START;
+  static constexpr int kProgress = IDC_SEND_ALL_PROGRESS;
+  static constexpr int kPercent = IDC_SEND_ALL_PERCENT;
   static constexpr int kTimer = 16;
   // "高速": each line as soon as the previous one is answered.
-  static constexpr int kFastBox = 1080;
+  static constexpr int kFastBox = IDC_SEND_ALL_FAST;
 
   explicit SendAllDialog(DialogServices& services);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/slave_address_ids.h"
 #include "protocol/address_scan.h"
 
 namespace vqx {
@@ -18,13 +19,13 @@ std::string ScanAnswerText(const ScanAnswer& answer);
 
 class SlaveAddressDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 142;
+  static constexpr int kTemplateId = IDD_SLAVE_ADDRESS;
   static constexpr std::string_view kHeading = "機器のスレーブアドレス ";
 
-  static constexpr int kScanButton = 1084;
-  static constexpr int kScanProgress = 1085;
-  static constexpr int kAnswerList = 1086;
-  static constexpr int kScanStatus = 1087;
+  static constexpr int kScanButton = IDC_SCAN_START;
+  static constexpr int kScanProgress = IDC_SCAN_PROGRESS;
+  static constexpr int kAnswerList = IDC_SCAN_ANSWERS;
+  static constexpr int kScanStatus = IDC_SCAN_STATUS;
   static constexpr int kScanTimer = 1;
 
   static constexpr std::string_view kScanText = "検索";

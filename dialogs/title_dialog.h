@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/title_ids.h"
 #include "protocol/title.h"
 
 namespace vqx {
@@ -32,22 +33,22 @@ std::string TitlePreviewLabel(int channel);
 
 class TitleDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 136;
+  static constexpr int kTemplateId = IDD_TITLE;
   static constexpr std::string_view kHeading = "タイトル ";
 
-  static constexpr int kPreviewFrame = 1043;
-  static constexpr int kChannelList = 1044;
-  static constexpr int kTitleEdit = 1045;
-  static constexpr int kSingleScreenList = 1046;
-  static constexpr int kSplitScreenList = 1047;
-  static constexpr int kTitleSet = 1048;
-  static constexpr int kTitleSetAll = 1049;
-  static constexpr int kSingleScreenSet = 1050;
-  static constexpr int kSplitScreenSet = 1051;
-  static constexpr int kProgress = 1052;
-  static constexpr int kPercent = 1053;
-  static constexpr int kTitleSetN = 1054;
-  static constexpr int kTitleSetAllN = 1055;
+  static constexpr int kPreviewFrame = IDC_TITLE_PREVIEW;
+  static constexpr int kChannelList = IDC_TITLE_CHANNEL;
+  static constexpr int kTitleEdit = IDC_TITLE_TEXT;
+  static constexpr int kSingleScreenList = IDC_TITLE_SINGLE_SCREEN;
+  static constexpr int kSplitScreenList = IDC_TITLE_SPLIT_SCREEN;
+  static constexpr int kTitleSet = IDC_TITLE_SET;
+  static constexpr int kTitleSetAll = IDC_TITLE_SET_ALL;
+  static constexpr int kSingleScreenSet = IDC_TITLE_SINGLE_SCREEN_SET;
+  static constexpr int kSplitScreenSet = IDC_TITLE_SPLIT_SCREEN_SET;
+  static constexpr int kProgress = IDC_TITLE_PROGRESS;
+  static constexpr int kPercent = IDC_TITLE_PERCENT;
+  static constexpr int kTitleSetN = IDC_TITLE_SET_N;
+  static constexpr int kTitleSetAllN = IDC_TITLE_SET_ALL_N;
 
   // One timer draws the preview and paces the set-all; a drawing tick
   // during a run leaves its timer going.

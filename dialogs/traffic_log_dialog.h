@@ -8,19 +8,20 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/traffic_log_ids.h"
 #include "protocol/traffic_log.h"
 
 namespace vqx {
 
 class TrafficLogDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 151;
+  static constexpr int kTemplateId = IDD_TRAFFIC_LOG;
   static constexpr std::string_view kCaption = "通信ログ";
 
-  static constexpr int kLineList = 1090;
-  static constexpr int kSave = 1091;
-  static constexpr int kClear = 1092;
-  static constexpr int kPause = 1093;
+  static constexpr int kLineList = IDC_LOG_LINES;
+  static constexpr int kSave = IDC_LOG_SAVE;
+  static constexpr int kClear = IDC_LOG_CLEAR;
+  static constexpr int kPause = IDC_LOG_PAUSE;
   // The window looks for new lines this often.
   // Where the columns begin, in dialog units: direction, address, line,
   // meaning. Wide enough for a time stamp and most lines; a longer line

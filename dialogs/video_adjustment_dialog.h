@@ -8,19 +8,20 @@
 #include <string_view>
 
 #include "dialogs/dialog.h"
+#include "dialogs/ids/video_adjustment_ids.h"
 #include "protocol/video_adjustment.h"
 
 namespace vqx {
 
 class VideoAdjustmentDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 140;
+  static constexpr int kTemplateId = IDD_VIDEO_ADJUSTMENT;
   static constexpr std::string_view kHeading = "ビデオ映像の調整 ";
 
-  static constexpr int kTableFrame = 1113;
-  static constexpr int kChannelList = 1044;
-  static constexpr int kSetAll = 1049;
-  static constexpr int kProgress = 1114;
+  static constexpr int kTableFrame = IDC_ADJUST_TABLE;
+  static constexpr int kChannelList = IDC_ADJUST_CHANNEL;
+  static constexpr int kSetAll = IDC_ADJUST_SET_ALL;
+  static constexpr int kProgress = IDC_ADJUST_PROGRESS;
 
   // The list and set button of each adjustment.
   struct AdjustmentControls {
@@ -29,11 +30,13 @@ class VideoAdjustmentDialog : public Dialog {
     int set;
   };
   static constexpr std::array<AdjustmentControls, 5> kAdjustments = {{
-      {Adjustment::kBrightness, 1069, 1067},
-      {Adjustment::kContrast, 1071, 1082},
-      {Adjustment::kHue, 1073, 1085},
-      {Adjustment::kSharpness, 1076, 1087},
-      {Adjustment::kSaturation, 1079, 1089},
+      {Adjustment::kBrightness, IDC_ADJUST_BRIGHTNESS,
+       IDC_ADJUST_BRIGHTNESS_SET},
+      {Adjustment::kContrast, IDC_ADJUST_CONTRAST, IDC_ADJUST_CONTRAST_SET},
+      {Adjustment::kHue, IDC_ADJUST_HUE, IDC_ADJUST_HUE_SET},
+      {Adjustment::kSharpness, IDC_ADJUST_SHARPNESS, IDC_ADJUST_SHARPNESS_SET},
+      {Adjustment::kSaturation, IDC_ADJUST_SATURATION,
+       IDC_ADJUST_SATURATION_SET},
   }};
 
   // Two timers: one draws the table once the dialog has painted, the other

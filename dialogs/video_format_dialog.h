@@ -7,27 +7,28 @@
 
 #include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
+#include "dialogs/ids/video_format_ids.h"
 
 namespace vqx {
 
 class VideoFormatDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 148;
+  static constexpr int kTemplateId = IDD_VIDEO_FORMAT;
   static constexpr std::string_view kHeading = "ビデオフォーマット ";
 
   static constexpr ChannelRows kChannels = {{
-      {1123, 1124},
-      {1125, 1126},
-      {1127, 1129},
-      {1128, 1130},
-      {1132, 1136},
-      {1133, 1137},
-      {1134, 1138},
-      {1135, 1139},
+      {IDC_FORMAT_CH1, IDC_FORMAT_CH1_SET},
+      {IDC_FORMAT_CH2, IDC_FORMAT_CH2_SET},
+      {IDC_FORMAT_CH3, IDC_FORMAT_CH3_SET},
+      {IDC_FORMAT_CH4, IDC_FORMAT_CH4_SET},
+      {IDC_FORMAT_CH5, IDC_FORMAT_CH5_SET},
+      {IDC_FORMAT_CH6, IDC_FORMAT_CH6_SET},
+      {IDC_FORMAT_CH7, IDC_FORMAT_CH7_SET},
+      {IDC_FORMAT_CH8, IDC_FORMAT_CH8_SET},
   }};
   // One format for every channel, and the button that sends all eight.
-  static constexpr int kCommonList = 1006;
-  static constexpr int kSetAll = 1131;
+  static constexpr int kCommonList = IDC_FORMAT_COMMON;
+  static constexpr int kSetAll = IDC_FORMAT_SET_ALL;
 
   explicit VideoFormatDialog(DialogServices& services) : services_(services) {}
 

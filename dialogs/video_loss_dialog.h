@@ -8,30 +8,31 @@
 
 #include "dialogs/conventions.h"
 #include "dialogs/dialog.h"
+#include "dialogs/ids/video_loss_ids.h"
 
 namespace vqx {
 
 class VideoLossDialog : public Dialog {
  public:
-  static constexpr int kTemplateId = 134;
+  static constexpr int kTemplateId = IDD_VIDEO_LOSS;
   static constexpr std::string_view kHeading = "ビデオロス ";
 
   static constexpr ChannelRows kChannels = {{
-      {1011, 1016},
-      {1012, 1017},
-      {1013, 1018},
-      {1014, 1019},
-      {1025, 1029},
-      {1026, 1030},
-      {1027, 1031},
-      {1028, 1032},
+      {IDC_VLOSS_CH1, IDC_VLOSS_CH1_SET},
+      {IDC_VLOSS_CH2, IDC_VLOSS_CH2_SET},
+      {IDC_VLOSS_CH3, IDC_VLOSS_CH3_SET},
+      {IDC_VLOSS_CH4, IDC_VLOSS_CH4_SET},
+      {IDC_VLOSS_CH5, IDC_VLOSS_CH5_SET},
+      {IDC_VLOSS_CH6, IDC_VLOSS_CH6_SET},
+      {IDC_VLOSS_CH7, IDC_VLOSS_CH7_SET},
+      {IDC_VLOSS_CH8, IDC_VLOSS_CH8_SET},
   }};
-  static constexpr int kBackgroundList = 1015;
-  static constexpr int kBackgroundSet = 1020;
-  static constexpr int kDisplayList = 1021;
-  static constexpr int kDisplaySet = 1023;
-  static constexpr int kSignalOutputList = 1022;
-  static constexpr int kSignalOutputSet = 1024;
+  static constexpr int kBackgroundList = IDC_VLOSS_BACKGROUND;
+  static constexpr int kBackgroundSet = IDC_VLOSS_BACKGROUND_SET;
+  static constexpr int kDisplayList = IDC_VLOSS_DISPLAY;
+  static constexpr int kDisplaySet = IDC_VLOSS_DISPLAY_SET;
+  static constexpr int kSignalOutputList = IDC_VLOSS_SIGNAL_OUTPUT;
+  static constexpr int kSignalOutputSet = IDC_VLOSS_SIGNAL_OUTPUT_SET;
 
   explicit VideoLossDialog(DialogServices& services) : services_(services) {}
 

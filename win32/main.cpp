@@ -42,7 +42,8 @@ struct Program {
                         steady_clock, link,    dispatcher.version_replies(),
                         traffic_log,  profile, chooser},
         behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
-                   codec}) {
+                   codec},
+                  {dialog_services, profile, ports}) {
     dispatcher.SetReadBackRecord(&read_backs);
     // Every line both ways, for the traffic log window.
     link.AttachTap(&traffic_log);
@@ -116,8 +117,6 @@ int Run(HINSTANCE instance) {
     StopReception(*program);
     ExitProcess(0);
   };
-  RegisterStandardDialogs(program->behaviour, program->dialog_services,
-                          program->profile, program->ports);
   HWND window = CreateMainWindow(instance, context);
   if (window == nullptr) return 0;
   program->view.Attach(window, context.status_bar);

@@ -95,50 +95,7 @@ TEST(HiddenAccessTest, TenRequestsInTheCornerInARow) {
   EXPECT_TRUE(CountHiddenAccess(counter, 1, 1));
 }
 
-TEST(CommandTableTest, EveryMenuAndToolbarCommandHasItsAction) {
-  struct Case {
-    int id;
-    CommandAction action;
-    int dialog;
-  };
-  const Case cases[] = {
-      {32775, CommandAction::kNewSettings, 0},
-      {32776, CommandAction::kOpenSettings, 0},
-      {32777, CommandAction::kSaveSettings, 0},
-      {32778, CommandAction::kSaveSettingsAs, 0},
-      {121, CommandAction::kExit, 0},
-      {32779, CommandAction::kOpenDialog, 133},
-      {32780, CommandAction::kOpenDialog, 134},
-      {32817, CommandAction::kOpenDialog, 135},
-      {32782, CommandAction::kOpenDialog, 136},
-      {32784, CommandAction::kOpenDialog, 138},
-      {32786, CommandAction::kOpenDialog, 140},
-      {32785, CommandAction::kOpenDialog, 139},
-      {32818, CommandAction::kOpenDialog, 148},
-      {32819, CommandAction::kOpenDialog, 150},
-      {32787, CommandAction::kOpenDialog, 141},
-      {32788, CommandAction::kOpenDialog, 143},
-      {32790, CommandAction::kOpenDialog, 142},
-      {32789, CommandAction::kOpenDialog, 145},
-      {32791, CommandAction::kOpenDialog, 144},
-      {120, CommandAction::kOpenDialog, 100},
-      {501, CommandAction::kOpenDialog, 133},
-      {502, CommandAction::kOpenDialog, 134},
-      {503, CommandAction::kOpenDialog, 135},
-      {504, CommandAction::kOpenDialog, 136},
-      {505, CommandAction::kOpenDialog, 138},
-      {506, CommandAction::kOpenDialog, 140},
-      {507, CommandAction::kOpenDialog, 139},
-      {508, CommandAction::kOpenDialog, 148},
-      {509, CommandAction::kOpenDialog, 150},
-      {510, CommandAction::kOpenDialog, 141},
-  };
-  for (const Case& c : cases) {
-    const CommandEntry* entry = FindCommand(c.id);
-    ASSERT_NE(entry, nullptr) << c.id;
-    EXPECT_EQ(entry->action, c.action) << c.id;
-    EXPECT_EQ(entry->dialog_id, c.dialog) << c.id;
-  }
+TEST(CommandTableTest, OtherIdsAreNoCommands) {
   for (int unknown : {0, 1, 2, 122, 500, 511, 520, 32781, 32783, 32792}) {
     EXPECT_EQ(FindCommand(unknown), nullptr) << unknown;
   }
@@ -181,18 +138,6 @@ class RecordingWindowView : public MainWindowView {
   std::string caption = "VQX-460";
 };
 
-// A dialog that only reports that it was opened.
-class MarkerDialog : public Dialog {
- public:
-  explicit MarkerDialog(int id) : id_(id) {}
-  int template_id() const override { return id_; }
-  void OnInit(DialogView&) override {}
-  void OnCommand(DialogView&, int, ControlNotification) override {}
-
- private:
-  int id_;
-};
-
 class MainWindowTest : public ::testing::Test {
  protected:
   MainWindowTest() { fakes_.core.link.receive_running = 1; }
@@ -208,61 +153,71 @@ class MainWindowTest : public ::testing::Test {
   FixedClock clock_;
   ScriptedChooser chooser_;
   FakeDialogRunner runner_;
+  MemoryProfile profile_;  // empty: every key reads as its fallback
+  testing::ListedPorts ports_;
   MainWindow window_{{fakes_.core, fakes_.boxes, clock_, chooser_, runner_,
-                      view_, fakes_.read_backs, fakes_.codec}};
+                      view_, fakes_.read_backs, fakes_.codec},
+                     {fakes_.services, profile_, ports_}};
   testing::ScratchFolder folder_{"vqx_main_window"};
 };
 
-TEST_F(MainWindowTest, MenuAndToolbarOpenTheRegisteredDialog) {
-  window_.RegisterDialog(133,
-                         [] { return std::make_unique<MarkerDialog>(133); });
-  window_.OnCommand(32779);
-  window_.OnCommand(501);
-  EXPECT_EQ(runner_.opened, (std::vector<int>{133, 133}));
+// Each menu item and toolbar button opens its own dialog, made anew each
+// time; the traffic log window stays beside the main window.
+TEST_F(MainWindowTest, EveryCommandOpensItsDialog) {
+  struct Case {
+    int command;
+    int dialog;
+  };
+  const Case cases[] = {
+      {IDM_ALARM, IDD_ALARM},
+      {IDT_ALARM, IDD_ALARM},
+      {IDM_VIDEO_LOSS, IDD_VIDEO_LOSS},
+      {IDT_VIDEO_LOSS, IDD_VIDEO_LOSS},
+      {IDM_DATE_TIME, IDD_DATE_TIME},
+      {IDT_DATE_TIME, IDD_DATE_TIME},
+      {IDM_TITLE, IDD_TITLE},
+      {IDT_TITLE, IDD_TITLE},
+      {IDM_AUTO_SWITCHING, IDD_AUTO_SWITCHING},
+      {IDT_AUTO_SWITCHING, IDD_AUTO_SWITCHING},
+      {IDM_VIDEO_ADJUSTMENT, IDD_VIDEO_ADJUSTMENT},
+      {IDT_VIDEO_ADJUSTMENT, IDD_VIDEO_ADJUSTMENT},
+      {IDM_DISPLAY_CHANNEL, IDD_DISPLAY_CHANNEL},
+      {IDT_DISPLAY_CHANNEL, IDD_DISPLAY_CHANNEL},
+      {IDM_VIDEO_FORMAT, IDD_VIDEO_FORMAT},
+      {IDT_VIDEO_FORMAT, IDD_VIDEO_FORMAT},
+      {IDM_AGC, IDD_AGC},
+      {IDT_AGC, IDD_AGC},
+      {IDM_OTHER_SETTINGS, IDD_OTHER_SETTINGS},
+      {IDT_OTHER_SETTINGS, IDD_OTHER_SETTINGS},
+      {IDM_SEND_ALL, IDD_SEND_ALL},
+      {IDM_SLAVE_ADDRESS, IDD_SLAVE_ADDRESS},
+      {IDM_READ_ALL, IDD_READ_ALL},
+      {IDM_SERIAL_SETTINGS, IDD_SERIAL_SETTINGS},
+      {IDM_ABOUT, IDD_ABOUT},
+      {IDM_TRAFFIC_LOG, IDD_TRAFFIC_LOG},
+  };
+  for (const Case& c : cases) {
+    runner_.opened.clear();
+    window_.OnCommand(c.command);
+    EXPECT_EQ(runner_.opened, std::vector<int>{c.dialog}) << c.command;
+  }
+  EXPECT_EQ(runner_.modeless.size(), 1u);  // the traffic log window
 
-  // A command whose dialog this program does not have does nothing.
-  window_.OnCommand(32780);
-  window_.OnCommand(502);
-  window_.OnCommand(99);
-  EXPECT_EQ(runner_.opened.size(), 2u);
+  // Any other id does nothing.
+  runner_.opened.clear();
+  for (int unknown : {0, 1, 2, 99, 122, 500, 511, 520, 32781, 32792}) {
+    window_.OnCommand(unknown);
+  }
+  EXPECT_TRUE(runner_.opened.empty());
+  EXPECT_TRUE(fakes_.boxes.shown.empty());
   EXPECT_FALSE(Quit());
 }
 
-TEST_F(MainWindowTest, StandardDialogsAreRegistered) {
-  MemoryProfile profile;  // empty: every key reads as its fallback
-  testing::ListedPorts ports;
-  RegisterStandardDialogs(window_, fakes_.services, profile, ports);
-  window_.OnCommand(kCommandAlarm);
-  window_.OnCommand(kCommandSerialSettings);
-  window_.OnCommand(kCommandAbout);
-  EXPECT_EQ(runner_.opened, (std::vector<int>{133, 144, 100}));
-
-  // Every settings group from the menu and from its toolbar button.
-  runner_.opened.clear();
-  std::vector<int> expected;
-  for (const CommandEntry& entry : kCommandTable) {
-    if (entry.toolbar_id == 0) continue;
-    window_.OnCommand(entry.menu_id);
-    window_.OnCommand(entry.toolbar_id);
-    expected.insert(expected.end(), 2, entry.dialog_id);
-  }
-  EXPECT_EQ(runner_.opened, expected);
-
-  // After this no command of the main window is without its dialog.
-  for (const CommandEntry& entry : kCommandTable) {
-    if (entry.action == CommandAction::kOpenDialog) {
-      EXPECT_TRUE(window_.HasDialog(entry.dialog_id)) << entry.dialog_id;
-    }
-  }
-}
-
 TEST_F(MainWindowTest, TenCornerRequestsOpenTheReadAllDialog) {
-  window_.RegisterDialog(145,
-                         [] { return std::make_unique<MarkerDialog>(145); });
   for (int i = 0; i < 9; ++i) window_.OnContextMenu(3, 4);
   EXPECT_TRUE(runner_.opened.empty());
   window_.OnContextMenu(3, 4);
-  EXPECT_EQ(runner_.opened, std::vector<int>{145});
+  EXPECT_EQ(runner_.opened, std::vector<int>{IDD_READ_ALL});
   EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
 }
 
@@ -346,9 +301,6 @@ TEST_F(MainWindowTest, CompareWithAFileListsTheFieldsThatDiffer) {
 }
 
 TEST_F(MainWindowTest, TrafficLogWindowStaysOpenBesideTheMainWindow) {
-  MemoryProfile profile;
-  testing::ListedPorts ports;
-  RegisterStandardDialogs(window_, fakes_.services, profile, ports);
   window_.OnCommand(kCommandTrafficLog);
   window_.OnCommand(kCommandTrafficLog);  // the open one comes forward
   EXPECT_EQ(runner_.opened, std::vector<int>{TrafficLogDialog::kTemplateId});

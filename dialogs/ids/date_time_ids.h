@@ -1,0 +1,27 @@
+/* Ids of the date and time dialog, for its template and its class. */
+#ifndef VQX_DIALOGS_IDS_DATE_TIME_IDS_H
+#define VQX_DIALOGS_IDS_DATE_TIME_IDS_H
+
+#include "dialogs/ids/common_ids.h"
+
+#define IDD_DATE_TIME 135
+#define IDC_CLOCK_YEAR 1021
+#define IDC_CLOCK_YEAR_SET 1032
+#define IDC_CLOCK_MONTH 1023
+#define IDC_CLOCK_MONTH_SET 1033
+#define IDC_CLOCK_DAY 1025
+#define IDC_CLOCK_DAY_SET 1034
+#define IDC_CLOCK_HOUR 1026
+#define IDC_CLOCK_HOUR_SET 1035
+#define IDC_CLOCK_MINUTE 1027
+#define IDC_CLOCK_MINUTE_SET 1036
+#define IDC_CLOCK_SECOND 1028
+#define IDC_CLOCK_SECOND_SET 1038
+#define IDC_CLOCK_DATE_TIME_SET 1122
+#define IDC_CLOCK_CORRECTION_SET 1041
+#define IDC_CLOCK_RANGE 1030
+#define IDC_CLOCK_RANGE_SET 1040
+#define IDC_CLOCK_DISPLAY 1031
+#define IDC_CLOCK_DISPLAY_SET 1037
+
+#endif

@@ -1,0 +1,22 @@
+/* Ids of the title dialog, for its template and its class. */
+#ifndef VQX_DIALOGS_IDS_TITLE_IDS_H
+#define VQX_DIALOGS_IDS_TITLE_IDS_H
+
+#include "dialogs/ids/common_ids.h"
+
+#define IDD_TITLE 136
+#define IDC_TITLE_PREVIEW 1043
+#define IDC_TITLE_CHANNEL 1044
+#define IDC_TITLE_TEXT 1045
+#define IDC_TITLE_SET 1048
+#define IDC_TITLE_SET_ALL 1049
+#define IDC_TITLE_SET_N 1054
+#define IDC_TITLE_SET_ALL_N 1055
+#define IDC_TITLE_SINGLE_SCREEN 1046
+#define IDC_TITLE_SINGLE_SCREEN_SET 1050
+#define IDC_TITLE_SPLIT_SCREEN 1047
+#define IDC_TITLE_SPLIT_SCREEN_SET 1051
+#define IDC_TITLE_PROGRESS 1052
+#define IDC_TITLE_PERCENT 1053
+
+#endif

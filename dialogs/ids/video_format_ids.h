@@ -1,0 +1,27 @@
+/* Ids of the video format dialog, for its template and its class. */
+#ifndef VQX_DIALOGS_IDS_VIDEO_FORMAT_IDS_H
+#define VQX_DIALOGS_IDS_VIDEO_FORMAT_IDS_H
+
+#include "dialogs/ids/common_ids.h"
+
+#define IDD_VIDEO_FORMAT 148
+#define IDC_FORMAT_CH1 1123
+#define IDC_FORMAT_CH1_SET 1124
+#define IDC_FORMAT_CH2 1125
+#define IDC_FORMAT_CH2_SET 1126
+#define IDC_FORMAT_CH3 1127
+#define IDC_FORMAT_CH3_SET 1129
+#define IDC_FORMAT_CH4 1128
+#define IDC_FORMAT_CH4_SET 1130
+#define IDC_FORMAT_CH5 1132
+#define IDC_FORMAT_CH5_SET 1136
+#define IDC_FORMAT_CH6 1133
+#define IDC_FORMAT_CH6_SET 1137
+#define IDC_FORMAT_CH7 1134
+#define IDC_FORMAT_CH7_SET 1138
+#define IDC_FORMAT_CH8 1135
+#define IDC_FORMAT_CH8_SET 1139
+#define IDC_FORMAT_COMMON 1006
+#define IDC_FORMAT_SET_ALL 1131
+
+#endif

@@ -1,0 +1,1 @@
+"""The pieces of the end-to-end suite that every phase uses."""
