@@ -31,8 +31,8 @@ constexpr DWORD kReceiveThreadExitWaitMs = 2000;
 struct Program {
   explicit Program(HINSTANCE instance)
       : profile(Win32ProfileStore::ForCurrentUser()),
-        link(core.link, core.config, core.slave_address),
-        dispatcher(core.link, core.config, core.settings, boxes),
+        link(core.link, core.config, core.slave_address, steady_clock),
+        dispatcher(core.link, core.config, core.settings, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
         dialog_services{core,         link,    boxes,

@@ -1,9 +1,12 @@
 // The title, read-all and send-all dialogs: title entry in Japanese with
-// its padding, byte limit and preview, and the three timed runs driven by
-// explicit timer ticks.
+// its padding, byte limit and preview, and the timed runs driven by explicit
+// timer ticks, at both paces, over the real link and reply dispatch where
+// the answers matter.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,11 +14,14 @@
 #include "dialogs/read_all_dialog.h"
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "protocol/reply_dispatch.h"
 #include "tests/support/dialog_fixture.h"
+#include "tests/support/link_fakes.h"
 
 namespace vqx {
 namespace {
 
+using namespace std::chrono_literals;
 using testing::Box;
 using testing::DrawnText;
 using testing::FakeDialogServices;
@@ -383,6 +389,141 @@ TEST_F(SendAllDialogTest, ErrorToTheTenthLineStopsWithTheBarAtTen) {
   fakes_.core.link.sequence_step = 5;
   Click(SendAllDialog::kStart);
   EXPECT_EQ(view_.timers.count(SendAllDialog::kTimer), 0u);
+}
+
+// ---- Runs over the real link: the device's answers
+// ---------------------------------------------------------------------------
+
+// A dialog whose lines go through the live link to an in-memory port; the
+// test plays the device, each line answered as soon as it is written, and
+// the main window's timer duty.
+template <class D>
+class LinkedRunTest : public ::testing::Test {
+ protected:
+  LinkedRunTest() {
+    link_.AttachPort(&port_);
+    dispatcher_.SetReadBackRecord(&fakes_.read_backs);
+  }
+
+  void Open() { dialog_.OnInit(view_); }
+  void Click(int control) { view_.Click(dialog_, control); }
+  // The run's timer, as the host delivers it, then the device's answers to
+  // what the tick wrote.
+  void Tick(int timer = D::kTimer) {
+    dialog_.OnTimer(view_, timer);
+    Serve();
+  }
+  void Serve() {
+    const std::vector<std::string> written = port_.written();
+    for (; served_ < written.size(); ++served_) {
+      const std::string reply = device_(static_cast<int>(served_) + 1);
+      if (!reply.empty()) dispatcher_.DispatchReply(reply);
+    }
+  }
+  // Ticks `timer` while it runs, the clock moving at its period.
+  void RunTimer(int timer = D::kTimer) {
+    for (int i = 0; i < 10'000 && view_.timers.count(timer) != 0; ++i) {
+      const int period = view_.timers.at(timer);
+      Tick(timer);
+      fakes_.steady_clock.Advance(std::chrono::milliseconds(period));
+    }
+  }
+  // Answers "GN" to the lines of `refused` (1-based), "GO" to the others.
+  void Refuse(std::vector<int> refused) {
+    device_ = [refused](int line) {
+      return std::find(refused.begin(), refused.end(), line) != refused.end()
+                 ? std::string("GN\r\n")
+                 : std::string("GO\r\n");
+    };
+  }
+  std::vector<Box> BoxesAfterTheTimerDuty() {
+    RunLinkTimerDuty(fakes_.core.link, fakes_.boxes);
+    return fakes_.boxes.Take();
+  }
+  std::size_t Written() { return port_.written().size(); }
+  // A new device conversation: the lines are counted from 1 again.
+  void ForgetLines() {
+    port_.ClearWritten();
+    served_ = 0;
+  }
+
+  testing::FakeDialogServices fakes_;
+  testing::FakePort port_;
+  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address,
+             fakes_.steady_clock};
+  ReplyDispatcher dispatcher_{fakes_.core.link, fakes_.core.config,
+                              fakes_.core.settings, fakes_.boxes,
+                              fakes_.steady_clock};
+  DialogServices services_ = fakes_.Using(link_, fakes_.codec);
+  D dialog_{services_};
+  testing::FakeDialogView view_;
+  std::function<std::string(int line)> device_ = [](int) {
+    return std::string("GO\r\n");
+  };
+  std::size_t served_ = 0;
+};
+
+using LinkedSendAllTest = LinkedRunTest<SendAllDialog>;
+using LinkedReadAllTest = LinkedRunTest<ReadAllDialog>;
+
+// ---- The "高速" box and the reply pace
+
+TEST_F(LinkedSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
+  Open();
+  EXPECT_FALSE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_EQ(fakes_.profile.writes, Strings{"[VQX-460J_Section] fast=1"});
+
+  device_ = [](int) { return std::string(); };  // answered by hand
+  view_.Click(dialog_, SendAllDialog::kStart);
+  EXPECT_FALSE(view_.Enabled(SendAllDialog::kFastBox));
+  EXPECT_EQ(view_.timers.at(SendAllDialog::kTimer), 10);
+  for (int tick = 0; tick < 2000 && !view_.ended; ++tick) {
+    const std::size_t before = Written();
+    Tick();
+    // A line waits for the answer to the one before it.
+    if (Written() != before) {
+      Tick();
+      EXPECT_EQ(Written(), before + 1);
+      dispatcher_.DispatchReply("GO\r\n");
+    }
+    fakes_.steady_clock.Advance(10ms);
+  }
+  EXPECT_EQ(Written(), 78u);
+  EXPECT_TRUE(view_.ended);
+  EXPECT_TRUE(view_.Enabled(SendAllDialog::kFastBox));
+  // Well under the 39 s of the fixed pace.
+  EXPECT_LT(fakes_.steady_clock.Now(), 5s);
+}
+
+TEST_F(LinkedSendAllTest, TheBoxCannotChangeDuringARun) {
+  fakes_.core.config.fast = 1;
+  Open();
+  EXPECT_TRUE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Click(dialog_, SendAllDialog::kStart);
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_TRUE(fakes_.profile.writes.empty());
+}
+
+TEST_F(LinkedReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
+  fakes_.core.config.fast = 1;
+  device_ = [](int) { return std::string(); };
+  Open();
+  EXPECT_TRUE(view_.IsChecked(ReadAllDialog::kFastBox));
+  view_.Click(dialog_, ReadAllDialog::kStart);
+  Tick();
+  EXPECT_EQ(port_.written(), Strings{"RCJ01\r\n"});
+  // The watchdog gives up on the reply ("No Connect").
+  ++fakes_.core.link.reply_timeouts;
+  Tick();
+  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_TRUE(view_.Enabled(ReadAllDialog::kFastBox));
+  EXPECT_FALSE(view_.ended);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(Written(), 1u);
 }
 
 }  // namespace
