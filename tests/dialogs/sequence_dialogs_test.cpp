@@ -14,6 +14,7 @@
 #include "dialogs/read_all_dialog.h"
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "dialogs/video_adjustment_dialog.h"
 #include "protocol/reply_dispatch.h"
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/link_fakes.h"
@@ -465,6 +466,144 @@ class LinkedRunTest : public ::testing::Test {
 
 using LinkedSendAllTest = LinkedRunTest<SendAllDialog>;
 using LinkedReadAllTest = LinkedRunTest<ReadAllDialog>;
+using LinkedTitleTest = LinkedRunTest<TitleDialog>;
+using LinkedAdjustmentTest = LinkedRunTest<VideoAdjustmentDialog>;
+
+// A send-all the device refused lines of, at either pace and the last line
+// included, ends with one warning that names them instead of "Success".
+TEST_F(LinkedSendAllTest, RefusedLinesEndTheRunWithAWarningNamingThem) {
+  for (const bool fast : {false, true}) {
+    SCOPED_TRACE(fast ? "reply pace" : "fixed pace");
+    fakes_.core.config.fast = fast ? 1 : 0;
+    view_.ended = false;
+    ForgetLines();
+    Refuse({3, 50, 78});
+    Open();
+    Click(SendAllDialog::kStart);
+    RunTimer();
+    EXPECT_TRUE(view_.ended);
+    EXPECT_EQ(Written(), 78u);
+    EXPECT_EQ(BoxesAfterTheTimerDuty(),
+              (std::vector<Box>{
+                  {"warning",
+                   "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                   "タイトル ch.03 (3)\n"
+                   "アラーム 保持時間 (50)\n"
+                   "オート・ゲイン・コントロール ch.01-ch.08 (78)"}}));
+  }
+  // Every line taken: "Success", as before.
+  Refuse({});
+  ForgetLines();
+  view_.ended = false;
+  Open();
+  Click(SendAllDialog::kStart);
+  RunTimer();
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{{"success", "Success"}}));
+}
+
+TEST(RefusalWarningTest, ListsTenSettingsAndCountsTheRest) {
+  std::vector<Refusal> refusals;
+  for (int step = 9; step <= 21; ++step) refusals.push_back({step, ""});
+  const std::string text = RefusalWarning(refusals, SendAllSettingName);
+  EXPECT_NE(text.find("ビデオ映像の調整 Brightness ch.01 (9)"),
+            std::string::npos);
+  EXPECT_NE(text.find("ビデオ映像の調整 Contrast ch.02 (18)"),
+            std::string::npos);
+  EXPECT_EQ(text.find("(19)"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\nほか 3 件")) << text;
+}
+
+// The set-all buttons name their refused steps the same way.
+TEST_F(LinkedTitleTest, RefusedTitlesAreNamed) {
+  Refuse({2, 8});
+  Open();
+  Tick(TitleDialog::kTimer);  // the drawing due after opening
+  Click(TitleDialog::kTitleSetAll);
+  RunTimer(TitleDialog::kTimer);
+  EXPECT_EQ(Written(), 8u);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "タイトル ch.02 (2)\n"
+                 "タイトル ch.08 (8)"}}));
+}
+
+// Sharpness before hue, as the set-all sends them.
+TEST_F(LinkedAdjustmentTest, RefusedAdjustmentsAreNamed) {
+  Refuse({17, 25});
+  Open();
+  Click(VideoAdjustmentDialog::kSetAll);
+  RunTimer(VideoAdjustmentDialog::kSetAllTimer);
+  EXPECT_EQ(Written(), 40u);
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "ビデオ映像の調整 Sharpness ch.01 (17)\n"
+                 "ビデオ映像の調整 Hue ch.01 (25)"}}));
+}
+
+// The read-all's address stays while it reads: the list is off during the
+// run, however it ends, and on again after it on RS-485 only.
+TEST_F(LinkedReadAllTest, AddressListIsLockedWhileReading) {
+  struct Case {
+    const char* what;
+    int rs_control;
+    std::string reply_to_third;  // "" for the true read-back
+    bool list_after;
+  };
+  const Case cases[] = {
+      {"stopped by an error", 1, "05E3\r\n", true},
+      {"finished", 1, "", true},
+      {"RS-232C", 0, "E3\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fakes_.core.config.rs_control = c.rs_control;
+    fakes_.core.slave_address = 5;
+    const std::string address = c.rs_control != 0 ? "05" : "";
+    device_ = [&](int line) {
+      if (line == 3 && !c.reply_to_third.empty()) return c.reply_to_third;
+      return address + ReadAllExpectedReply(line) + "\r\n";
+    };
+    FakeDialogView view;
+    view_ = view;
+    ForgetLines();
+    Open();
+    EXPECT_EQ(view_.Enabled(kSlaveAddressCombo), c.rs_control != 0);
+    Click(ReadAllDialog::kStart);
+    Tick();
+    EXPECT_FALSE(view_.Enabled(kSlaveAddressCombo));
+    RunTimer();
+    EXPECT_EQ(view_.Enabled(kSlaveAddressCombo), c.list_after);
+    EXPECT_EQ(view_.ended, c.reply_to_third.empty());
+    fakes_.boxes.Take();
+  }
+}
+
+// A refused read is named at the end of the run; the verdict on the
+// replies that never came then leaves it out.
+TEST_F(LinkedReadAllTest, RefusedReadIsNamedOnce) {
+  fakes_.core.config.fast = 1;
+  device_ = [](int line) {
+    return line == 57 ? std::string("GN\r\n")
+                      : ReadAllExpectedReply(line) + "\r\n";
+  };
+  Open();
+  Click(ReadAllDialog::kStart);
+  RunTimer();
+  EXPECT_TRUE(view_.ended);
+  EXPECT_EQ(fakes_.boxes.Take(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "ビデオロス Display (57)"}}));
+  EXPECT_EQ(fakes_.read_backs.TakeVerdict(), std::vector<SettingsGroup>{});
+  EXPECT_EQ(BoxesAfterTheTimerDuty(), std::vector<Box>{});
+}
 
 // ---- The "高速" box and the reply pace
 
