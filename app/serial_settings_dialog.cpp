@@ -102,7 +102,10 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
       return;
     case kEchoBox:
       if (notification == ControlNotification::kClicked) {
-        WriteEcho(profile_, core_.config, view.IsChecked(kEchoBox));
+        const bool echo = view.IsChecked(kEchoBox);
+        // Lines noted under the other setting say nothing about this one.
+        if (echo != (core_.config.echo.load() != 0)) core_.link.echoes.Clear();
+        WriteEcho(profile_, core_.config, echo);
       }
       return;
     case kIdOk:

@@ -17,7 +17,8 @@ std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups) {
 ReadAllDialog::ReadAllDialog(DialogServices& services)
     : services_(services),
       sequence_(services.core.link, services.sink),
-      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer}) {}
+      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer},
+           ReadAllSettingName) {}
 
 void ReadAllDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
@@ -39,9 +40,11 @@ void ReadAllDialog::OnCommand(DialogView& view, int control,
   }
   if (control == kStart) {
     // Refused while this or another run goes on. The replies of this run
-    // say which settings groups it read.
+    // say which settings groups it read. The address stays as it is until
+    // the run ends: every reply goes into the one record.
     if (notification == ControlNotification::kClicked && run_.Start(view)) {
       services_.read_backs.Clear();
+      view.EnableControl(kSlaveAddressCombo, false);
     }
     return;
   }
@@ -54,9 +57,18 @@ void ReadAllDialog::OnCommand(DialogView& view, int control,
 
 void ReadAllDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id != kTimer) return;
-  if (run_.Tick(view) == SequenceTick::kFinished) {
-    // Every command is out; the replies still on their way are judged once
-    // the last of them has come (the main window tells the user).
+  const SequenceTick tick = run_.Tick(view);
+  if (KeepsTicking(tick)) return;
+  // RS-232C keeps the list off, as at the opening.
+  view.EnableControl(kSlaveAddressCombo,
+                     IsRs485(services_.core.config.rs_control.load()));
+  if (tick == SequenceTick::kFinished) {
+    // The refused reads were named already; the replies still on their way
+    // are judged once the last of them has come (the main window tells the
+    // user which settings groups were not read).
+    for (const Refusal& refusal : sequence_.refusals()) {
+      services_.read_backs.NoteRefused(refusal.step);
+    }
     services_.read_backs.RunFinished();
     view.EndDialog(kDialogClosed);
   }

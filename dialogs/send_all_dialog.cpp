@@ -8,7 +8,8 @@ SendAllDialog::SendAllDialog(DialogServices& services)
     : services_(services),
       sequence_(services.core.link, services.core.settings, services.sink,
                 services.boxes),
-      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer}) {}
+      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer},
+           SendAllSettingName) {}
 
 void SendAllDialog::OnInit(DialogView& view) {
   Core& core = services_.core;

@@ -1,12 +1,40 @@
 #include "dialogs/sequence_run.h"
 
+#include <utility>
+
 #include "base/link_config.h"
 
 namespace vqx {
 
+std::string RefusalWarning(const std::vector<Refusal>& refusals,
+                           const StepNamer& name) {
+  std::string text = "次の設定は機器が受け付けませんでした（Mode Error）。";
+  for (std::size_t i = 0; i < refusals.size() && i < kRefusalsListed; ++i) {
+    const int step = refusals[i].step;
+    std::string label = name ? name(step).label : std::string();
+    if (label.empty()) label = "ステップ";
+    text += "\n" + label + " (" + std::to_string(step) + ")";
+  }
+  if (refusals.size() > kRefusalsListed) {
+    text +=
+        "\nほか " + std::to_string(refusals.size() - kRefusalsListed) + " 件";
+  }
+  return text;
+}
+
+bool WarnOfRefusals(MessageBoxes& boxes, const TimedSequence& sequence,
+                    const StepNamer& name) {
+  if (sequence.refusals().empty()) return false;
+  boxes.ShowWarningBox(RefusalWarning(sequence.refusals(), name));
+  return true;
+}
+
 SequenceRun::SequenceRun(DialogServices& services, TimedSequence& sequence,
-                         Controls controls)
-    : services_(services), sequence_(sequence), controls_(controls) {}
+                         Controls controls, StepNamer name)
+    : services_(services),
+      sequence_(sequence),
+      controls_(controls),
+      name_(std::move(name)) {}
 
 void SequenceRun::Init(DialogView& view) {
   view.SetProgressRange(controls_.progress, 0, sequence_.plan().steps);
@@ -50,6 +78,9 @@ SequenceTick SequenceRun::Tick(DialogView& view) {
   view.StopTimer(controls_.timer);
   view.EnableControl(kIdClose, true);
   view.EnableControl(controls_.fast_box, true);
+  if (tick == SequenceTick::kFinished) {
+    WarnOfRefusals(services_.boxes, sequence_, name_);
+  }
   return tick;
 }
 

@@ -1,13 +1,38 @@
 // What the read-all and send-all dialogs share around their run: the
 // "高速" box that chooses the pace and is kept in the INI file, the bar and
-// the percentage, and Close and the box locked while the run goes on.
+// the percentage, Close and the box locked while the run goes on, and the
+// warning that names the settings the device refused. The title and video
+// adjustment dialogs share the warning.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/link_state.h"
+#include "base/platform.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
+#include "protocol/read_all.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {
+
+// The setting a step of a run sends or reads.
+using StepNamer = std::function<SettingName(int step)>;
+
+// Refused settings a warning lists by name; the rest are counted.
+inline constexpr std::size_t kRefusalsListed = 10;
+
+// The warning after a run whose lines the device refused with "GN": each
+// refused setting by its label, its step number after it.
+std::string RefusalWarning(const std::vector<Refusal>& refusals,
+                           const StepNamer& name);
+
+// After a finished run: the warning, in place of the "Success" box, when
+// the device refused any of its steps. True when it was shown.
+bool WarnOfRefusals(MessageBoxes& boxes, const TimedSequence& sequence,
+                    const StepNamer& name);
 
 class SequenceRun {
  public:
@@ -19,7 +44,7 @@ class SequenceRun {
   };
 
   SequenceRun(DialogServices& services, TimedSequence& sequence,
-              Controls controls);
+              Controls controls, StepNamer name);
 
   // The bar's range and the box as the INI file has it.
   void Init(DialogView& view);
@@ -32,7 +57,8 @@ class SequenceRun {
   bool HandleFastBox(DialogView& view, int control,
                      ControlNotification notification);
   // One timer tick: shows the progress, and once the run is over stops the
-  // timer and gives Close and the box back. Returns what the run reported.
+  // timer and gives Close and the box back; a finished run with refused
+  // steps shows the warning that names them. Returns what the run reported.
   SequenceTick Tick(DialogView& view);
 
   bool running() const { return sequence_.running(); }
@@ -41,6 +67,7 @@ class SequenceRun {
   DialogServices& services_;
   TimedSequence& sequence_;
   Controls controls_;
+  StepNamer name_;
 };
 
 }  // namespace vqx

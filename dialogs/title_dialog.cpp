@@ -6,6 +6,8 @@
 #include "base/encoding.h"
 #include "base/shift_jis.h"
 #include "dialogs/conventions.h"
+#include "dialogs/sequence_run.h"
+#include "protocol/send_all.h"
 
 namespace vqx {
 namespace {
@@ -159,6 +161,10 @@ void TitleDialog::SetAllTick(DialogView& view) {
   if (KeepsTicking(tick)) return;
   view.StopTimer(kTimer);
   view.EnableControl(kIdClose, true);
+  if (tick == SequenceTick::kFinished) {
+    WarnOfRefusals(services_.boxes, set_all_,
+                   [](int step) { return TitleSettingName(step - 1); });
+  }
 }
 
 void TitleDialog::OnCommand(DialogView& view, int control,

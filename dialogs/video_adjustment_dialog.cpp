@@ -1,6 +1,8 @@
 #include "dialogs/video_adjustment_dialog.h"
 
 #include "dialogs/conventions.h"
+#include "dialogs/sequence_run.h"
+#include "protocol/send_all.h"
 
 namespace vqx {
 namespace {
@@ -117,6 +119,11 @@ void VideoAdjustmentDialog::SetAllTick(DialogView& view) {
   if (KeepsTicking(tick)) return;
   view.StopTimer(kSetAllTimer);
   view.EnableControl(kIdClose, true);
+  if (tick == SequenceTick::kFinished) {
+    WarnOfRefusals(services_.boxes, set_all_, [](int step) {
+      return AdjustmentSettingName(AdjustmentOfStep(step), ChannelOfStep(step));
+    });
+  }
 }
 
 void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,

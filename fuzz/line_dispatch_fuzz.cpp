@@ -3,6 +3,7 @@
 // and, in RS-485 mode, echo tolerance on. Nothing may crash, read out of
 // bounds, leave a settings value outside the record or put anything but
 // printable ASCII in a logged line's text.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -29,6 +30,13 @@ class StillClock : public vqx::Clock {
   vqx::LocalTime Now() override { return {}; }
 };
 
+class StillSteadyClock : public vqx::SteadyClock {
+ public:
+  std::chrono::milliseconds Now() override {
+    return std::chrono::milliseconds(0);
+  }
+};
+
 // Shift_JIS bytes pass as they are: the log must cope with any of them.
 class RawCodec : public vqx::TextCodec {
  public:
@@ -51,11 +59,12 @@ void Run(std::string_view bytes, int rs_control) {
   StillClock clock;
   RawCodec codec;
   vqx::TrafficLog log(clock, codec);
-  vqx::ReplyDispatcher dispatcher(state, config, settings, boxes);
+  StillSteadyClock steady_clock;
+  vqx::ReplyDispatcher dispatcher(state, config, settings, boxes, steady_clock);
   dispatcher.SetTrafficLog(&log);
   // The input's first line is also taken for a line sent, so that its echo
   // is skipped.
-  state.echoes.Note(bytes.substr(0, bytes.find('\n') + 1));
+  state.echoes.Note(bytes.substr(0, bytes.find('\n') + 1), steady_clock.Now());
   vqx::LineAssembler assembler;
   // Feed in two reads so lines split across reads are exercised too.
   const std::size_t split = bytes.empty() ? 0 : bytes[0] % (bytes.size() + 1);

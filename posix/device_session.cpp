@@ -120,17 +120,17 @@ class DeviceSession::CountingSink : public CommandSink {
 struct DeviceSession::Replies {
   std::mutex mutex;
   std::condition_variable changed;
-  int answered = 0;     // lines that were an answer of any kind
-  int mode_errors = 0;  // "GN"
-  bool version_seen = false;
+  // Lines that answered nothing a run or a command awaited, and the
+  // read-back lines among them (they may have changed a setting).
+  int strays = 0;
+  int stray_read_backs = 0;
   std::string last;  // the last answer, without CR LF
   ReplyKind last_kind = ReplyKind::kIgnored;
 
   void Reset() {
     std::lock_guard<std::mutex> lock(mutex);
-    answered = 0;
-    mode_errors = 0;
-    version_seen = false;
+    strays = 0;
+    stray_read_backs = 0;
     last.clear();
     last_kind = ReplyKind::kIgnored;
   }
@@ -139,9 +139,10 @@ struct DeviceSession::Replies {
 DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
     : boxes_(std::make_unique<RecordingBoxes>(boxes)),
       port_(std::make_unique<PosixSerialPort>(options.port_path)),
-      link_(core_.link, core_.config, core_.slave_address),
+      link_(core_.link, core_.config, core_.slave_address, steady_clock_),
       sink_(std::make_unique<CountingSink>(link_)),
-      dispatcher_(core_.link, core_.config, core_.settings, *boxes_),
+      dispatcher_(core_.link, core_.config, core_.settings, *boxes_,
+                  steady_clock_),
       replies_(std::make_unique<Replies>()),
       reply_observer_(options.reply_observer) {
   core_.config.rs_control = options.rs485 ? 1 : 0;
@@ -166,21 +167,18 @@ bool DeviceSession::broadcast() const {
 
 void DeviceSession::OnReply(std::string_view work_copy) {
   if (reply_observer_) reply_observer_(work_copy);
-  ReplyKind kind = dispatcher_.last_kind();
+  // The dispatch judged whether this line answered what was awaited, by the
+  // rule the run declared for its step: an echo, another device's reply or
+  // a read-back of another setting is no answer.
+  const ReplyKind kind = dispatcher_.last_kind();
   {
     std::lock_guard<std::mutex> lock(replies_->mutex);
-    // Every line wakes a reply-paced run; garbage is no answer.
-    if (kind == ReplyKind::kIgnored) {
-      replies_->changed.notify_all();
-      return;
-    }
-    ++replies_->answered;
-    replies_->last = WithoutLineEnd(work_copy);
-    replies_->last_kind = kind;
-    if (kind == ReplyKind::kModeError) ++replies_->mode_errors;
-    if (kind == ReplyKind::kReadBack &&
-        work_copy.starts_with(kVersionReadBack.reply)) {
-      replies_->version_seen = true;
+    if (dispatcher_.last_answered()) {
+      replies_->last = WithoutLineEnd(work_copy);
+      replies_->last_kind = kind;
+    } else {
+      ++replies_->strays;
+      if (kind == ReplyKind::kReadBack) ++replies_->stray_read_backs;
     }
   }
   replies_->changed.notify_all();
@@ -192,28 +190,57 @@ void DeviceSession::ResetRun() {
   replies_->Reset();
   sink_->Reset();
   sends_mark_ = core_.link.sends_awaiting_reply;
-  lines_mark_ = core_.link.lines_received;
+  answers_mark_ = core_.link.answers.answers();
 }
 
-std::optional<std::string> DeviceSession::SurplusLines(
-    std::string_view run) const {
-  const unsigned sent = core_.link.sends_awaiting_reply - sends_mark_;
-  const unsigned received = core_.link.lines_received - lines_mark_;
-  if (received <= sent) return std::nullopt;
-  return std::string(run) + ": " + std::to_string(received) +
-         " lines came back for " + std::to_string(sent) +
-         " lines sent; does the line echo what is sent (--echo)?";
+unsigned DeviceSession::Answered() const {
+  return core_.link.answers.answers() - answers_mark_;
 }
 
-bool DeviceSession::WaitUntil(Steady::time_point due, bool wake_on_line,
-                              unsigned seen) {
-  if (!wake_on_line) {
+unsigned DeviceSession::AwaitingAnswers() const {
+  return core_.link.sends_awaiting_reply - sends_mark_;
+}
+
+std::string DeviceSession::StrayNote() const {
+  int strays = 0;
+  {
+    std::lock_guard<std::mutex> lock(replies_->mutex);
+    strays = replies_->strays;
+  }
+  if (strays == 0) return {};
+  return " (" + std::to_string(strays) +
+         " more line(s) came back that answered nothing: does the line echo "
+         "what is sent (--echo)?)";
+}
+
+std::string DeviceSession::RefusalsMessage(
+    std::string_view run, const std::function<SettingName(int)>& name) const {
+  const std::vector<Refusal> refusals = core_.link.answers.refusals();
+  if (refusals.empty()) return {};
+  std::string lines;
+  for (const Refusal& refusal : refusals) {
+    std::string_view line = refusal.line;
+    // The address the line went to is the session's; the command is what
+    // tells the lines apart.
+    if (IsRs485(core_.config.rs_control) && line.size() >= 2) {
+      line.remove_prefix(2);
+    }
+    lines += (lines.empty() ? "" : ", ") + WithoutLineEnd(line) + " (" +
+             name(refusal.step).english + ")";
+  }
+  return std::string(run) + ": the device refused " +
+         std::to_string(refusals.size()) +
+         " line(s) with GN (Mode Error): " + lines;
+}
+
+bool DeviceSession::WaitUntil(Steady::time_point due,
+                              const std::function<bool()>& woken) {
+  if (!woken) {
     std::this_thread::sleep_until(due);
     return false;
   }
   std::unique_lock<std::mutex> lock(replies_->mutex);
-  return replies_->changed.wait_until(
-      lock, due, [&] { return core_.link.lines_received != seen; });
+  return replies_->changed.wait_until(lock, due, woken);
 }
 
 bool DeviceSession::AwaitAnswers(const Pacing& pacing,
@@ -221,21 +248,16 @@ bool DeviceSession::AwaitAnswers(const Pacing& pacing,
   if (broadcast()) return true;
   const Steady::time_point deadline =
       Steady::now() + pacing.final_reply_timeout;
+  const auto all_answered = [&] { return Answered() >= AwaitingAnswers(); };
   for (;;) {
-    {
-      std::unique_lock<std::mutex> lock(replies_->mutex);
-      Steady::time_point wake = std::min(deadline, next_timer);
-      replies_->changed.wait_until(
-          lock, wake, [&] { return replies_->answered >= sink_->sent(); });
-      if (replies_->answered >= sink_->sent()) return true;
-    }
+    if (WaitUntil(std::min(deadline, next_timer), all_answered)) return true;
     Steady::time_point now = Steady::now();
     if (now >= next_timer) {
       RunLinkTimerDuty(core_.link, *boxes_);
       next_timer = NextDue(next_timer, pacing.timer_period, now);
       if (boxes_->no_connect()) return false;
     }
-    if (now >= deadline) return false;
+    if (now >= deadline) return all_answered();
   }
 }
 
@@ -249,11 +271,15 @@ std::optional<SequenceTick> DeviceSession::RunTicks(
   Steady::time_point start = Steady::now();
   Steady::time_point next_tick = start + tick_period;
   next_timer = start + pacing.timer_period;
-  unsigned seen = core_.link.lines_received;
+  unsigned seen = core_.link.answers.answers();
+  // A reply-paced run wakes as soon as its step is answered.
+  const std::function<bool()> answered =
+      reply_paced ? std::function<bool()>(
+                        [&] { return core_.link.answers.answers() != seen; })
+                  : std::function<bool()>();
   for (;;) {
-    // A reply-paced run wakes as soon as a line arrives.
-    const bool line_came =
-        WaitUntil(std::min(next_tick, next_timer), reply_paced, seen);
+    const bool answer_came =
+        WaitUntil(std::min(next_tick, next_timer), answered);
     Steady::time_point now = Steady::now();
     if (now >= next_timer) {
       RunLinkTimerDuty(core_.link, *boxes_);
@@ -264,21 +290,24 @@ std::optional<SequenceTick> DeviceSession::RunTicks(
       }
     }
     if (reply_paced || now >= next_tick) {
-      seen = core_.link.lines_received;
+      seen = core_.link.answers.answers();
+      const int before = sequence.bar_position();
       SequenceTick tick = sequence.OnTick();
-      // A fixed run finishes with its last step; a reply-paced one when
-      // the last line is answered, after its step.
-      const bool stepped = tick == SequenceTick::kRunning ||
-                           (tick == SequenceTick::kFinished && !reply_paced);
+      // A step ran when the bar moved; a finished fixed run has cleared it
+      // after its last step, a finished reply-paced one after the answer
+      // to its last step (which was counted when it went out).
+      const bool stepped = tick == SequenceTick::kRunning
+                               ? sequence.bar_position() != before
+                               : tick == SequenceTick::kFinished &&
+                                     before < sequence.plan().steps &&
+                                     !reply_paced;
       if (stepped) {
         ++steps;
         if (progress) progress(steps, sequence.percent_text());
       }
-      if (tick != SequenceTick::kRunning && tick != SequenceTick::kWaiting) {
-        return tick;
-      }
-      if (line_came) {
-        // Due once the guard gap after this line is over.
+      if (!KeepsTicking(tick)) return tick;
+      if (answer_came) {
+        // Due once the guard gap after this answer is over.
         next_tick = Steady::now() + milliseconds(kReplyGuardMs);
       } else if (now >= next_tick) {
         next_tick = NextDue(next_tick, tick_period, now);
@@ -312,32 +341,23 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
                      " of " + total + " lines: " + boxes_->first_failure();
     return result;
   }
-  bool answered = AwaitAnswers(pacing, next_timer);
-  int mode_errors = 0;
-  int answers = 0;
-  {
-    std::lock_guard<std::mutex> lock(replies_->mutex);
-    mode_errors = replies_->mode_errors;
-    answers = replies_->answered;
-  }
-  if (boxes_->failures() > 0) {
+  const bool answered = AwaitAnswers(pacing, next_timer);
+  const std::string refused = RefusalsMessage("send-all", SendAllSettingName);
+  if (!refused.empty()) {
+    result.message = refused;
+  } else if (boxes_->failures() > 0) {
     result.message =
         "send-all finished with an error: " + boxes_->first_failure();
-  } else if (auto surplus = SurplusLines("send-all")) {
-    result.message = *surplus;
   } else if (!answered) {
     result.message = "send-all: the device answered " +
-                     std::to_string(answers) + " of " +
-                     std::to_string(sink_->sent()) + " lines";
-  } else if (mode_errors > 0) {
-    result.message = "send-all: the device refused " +
-                     std::to_string(mode_errors) +
-                     " line(s) with GN (Mode Error)";
+                     std::to_string(Answered()) + " of " +
+                     std::to_string(AwaitingAnswers()) + " lines" + StrayNote();
   } else {
     result.ok = true;
     result.message =
         "send-all: " + std::to_string(sink_->sent()) + " lines sent" +
-        (broadcast() ? " (broadcast, no replies)" : " and acknowledged");
+        (broadcast() ? " (broadcast, no replies)" : " and acknowledged") +
+        StrayNote();
   }
   return result;
 }
@@ -375,40 +395,28 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
                      " of " + total + " commands: " + boxes_->first_failure();
     return result;
   }
-  // The version is the last reply asked for; wait for it.
-  bool version_seen = false;
-  {
-    const Steady::time_point deadline =
-        Steady::now() + pacing.final_reply_timeout;
-    for (;;) {
-      {
-        std::unique_lock<std::mutex> lock(replies_->mutex);
-        replies_->changed.wait_until(lock, std::min(deadline, next_timer),
-                                     [&] { return replies_->version_seen; });
-        if (replies_->version_seen) {
-          version_seen = true;
-          break;
-        }
-      }
-      Steady::time_point now = Steady::now();
-      if (now >= next_timer) {
-        RunLinkTimerDuty(core_.link, *boxes_);
-        next_timer = NextDue(next_timer, pacing.timer_period, now);
-        if (boxes_->no_connect()) break;
-      }
-      if (now >= deadline) break;
-    }
+  // The answers still on their way, up to the version asked last.
+  AwaitAnswers(pacing, next_timer);
+  const std::string refused = RefusalsMessage("read-all", ReadAllSettingName);
+  if (!refused.empty()) {
+    result.message = refused;
+    return result;
   }
   if (boxes_->failures() > 0) {
     result.message = "read-all failed: " + boxes_->first_failure();
     return result;
   }
-  if (!version_seen) {
-    result.message = "read-all: the device did not report its version (VN)";
-    return result;
+  int stray_read_backs = 0;
+  {
+    std::lock_guard<std::mutex> lock(replies_->mutex);
+    stray_read_backs = replies_->stray_read_backs;
   }
-  if (auto surplus = SurplusLines("read-all")) {
-    result.message = *surplus;
+  if (stray_read_backs > 0) {
+    // Such a line was stored like any read-back: what was read may be
+    // mixed with settings nobody asked for.
+    result.message = "read-all: " + std::to_string(stray_read_backs) +
+                     " read-back line(s) came that no read asked for; "
+                     "nothing is written";
     return result;
   }
   // Every read must have been answered by its own read-back line; a lost
@@ -431,7 +439,7 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   result_settings = core_.settings.Snapshot();
   result_settings.dirty = 0;
   result.ok = true;
-  result.message = "read-all: " + total + " settings groups read";
+  result.message = "read-all: " + total + " settings groups read" + StrayNote();
   return result;
 }
 
@@ -441,20 +449,27 @@ SessionResult DeviceSession::SendLine(std::string_view command,
   ResetRun();
   reply.clear();
   SessionResult result;
+  // Whatever the device answers a line typed by hand: an acknowledgement,
+  // an error code or any read-back, from the device the line went to.
+  AnswerRule rule;
+  rule.acknowledged = true;
+  rule.any_read_back = true;
+  core_.link.answers.BeginRun(false);
+  core_.link.answers.Declare(1, rule);
   sink_->SendCommand(std::string(command) + "\r\n");
+  core_.link.answers.EndRun();
   result.steps = 1;
   if (broadcast()) {
     result.ok = true;
     result.message = "sent to every device (broadcast); no reply is expected";
     return result;
   }
-  std::unique_lock<std::mutex> lock(replies_->mutex);
-  if (!replies_->changed.wait_for(lock, timeout,
-                                  [&] { return replies_->answered > 0; })) {
+  if (!WaitUntil(Steady::now() + timeout, [&] { return Answered() > 0; })) {
     result.message = "no reply from the device within " +
                      std::to_string(timeout.count()) + " ms";
     return result;
   }
+  std::lock_guard<std::mutex> lock(replies_->mutex);
   reply = replies_->last;
   result.ok = replies_->last_kind == ReplyKind::kSuccess ||
               replies_->last_kind == ReplyKind::kReadBack;
@@ -485,7 +500,7 @@ SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
   unsigned seen = core_.link.lines_received;
   for (;;) {
     // An answer wakes the scan at once.
-    WaitUntil(next_tick, true, seen);
+    WaitUntil(next_tick, [&] { return core_.link.lines_received != seen; });
     Steady::time_point now = Steady::now();
     seen = core_.link.lines_received;
     const ScanTick tick = scan.OnTick();

@@ -8,10 +8,14 @@
 // paced by the replies, runs the link's timer duty (reply watchdog) every
 // 300 ms, and decides what counts as success. Unlike the dialogs, which
 // leave the user to read the boxes, a run here succeeds only when every line
-// was sent, every line got its answer (and no more lines came back than were
-// sent), no error or warning box was shown and, for read-all, every setting
-// was reported. The address scan is the core's `AddressScan`, ticked the
-// same way.
+// was sent, every line got its answer, the device refused none ("GN"), no
+// error or warning box was shown and, for read-all, every setting was
+// reported by its own read-back and no read-back came that no read asked
+// for. What answers a line is the core's rule (`LinkState::answers`), the
+// one the program's runs go by; lines that answered nothing are mentioned
+// (an echoing line without --echo) but fail only a read-all, and only when
+// they were read-backs. The address scan is the core's `AddressScan`,
+// ticked the same way.
 #pragma once
 
 #include <atomic>
@@ -122,23 +126,30 @@ class DeviceSession {
   std::optional<SequenceTick> RunTicks(
       TimedSequence& sequence, const Pacing& pacing, const ProgressFn& progress,
       int& steps, std::chrono::steady_clock::time_point& next_timer);
-  // Waits until `due`, or, when `wake_on_line`, until `lines_received` is
-  // no longer `seen`; true when a line came.
-  bool WaitUntil(std::chrono::steady_clock::time_point due, bool wake_on_line,
-                 unsigned seen);
-  // Waits for all answers to the lines sent so far, running the timer duty.
+  // Waits until `due`, or until `woken` (checked whenever a line has been
+  // dispatched) holds; true when it does. Without `woken`, just sleeps.
+  bool WaitUntil(std::chrono::steady_clock::time_point due,
+                 const std::function<bool()>& woken);
+  // Waits for the answers to the lines sent so far, running the timer duty.
   bool AwaitAnswers(const Pacing& pacing,
                     std::chrono::steady_clock::time_point& next_timer);
   void ResetRun();
-  // A complaint when more lines came back since ResetRun than lines were
-  // sent that await a reply: an echo, or a device answering what it was
-  // not asked.
-  std::optional<std::string> SurplusLines(std::string_view run) const;
+  // Since ResetRun: the lines that answered what was awaited, and the lines
+  // sent that await an answer.
+  unsigned Answered() const;
+  unsigned AwaitingAnswers() const;
+  // A remark when lines came back since ResetRun that answered nothing (an
+  // echo, or a device answering what it was not asked); "" when none did.
+  std::string StrayNote() const;
+  // "" when the device refused no line of the run; otherwise the failure,
+  // each refused line with the setting it carries.
+  std::string RefusalsMessage(
+      std::string_view run, const std::function<SettingName(int)>& name) const;
 
   Core core_;
   PosixSteadyClock steady_clock_;
   unsigned sends_mark_ = 0;
-  unsigned lines_mark_ = 0;
+  unsigned answers_mark_ = 0;
   std::unique_ptr<RecordingBoxes> boxes_;
   std::unique_ptr<PosixSerialPort> port_;
   Link link_;

@@ -41,6 +41,22 @@ std::string ReadAllCommand(int step);
 // How the reply to step 1..79 starts: the mnemonic, and for a per-channel
 // step the channel's two digits ("CJ03", "ADO"); "" for any other step.
 std::string ReadAllExpectedReply(int step);
+// Which lines answer step 1..79: its own read-back ("VL" answers RVL,
+// "VLBC" does not), "GN", an error code or "MENU". Never "GO": that answers
+// a set line, not a read.
+AnswerRule ReadAllAnswerRule(int step);
+
+// A setting as the dialogs label it, after the settings group's menu name
+// ("タイトル ch.03", "アラーム 保持時間"), and in plain English words for
+// the command-line tool ("title ch.03", "alarm hold time").
+struct SettingName {
+  std::string label;
+  std::string english;
+  bool operator==(const SettingName&) const = default;
+};
+// The setting step 1..79 reads ("バージョン" for the version); empty names
+// for any other step.
+SettingName ReadAllSettingName(int step);
 
 // The read-all run: 79 steps, 400 ms apart.
 class ReadAllSequence : public TimedSequence {
@@ -63,6 +79,9 @@ class ReadBackRecord {
   // A read-back line (the work copy): marks the step whose expected reply
   // begins it, the longest such beginning winning ("VLSOO" over "VL").
   void Note(std::string_view work_copy);
+  // Step 1..79 was refused ("GN"): it is accounted for, as the run that
+  // heard the refusal names it itself.
+  void NoteRefused(int step);
 
   bool Complete() const;
   // Steps 1..79 whose reply never came, in order.

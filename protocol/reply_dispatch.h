@@ -22,17 +22,22 @@ namespace vqx {
 // settings lock is held.
 class ReplyDispatcher : public ReplyLineHandler {
  public:
+  // `clock` times the echoes of the lines sent (the link's clock).
   ReplyDispatcher(LinkState& state, const LinkConfig& config,
-                  SettingsStore& settings, MessageBoxes& boxes);
+                  SettingsStore& settings, MessageBoxes& boxes,
+                  SteadyClock& clock);
 
   // `line` is one complete line, still with its CR LF and, on RS-485, the
   // two address characters of the answering device. A NUL byte ends the
   // line's text, as the device never sends one.
   //
-  // With echo tolerance on (`LinkConfig::echo`), a line equal to a line just
-  // sent is its echo: it is logged as such and nothing else happens (it is
-  // no answer and leaves the watchdog counting). Every other line is logged,
-  // dispatched and then counted in `lines_received`.
+  // With echo tolerance on (`LinkConfig::echo`), a line equal to the oldest
+  // line sent whose echo is still due is its echo: it is logged as such and
+  // nothing else happens (it is no answer and leaves the watchdog
+  // counting). Any other line makes the link forget the echoes it still
+  // expected; it is logged, takes its effect (flags, settings), is offered
+  // to the run awaiting an answer (`LinkState::answers`), raises its box
+  // and is then counted in `lines_received`.
   void DispatchReply(std::string_view line) override;
 
   // Where each received line is logged (nullptr: nowhere). May change at
@@ -51,11 +56,18 @@ class ReplyDispatcher : public ReplyLineHandler {
   // can tell which never came. Set it before the receive thread starts.
   void SetReadBackRecord(ReadBackRecord* record) { read_backs_ = record; }
 
-  // The kind of the last dispatched line. Safe to read from any thread.
+  // The kind of the last dispatched line, and whether it answered a step a
+  // run awaited. Safe to read from any thread; the observer sees them for
+  // the line it is given.
   ReplyKind last_kind() const { return last_kind_; }
+  bool last_answered() const { return last_answered_; }
 
  private:
-  ReplyKind Dispatch(std::string_view line, std::string_view work_copy);
+  struct Dispatched {
+    ReplyKind kind;
+    bool answered;
+  };
+  Dispatched Dispatch(std::string_view line, std::string_view work_copy);
   // Notes a version line by the address in front of it (RS-485 only).
   void NoteVersion(std::string_view line, std::string_view work_copy);
 
@@ -63,11 +75,13 @@ class ReplyDispatcher : public ReplyLineHandler {
   const LinkConfig& config_;
   SettingsStore& settings_;
   MessageBoxes& boxes_;
+  SteadyClock& clock_;
   std::function<void(std::string_view)> observer_;
   ReadBackRecord* read_backs_ = nullptr;
   std::atomic<TrafficLog*> log_{nullptr};
   VersionReplies versions_;
   std::atomic<ReplyKind> last_kind_{ReplyKind::kIgnored};
+  std::atomic<bool> last_answered_{false};
 };
 
 // Ticks of the 300 ms main timer after which a missing reply is reported:

@@ -1,5 +1,6 @@
 #include "protocol/send_all.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "protocol/agc.h"
@@ -106,6 +107,40 @@ StepResult RunSendAllStep(int step, const DeviceSettings& settings,
   // A refused hold time shows its message; the run goes on.
   return SendAlarmHoldTime(sink, settings, boxes) ? StepResult::kSent
                                                   : StepResult::kSkipped;
+}
+
+SettingName TitleSettingName(int channel) {
+  if (channel < 0 || channel >= kChannelCount) return {};
+  // The read-all reads the titles in its first eight steps.
+  return ReadAllSettingName(channel + 1);
+}
+
+SettingName AdjustmentSettingName(Adjustment adjustment, int channel) {
+  // The read-all reads brightness, contrast, hue, sharpness and saturation,
+  // eight channels each, from step 9 on.
+  constexpr Adjustment kReadOrder[] = {
+      Adjustment::kBrightness, Adjustment::kContrast, Adjustment::kHue,
+      Adjustment::kSharpness, Adjustment::kSaturation};
+  const auto found =
+      std::find(std::begin(kReadOrder), std::end(kReadOrder), adjustment);
+  if (found == std::end(kReadOrder) || channel < 0 ||
+      channel >= kChannelCount) {
+    return {};
+  }
+  const int block = static_cast<int>(found - std::begin(kReadOrder));
+  return ReadAllSettingName(kFirstAdjustmentStep + block * kChannelCount +
+                            channel);
+}
+
+SettingName SendAllSettingName(int step) {
+  if (step < 1 || step > kSendAllSteps) return {};
+  if (step < kFirstAdjustmentStep) return TitleSettingName(step - 1);
+  if (step < kFirstSingleStep) {
+    const int offset = step - kFirstAdjustmentStep;
+    return AdjustmentSettingName(kAdjustmentSendOrder[offset / kChannelCount],
+                                 offset % kChannelCount);
+  }
+  return ReadAllSettingName(step);
 }
 
 SendAllSequence::SendAllSequence(LinkState& link, const SettingsStore& settings,

@@ -7,6 +7,8 @@
 #include "base/device_settings.h"
 #include "base/link_state.h"
 #include "base/platform.h"
+#include "protocol/read_all.h"
+#include "protocol/video_adjustment.h"
 #include "transport/command_sink.h"
 #include "transport/timed_sequence.h"
 
@@ -21,6 +23,16 @@ inline constexpr int kSendAllPeriodMs = 500;
 // box and fails the step (the run stops at the next tick).
 StepResult RunSendAllStep(int step, const DeviceSettings& settings,
                           CommandSink& sink, MessageBoxes& boxes);
+
+// The setting step 1..78 sends, as the dialogs label it; empty names for
+// any other step. Steps 49..78 send, in the same order, the settings that
+// steps 49..78 of the read-all read.
+SettingName SendAllSettingName(int step);
+// The title of channel index 0..7 ("タイトル ch.03"), and one adjustment of
+// one channel ("ビデオ映像の調整 Brightness ch.01"): the steps of the title
+// and adjustment set-all buttons.
+SettingName TitleSettingName(int channel);
+SettingName AdjustmentSettingName(Adjustment adjustment, int channel);
 
 // The send-all run: 78 steps, 500 ms apart. Each step reads the record as
 // it is at that tick.

@@ -26,8 +26,11 @@ std::string FrameCommand(std::string_view bare_command, int rs_control,
 }
 
 Link::Link(LinkState& state, const LinkConfig& config,
-           const std::atomic<int>& slave_address)
-    : state_(state), config_(config), slave_address_(slave_address) {}
+           const std::atomic<int>& slave_address, SteadyClock& clock)
+    : state_(state),
+      config_(config),
+      slave_address_(slave_address),
+      clock_(clock) {}
 
 void Link::AttachPort(SerialPort* port) { port_ = port; }
 
@@ -52,10 +55,17 @@ void Link::Send(std::string_view bare_command, int slave_address,
     state_.reply_awaited = 1;
     if (broadcast) state_.reply_awaited = 0;
   }
-  if (!broadcast) ++state_.sends_awaiting_reply;
-  // Both before the write: the echo, and even the reply, may be back before
+  // All before the write: the echo, and even the reply, may be back before
   // Write returns.
-  if (config_.echo != 0) state_.echoes.Note(line);
+  if (!broadcast) {
+    ++state_.sends_awaiting_reply;
+    if (arm_watchdog) {
+      state_.answers.NoteSent(line, IsRs485(rs_control));
+    } else {
+      state_.answers.Forget();
+    }
+  }
+  if (config_.echo != 0) state_.echoes.Note(line, clock_.Now());
   if (SentLineTap* tap = tap_.load()) {
     tap->OnLineSent(line, IsRs485(rs_control));
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/link_state.h"
+#include "base/platform.h"
 #include "transport/command_sink.h"
 #include "transport/serial_port.h"
 
@@ -50,8 +51,9 @@ class ProbeSink {
 // Write queues the bytes and returns at once.
 class Link : public CommandSink, public ProbeSink {
  public:
+  // `clock` times the lines noted for their echo.
   Link(LinkState& state, const LinkConfig& config,
-       const std::atomic<int>& slave_address);
+       const std::atomic<int>& slave_address, SteadyClock& clock);
 
   // The port to write to. nullptr (the port did not open) makes every send
   // fail silently, so each one ends in the watchdog's "No Connect" box.
@@ -65,10 +67,13 @@ class Link : public CommandSink, public ProbeSink {
   // nothing is awaited: the device could not take it.
   //
   // Every line written that awaits a reply is counted in
-  // `sends_awaiting_reply`; with echo tolerance on (`LinkConfig::echo`) the
-  // line is noted as one whose echo may come back.
+  // `sends_awaiting_reply` and arms the step a run declared for it
+  // (`LinkState::answers`); with echo tolerance on (`LinkConfig::echo`)
+  // every line is noted as one whose echo may come back.
   void SendCommand(std::string_view bare_command) override;
 
+  // A probe is no step of a run: whatever a run still awaited is forgotten,
+  // so that no answer to a probe is taken for a run's.
   void SendProbe(std::string_view bare_command, int slave_address) override;
 
  private:
@@ -78,6 +83,7 @@ class Link : public CommandSink, public ProbeSink {
   LinkState& state_;
   const LinkConfig& config_;
   const std::atomic<int>& slave_address_;
+  SteadyClock& clock_;
   std::atomic<SerialPort*> port_{nullptr};
   std::atomic<SentLineTap*> tap_{nullptr};
 };

@@ -9,8 +9,18 @@ std::string SequencePercent(int step, int steps) {
   return std::to_string(step * 100 / steps);
 }
 
-TimedSequence::TimedSequence(LinkState& link, SequencePlan plan, Step step)
-    : link_(link), plan_(plan), step_function_(std::move(step)) {}
+AnswerRule SetLineAnswerRule() {
+  AnswerRule rule;
+  rule.acknowledged = true;
+  return rule;
+}
+
+TimedSequence::TimedSequence(LinkState& link, SequencePlan plan, Step step,
+                             StepAnswerRule answer_rule)
+    : link_(link),
+      plan_(plan),
+      step_function_(std::move(step)),
+      answer_rule_(std::move(answer_rule)) {}
 
 TimedSequence::~TimedSequence() { Abort(); }
 
@@ -36,20 +46,33 @@ int TimedSequence::tick_period_ms() const {
 bool TimedSequence::Start() {
   int idle = 0;
   if (!link_.sequence_step.compare_exchange_strong(idle, 1)) return false;
+  link_.answers.BeginRun(pace_ == SequencePace::kFixed);
   running_ = true;
   next_step_ = 1;
   bar_position_ = 0;
   percent_text_.clear();
   awaiting_reply_ = false;
+  final_wait_ = false;
+  last_line_awaits_ = false;
+  refusals_.clear();
   if (clock_ != nullptr) next_due_ = clock_->Now();
   return true;
 }
 
-void TimedSequence::Finish() {
+void TimedSequence::End() {
   running_ = false;
   awaiting_reply_ = false;
+  final_wait_ = false;
   next_step_ = 0;
+  // The interlock first: an answer the judge takes after this is seen by
+  // the dispatch without the interlock, and raises its box there.
   link_.sequence_step = 0;
+  link_.answers.EndRun();
+  refusals_ = link_.answers.refusals();
+}
+
+void TimedSequence::Finish() {
+  End();
   // Read-all and send-all leave a late error reply standing, so that the
   // next run stops at its first tick; the set-all buttons clear it.
   if (plan_.end_after_step_on_error) link_.reply_error = 0;
@@ -58,25 +81,21 @@ void TimedSequence::Finish() {
 }
 
 void TimedSequence::FinishAfterLastLine() {
-  // A "GO" that came while the run still held the interlock raised no box.
-  // At the fixed pace that is the last line's answer when it beats the end
-  // of the tick that sent it; at the reply pace it always is. The run owes
-  // the "Success" box a reply after its end would have raised. The count is
-  // read after the interlock is released: a "GO" the dispatch counted
-  // before that shows here, and one counted after it saw no interlock and
-  // raised the box itself (the flag then is set twice, for one box).
+  // The dispatch raised no box for the last line's answer while the run
+  // held the interlock. Whether it came is asked after the interlock is
+  // released: an answer judged before that shows here, and one judged
+  // after it met no interlock and raised the box itself (the flag is then
+  // set twice, for one box). A refused step takes the "Success" box away:
+  // the owner names the refused steps instead.
+  const int last_step = plan_.steps;
   Finish();
-  if (link_.success_replies.load() != successes_mark_) {
+  if (last_line_awaits_ && refusals_.empty() &&
+      link_.answers.Answered(last_step)) {
     link_.success_pending = 1;
   }
 }
 
-void TimedSequence::Halt() {
-  running_ = false;
-  awaiting_reply_ = false;
-  next_step_ = 0;
-  link_.sequence_step = 0;
-}
+void TimedSequence::Halt() { End(); }
 
 SequenceTick TimedSequence::OnTick() {
   if (!running_) return SequenceTick::kFinished;
@@ -87,16 +106,21 @@ SequenceTick TimedSequence::OnTick() {
     link_.reply_error = 0;
     return SequenceTick::kStoppedOnError;
   }
+  if (final_wait_) {
+    // The last line had its period for an answer, as every line before it.
+    FinishAfterLastLine();
+    return SequenceTick::kFinished;
+  }
   if (pace_ == SequencePace::kReplyPaced) {
     if (awaiting_reply_) {
-      if (link_.lines_received.load() != lines_mark_) {
+      if (link_.answers.answers() != answers_mark_) {
         awaiting_reply_ = false;
         if (next_step_ > plan_.steps) {
           FinishAfterLastLine();
           return SequenceTick::kFinished;
         }
-        // The clock is read after the reply was seen, so the gap after the
-        // reply is never shorter than the guard.
+        // The clock is read after the answer was seen, so the gap after it
+        // is never shorter than the guard.
         next_due_ = clock_->Now() + std::chrono::milliseconds(kReplyGuardMs);
       } else if (link_.reply_timeouts.load() != timeouts_mark_) {
         Halt();
@@ -112,9 +136,12 @@ SequenceTick TimedSequence::OnTick() {
 
 SequenceTick TimedSequence::RunStep() {
   const int step = next_step_;
-  lines_mark_ = link_.lines_received.load();
+  // Declared before the line goes out: its answer may come before the step
+  // returns.
+  link_.answers.Declare(
+      step, answer_rule_ ? answer_rule_(step) : SetLineAnswerRule());
+  answers_mark_ = link_.answers.answers();
   timeouts_mark_ = link_.reply_timeouts.load();
-  successes_mark_ = link_.success_replies.load();
   const unsigned sends = link_.sends_awaiting_reply.load();
   in_tick_ = true;
   const StepResult result = step_function_(step);
@@ -122,10 +149,11 @@ SequenceTick TimedSequence::RunStep() {
   if (result == StepResult::kFailed) link_.reply_error = 1;
   percent_text_ = SequencePercent(step, plan_.steps);
   bar_position_ = step;
+  last_line_awaits_ = link_.sends_awaiting_reply.load() != sends;
 
   if (pace_ == SequencePace::kReplyPaced) {
     const std::chrono::milliseconds now = clock_->Now();
-    if (link_.sends_awaiting_reply.load() != sends) {
+    if (last_line_awaits_) {
       awaiting_reply_ = true;
     } else if (result == StepResult::kSent) {
       // Nobody answers a broadcast: give the devices the fixed period.
@@ -135,7 +163,7 @@ SequenceTick TimedSequence::RunStep() {
     }
   }
 
-  if (step >= plan_.steps && !awaiting_reply_) {
+  if (step >= plan_.steps && !last_line_awaits_) {
     FinishAfterLastLine();
     return SequenceTick::kFinished;
   }
@@ -145,6 +173,7 @@ SequenceTick TimedSequence::RunStep() {
   }
   next_step_ = step + 1;
   link_.sequence_step = next_step_;
+  if (step >= plan_.steps && pace_ == SequencePace::kFixed) final_wait_ = true;
   return SequenceTick::kRunning;
 }
 

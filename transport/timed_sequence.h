@@ -6,11 +6,20 @@
 // Two paces. The fixed pace (the default) sends one line per tick of the
 // owner's timer at the plan's period (a dialog's timer, the command-line
 // tool's steady clock, or a test's explicit calls) and never waits for a
-// reply. The reply pace sends the next line as soon as the reply to the
-// previous one has arrived, plus a short guard gap; the owner ticks it
-// often (`tick_period_ms()`) and the engine reads a steady clock to know
-// what is due. A reply that never comes ends a reply-paced run when the
-// watchdog reports "No Connect".
+// reply. The reply pace sends the next line as soon as the previous one is
+// answered, plus a short guard gap; the owner ticks it often
+// (`tick_period_ms()`) and the engine reads a steady clock to know what is
+// due. A reply that never comes ends a reply-paced run when the watchdog
+// reports "No Connect".
+//
+// Only an answer counts: before each step sends, the run declares in
+// `LinkState::answers` which lines answer it (the step's AnswerRule), and
+// the receive thread judges every line against that declaration. An echo,
+// a reply from another address, a late reply of an earlier run or a
+// read-back of another setting leaves the step waiting.
+//
+// A run keeps the steps the device refused ("GN") in `refusals()`; such a
+// run ends without the "Success" box, and its owner names those steps.
 //
 // `sequence_step` of the link state is the interlock: while it is not 0 one
 // sequence runs, and every other refuses to start (File New and Open too).
@@ -22,6 +31,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/link_state.h"
 #include "base/platform.h"
@@ -81,12 +91,19 @@ struct SequencePlan {
 // The percentage after `step` of `steps`: step * 100 / steps, rounded down.
 std::string SequencePercent(int step, int steps);
 
+// The rule of a set line: "GO", "GN", an error code or "MENU" answers it.
+AnswerRule SetLineAnswerRule();
+
 class TimedSequence {
  public:
   // Runs step `step` (1..plan.steps): builds and sends its line.
   using Step = std::function<StepResult(int step)>;
+  // Which lines answer step `step`'s line.
+  using StepAnswerRule = std::function<AnswerRule(int step)>;
 
-  TimedSequence(LinkState& link, SequencePlan plan, Step step);
+  // Without `answer_rule` every step sends a set line.
+  TimedSequence(LinkState& link, SequencePlan plan, Step step,
+                StepAnswerRule answer_rule = {});
   // A run still going when its owner goes away (a dialog destroyed from
   // outside) is aborted, so it never holds the interlock.
   virtual ~TimedSequence();
@@ -115,20 +132,26 @@ class TimedSequence {
   // of the previous step is still open (a timer re-entered from the box's
   // message loop) does nothing, so steps never overlap or repeat.
   //
+  // At the fixed pace a run whose last line awaits a reply keeps the
+  // interlock for one more tick, the period every other line had for its
+  // answer: a "GN" or an error reply to the last line then counts for the
+  // run (no "Mode Error" box; an error stops the run as any other).
+  //
   // With the reply pace a step runs only when it is due: kReplyGuardMs
-  // after the tick that saw the reply to the previous line (any complete
-  // line, echoes excepted, counts as that reply). A step that sent nothing
-  // is followed at the next tick; a line that awaits no reply (a broadcast)
-  // is followed after the plan's period, so a broadcast run keeps the fixed
-  // pace. Until then a tick returns kWaiting. While a reply is awaited, a
-  // "No Connect" of the watchdog (`reply_timeouts` changes) ends the run
-  // with kStoppedNoReply, keeping the bar and the percentage as an error
-  // does. The run is finished only once the last line is answered (its bar
-  // shows every step meanwhile), so kFinished means every line got a reply.
-  // When that last reply was "GO", the run leaves `success_pending` set, so
-  // it ends with the "Success" box a fixed-pace run gets. A fixed-pace run
-  // does the same when the last line's "GO" arrives before the tick that
-  // sent it has ended the run.
+  // after the tick that saw the answer to the previous line. A step that
+  // sent nothing is followed at the next tick; a line that awaits no reply
+  // (a broadcast) is followed after the plan's period, so a broadcast run
+  // keeps the fixed pace. Until then a tick returns kWaiting. While an
+  // answer is awaited, a "No Connect" of the watchdog (`reply_timeouts`
+  // changes) ends the run with kStoppedNoReply, keeping the bar and the
+  // percentage as an error does. The run is finished only once the last
+  // line is answered (its bar shows every step meanwhile), so kFinished
+  // means every line got its answer.
+  //
+  // A run that finishes with its last line answered and no step refused
+  // leaves `success_pending` set: the dispatch raised no box for an answer
+  // while the run held the interlock, and the run owes the "Success" box
+  // (the read-all's for its version line too).
   SequenceTick OnTick();
 
   // Ends a running sequence without sending more (its dialog is closed from
@@ -137,8 +160,11 @@ class TimedSequence {
 
   const SequencePlan& plan() const { return plan_; }
   bool running() const { return running_; }
-  // A reply-paced run waits for the reply to its last line sent.
+  // A reply-paced run waits for the answer to its last line sent.
   bool awaiting_reply() const { return awaiting_reply_; }
+  // The steps the device refused with "GN" in the last run, once that run
+  // is over (empty while it runs).
+  const std::vector<Refusal>& refusals() const { return refusals_; }
   // The progress bar: steps run in this run, 0..plan.steps; 0 after a
   // complete run.
   int bar_position() const { return bar_position_; }
@@ -153,11 +179,15 @@ class TimedSequence {
   void FinishAfterLastLine();
   // Ends the run where it is, progress kept.
   void Halt();
+  // What both ways of ending share: the interlock released, the judge of
+  // answers told, the refusals kept.
+  void End();
   SequenceTick RunStep();
 
   LinkState& link_;
   SequencePlan plan_;
   Step step_function_;
+  StepAnswerRule answer_rule_;
   SequencePace pace_ = SequencePace::kFixed;
   SteadyClock* clock_ = nullptr;
   bool running_ = false;
@@ -165,13 +195,18 @@ class TimedSequence {
   int next_step_ = 0;
   int bar_position_ = 0;
   std::string percent_text_;
-  // Reply pace: when the next step is due, and what the link's counters
-  // held before the line now awaiting its reply was sent.
+  // The line of the step run last awaits an answer.
+  bool last_line_awaits_ = false;
+  // Fixed pace: the last line went out; the next tick ends the run.
+  bool final_wait_ = false;
+  // Reply pace: when the next step is due, and whether the step last run
+  // awaits its answer.
   std::chrono::milliseconds next_due_{0};
   bool awaiting_reply_ = false;
-  unsigned lines_mark_ = 0;
+  // The link's counters before the last step sent.
+  unsigned answers_mark_ = 0;
   unsigned timeouts_mark_ = 0;
-  unsigned successes_mark_ = 0;
+  std::vector<Refusal> refusals_;
 };
 
 }  // namespace vqx

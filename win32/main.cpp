@@ -33,8 +33,8 @@ struct Program {
   explicit Program(HINSTANCE instance)
       : locations(CurrentUserProfileLocations()),
         profile(locations.user_file, locations.legacy_file),
-        link(core.link, core.config, core.slave_address),
-        dispatcher(core.link, core.config, core.settings, boxes),
+        link(core.link, core.config, core.slave_address, steady_clock),
+        dispatcher(core.link, core.config, core.settings, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
         dialog_services{core,         link,    boxes,

@@ -143,6 +143,18 @@ TEST_F(SerialSettingsDialogTest, EchoToleranceIsLiveAndKept) {
   EXPECT_EQ(next_start.echo.load(), 1);
 }
 
+// Lines noted for their echo under one setting are forgotten when it
+// changes: turned off and on again, an old line must not swallow a reply.
+TEST_F(SerialSettingsDialogTest, ChangingEchoToleranceForgetsTheNotedLines) {
+  core_.config.echo = 1;
+  dialog_.OnInit(view_);
+  core_.link.echoes.Note("ADON\r\n", std::chrono::milliseconds(0));
+  view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
+  view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
+  EXPECT_FALSE(
+      core_.link.echoes.Take("ADON\r\n", std::chrono::milliseconds(1)));
+}
+
 TEST_F(SerialSettingsDialogTest, AFailedWriteStillChangesTheLiveValue) {
   profile_.writable = false;
   dialog_.OnInit(view_);

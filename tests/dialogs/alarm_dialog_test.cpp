@@ -36,7 +36,8 @@ class AlarmDialogTest : public ::testing::Test {
 
   FakeDialogServices fakes_;
   FakePort port_;  // the live sending side writes to it
-  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address};
+  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address,
+             fakes_.steady_clock};
   DialogServices services_ = fakes_.Using(link_, fakes_.codec);
   AlarmDialog dialog_{services_};
   FakeDialogView view_;

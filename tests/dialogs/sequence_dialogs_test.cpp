@@ -1,9 +1,12 @@
 // The title, read-all and send-all dialogs: title entry in Japanese with
-// its padding, byte limit and preview, and the three timed runs driven by
-// explicit timer ticks.
+// its padding, byte limit and preview, and the timed runs driven by explicit
+// timer ticks, at both paces, over the real link and reply dispatch where
+// the answers matter.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,11 +14,15 @@
 #include "dialogs/read_all_dialog.h"
 #include "dialogs/send_all_dialog.h"
 #include "dialogs/title_dialog.h"
+#include "dialogs/video_adjustment_dialog.h"
+#include "protocol/reply_dispatch.h"
 #include "tests/support/dialog_fixture.h"
+#include "tests/support/link_fakes.h"
 
 namespace vqx {
 namespace {
 
+using namespace std::chrono_literals;
 using testing::Box;
 using testing::DrawnText;
 using testing::FakeDialogServices;
@@ -383,6 +390,279 @@ TEST_F(SendAllDialogTest, ErrorToTheTenthLineStopsWithTheBarAtTen) {
   fakes_.core.link.sequence_step = 5;
   Click(SendAllDialog::kStart);
   EXPECT_EQ(view_.timers.count(SendAllDialog::kTimer), 0u);
+}
+
+// ---- Runs over the real link: the device's answers
+// ---------------------------------------------------------------------------
+
+// A dialog whose lines go through the live link to an in-memory port; the
+// test plays the device, each line answered as soon as it is written, and
+// the main window's timer duty.
+template <class D>
+class LinkedRunTest : public ::testing::Test {
+ protected:
+  LinkedRunTest() {
+    link_.AttachPort(&port_);
+    dispatcher_.SetReadBackRecord(&fakes_.read_backs);
+  }
+
+  void Open() { dialog_.OnInit(view_); }
+  void Click(int control) { view_.Click(dialog_, control); }
+  // The run's timer, as the host delivers it, then the device's answers to
+  // what the tick wrote.
+  void Tick(int timer = D::kTimer) {
+    dialog_.OnTimer(view_, timer);
+    Serve();
+  }
+  void Serve() {
+    const std::vector<std::string> written = port_.written();
+    for (; served_ < written.size(); ++served_) {
+      const std::string reply = device_(static_cast<int>(served_) + 1);
+      if (!reply.empty()) dispatcher_.DispatchReply(reply);
+    }
+  }
+  // Ticks `timer` while it runs, the clock moving at its period.
+  void RunTimer(int timer = D::kTimer) {
+    for (int i = 0; i < 10'000 && view_.timers.count(timer) != 0; ++i) {
+      const int period = view_.timers.at(timer);
+      Tick(timer);
+      fakes_.steady_clock.Advance(std::chrono::milliseconds(period));
+    }
+  }
+  // Answers "GN" to the lines of `refused` (1-based), "GO" to the others.
+  void Refuse(std::vector<int> refused) {
+    device_ = [refused](int line) {
+      return std::find(refused.begin(), refused.end(), line) != refused.end()
+                 ? std::string("GN\r\n")
+                 : std::string("GO\r\n");
+    };
+  }
+  std::vector<Box> BoxesAfterTheTimerDuty() {
+    RunLinkTimerDuty(fakes_.core.link, fakes_.boxes);
+    return fakes_.boxes.Take();
+  }
+  std::size_t Written() { return port_.written().size(); }
+  // A new device conversation: the lines are counted from 1 again.
+  void ForgetLines() {
+    port_.ClearWritten();
+    served_ = 0;
+  }
+
+  testing::FakeDialogServices fakes_;
+  testing::FakePort port_;
+  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address,
+             fakes_.steady_clock};
+  ReplyDispatcher dispatcher_{fakes_.core.link, fakes_.core.config,
+                              fakes_.core.settings, fakes_.boxes,
+                              fakes_.steady_clock};
+  DialogServices services_ = fakes_.Using(link_, fakes_.codec);
+  D dialog_{services_};
+  testing::FakeDialogView view_;
+  std::function<std::string(int line)> device_ = [](int) {
+    return std::string("GO\r\n");
+  };
+  std::size_t served_ = 0;
+};
+
+using LinkedSendAllTest = LinkedRunTest<SendAllDialog>;
+using LinkedReadAllTest = LinkedRunTest<ReadAllDialog>;
+using LinkedTitleTest = LinkedRunTest<TitleDialog>;
+using LinkedAdjustmentTest = LinkedRunTest<VideoAdjustmentDialog>;
+
+// A send-all the device refused lines of, at either pace and the last line
+// included, ends with one warning that names them instead of "Success".
+TEST_F(LinkedSendAllTest, RefusedLinesEndTheRunWithAWarningNamingThem) {
+  for (const bool fast : {false, true}) {
+    SCOPED_TRACE(fast ? "reply pace" : "fixed pace");
+    fakes_.core.config.fast = fast ? 1 : 0;
+    view_.ended = false;
+    ForgetLines();
+    Refuse({3, 50, 78});
+    Open();
+    Click(SendAllDialog::kStart);
+    RunTimer();
+    EXPECT_TRUE(view_.ended);
+    EXPECT_EQ(Written(), 78u);
+    EXPECT_EQ(BoxesAfterTheTimerDuty(),
+              (std::vector<Box>{
+                  {"warning",
+                   "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                   "タイトル ch.03 (3)\n"
+                   "アラーム 保持時間 (50)\n"
+                   "オート・ゲイン・コントロール ch.01-ch.08 (78)"}}));
+  }
+  // Every line taken: "Success", as before.
+  Refuse({});
+  ForgetLines();
+  view_.ended = false;
+  Open();
+  Click(SendAllDialog::kStart);
+  RunTimer();
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{{"success", "Success"}}));
+}
+
+TEST(RefusalWarningTest, ListsTenSettingsAndCountsTheRest) {
+  std::vector<Refusal> refusals;
+  for (int step = 9; step <= 21; ++step) refusals.push_back({step, ""});
+  const std::string text = RefusalWarning(refusals, SendAllSettingName);
+  EXPECT_NE(text.find("ビデオ映像の調整 Brightness ch.01 (9)"),
+            std::string::npos);
+  EXPECT_NE(text.find("ビデオ映像の調整 Contrast ch.02 (18)"),
+            std::string::npos);
+  EXPECT_EQ(text.find("(19)"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\nほか 3 件")) << text;
+}
+
+// The set-all buttons name their refused steps the same way.
+TEST_F(LinkedTitleTest, RefusedTitlesAreNamed) {
+  Refuse({2, 8});
+  Open();
+  Tick(TitleDialog::kTimer);  // the drawing due after opening
+  Click(TitleDialog::kTitleSetAll);
+  RunTimer(TitleDialog::kTimer);
+  EXPECT_EQ(Written(), 8u);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "タイトル ch.02 (2)\n"
+                 "タイトル ch.08 (8)"}}));
+}
+
+// Sharpness before hue, as the set-all sends them.
+TEST_F(LinkedAdjustmentTest, RefusedAdjustmentsAreNamed) {
+  Refuse({17, 25});
+  Open();
+  Click(VideoAdjustmentDialog::kSetAll);
+  RunTimer(VideoAdjustmentDialog::kSetAllTimer);
+  EXPECT_EQ(Written(), 40u);
+  EXPECT_EQ(BoxesAfterTheTimerDuty(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "ビデオ映像の調整 Sharpness ch.01 (17)\n"
+                 "ビデオ映像の調整 Hue ch.01 (25)"}}));
+}
+
+// The read-all's address stays while it reads: the list is off during the
+// run, however it ends, and on again after it on RS-485 only.
+TEST_F(LinkedReadAllTest, AddressListIsLockedWhileReading) {
+  struct Case {
+    const char* what;
+    int rs_control;
+    std::string reply_to_third;  // "" for the true read-back
+    bool list_after;
+  };
+  const Case cases[] = {
+      {"stopped by an error", 1, "05E3\r\n", true},
+      {"finished", 1, "", true},
+      {"RS-232C", 0, "E3\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fakes_.core.config.rs_control = c.rs_control;
+    fakes_.core.slave_address = 5;
+    const std::string address = c.rs_control != 0 ? "05" : "";
+    device_ = [&](int line) {
+      if (line == 3 && !c.reply_to_third.empty()) return c.reply_to_third;
+      return address + ReadAllExpectedReply(line) + "\r\n";
+    };
+    FakeDialogView view;
+    view_ = view;
+    ForgetLines();
+    Open();
+    EXPECT_EQ(view_.Enabled(kSlaveAddressCombo), c.rs_control != 0);
+    Click(ReadAllDialog::kStart);
+    Tick();
+    EXPECT_FALSE(view_.Enabled(kSlaveAddressCombo));
+    RunTimer();
+    EXPECT_EQ(view_.Enabled(kSlaveAddressCombo), c.list_after);
+    EXPECT_EQ(view_.ended, c.reply_to_third.empty());
+    fakes_.boxes.Take();
+  }
+}
+
+// A refused read is named at the end of the run; the verdict on the
+// replies that never came then leaves it out.
+TEST_F(LinkedReadAllTest, RefusedReadIsNamedOnce) {
+  fakes_.core.config.fast = 1;
+  device_ = [](int line) {
+    return line == 57 ? std::string("GN\r\n")
+                      : ReadAllExpectedReply(line) + "\r\n";
+  };
+  Open();
+  Click(ReadAllDialog::kStart);
+  RunTimer();
+  EXPECT_TRUE(view_.ended);
+  EXPECT_EQ(fakes_.boxes.Take(),
+            (std::vector<Box>{
+                {"warning",
+                 "次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                 "ビデオロス Display (57)"}}));
+  EXPECT_EQ(fakes_.read_backs.TakeVerdict(), std::vector<SettingsGroup>{});
+  EXPECT_EQ(BoxesAfterTheTimerDuty(), std::vector<Box>{});
+}
+
+// ---- The "高速" box and the reply pace
+
+TEST_F(LinkedSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
+  Open();
+  EXPECT_FALSE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_EQ(fakes_.profile.writes, Strings{"[VQX-460J_Section] fast=1"});
+
+  device_ = [](int) { return std::string(); };  // answered by hand
+  view_.Click(dialog_, SendAllDialog::kStart);
+  EXPECT_FALSE(view_.Enabled(SendAllDialog::kFastBox));
+  EXPECT_EQ(view_.timers.at(SendAllDialog::kTimer), 10);
+  for (int tick = 0; tick < 2000 && !view_.ended; ++tick) {
+    const std::size_t before = Written();
+    Tick();
+    // A line waits for the answer to the one before it.
+    if (Written() != before) {
+      Tick();
+      EXPECT_EQ(Written(), before + 1);
+      dispatcher_.DispatchReply("GO\r\n");
+    }
+    fakes_.steady_clock.Advance(10ms);
+  }
+  EXPECT_EQ(Written(), 78u);
+  EXPECT_TRUE(view_.ended);
+  EXPECT_TRUE(view_.Enabled(SendAllDialog::kFastBox));
+  // Well under the 39 s of the fixed pace.
+  EXPECT_LT(fakes_.steady_clock.Now(), 5s);
+}
+
+TEST_F(LinkedSendAllTest, TheBoxCannotChangeDuringARun) {
+  fakes_.core.config.fast = 1;
+  Open();
+  EXPECT_TRUE(view_.IsChecked(SendAllDialog::kFastBox));
+  view_.Click(dialog_, SendAllDialog::kStart);
+  view_.Toggle(dialog_, SendAllDialog::kFastBox);
+  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_TRUE(fakes_.profile.writes.empty());
+}
+
+TEST_F(LinkedReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
+  fakes_.core.config.fast = 1;
+  device_ = [](int) { return std::string(); };
+  Open();
+  EXPECT_TRUE(view_.IsChecked(ReadAllDialog::kFastBox));
+  view_.Click(dialog_, ReadAllDialog::kStart);
+  Tick();
+  EXPECT_EQ(port_.written(), Strings{"RCJ01\r\n"});
+  // The watchdog gives up on the reply ("No Connect").
+  ++fakes_.core.link.reply_timeouts;
+  Tick();
+  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
+  EXPECT_TRUE(view_.Enabled(kIdClose));
+  EXPECT_TRUE(view_.Enabled(ReadAllDialog::kFastBox));
+  EXPECT_FALSE(view_.ended);
+  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(Written(), 1u);
 }
 
 }  // namespace

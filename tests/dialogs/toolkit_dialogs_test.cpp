@@ -1,6 +1,7 @@
 // The installer's tools in the dialogs: the address scan of the slave
-// address dialog, the traffic log window, and the reply-paced runs of the
-// read-all and send-all dialogs. Clocks and timers are moved by hand.
+// address dialog and the traffic log window (the reply-paced runs of the
+// read-all and send-all dialogs are with the other runs). Clocks and timers
+// are moved by hand.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,8 +10,6 @@
 
 #include "dialogs/compare_dialog.h"
 #include "dialogs/conventions.h"
-#include "dialogs/read_all_dialog.h"
-#include "dialogs/send_all_dialog.h"
 #include "dialogs/slave_address_dialog.h"
 #include "dialogs/traffic_log_dialog.h"
 #include "tests/support/dialog_fixture.h"
@@ -202,97 +201,6 @@ TEST_F(TrafficLogWindowTest, KeepsOnlyWhatTheLogHolds) {
   EXPECT_NE(rows.back().find("AMI"), std::string::npos);
   Click(kIdClose);
   EXPECT_TRUE(view_.ended);
-}
-
-// ---- Reply-paced read-all and send-all
-// -------------------------------------------
-
-// Sends as the live link counts them: each line awaits a reply.
-class CountingSink : public CommandSink {
- public:
-  explicit CountingSink(LinkState& link) : link_(link) {}
-  void SendCommand(std::string_view bare_command) override {
-    lines.emplace_back(bare_command);
-    ++link_.sends_awaiting_reply;
-  }
-  std::vector<std::string> lines;
-
- private:
-  LinkState& link_;
-};
-
-template <class D>
-class FastRunTest : public ::testing::Test {
- protected:
-  void Open() { dialog_.OnInit(view_); }
-  void Tick() { dialog_.OnTimer(view_, D::kTimer); }
-  // The device answers the line just sent.
-  void Answer() { ++fakes_.core.link.lines_received; }
-
-  testing::FakeDialogServices fakes_;
-  CountingSink sink_{fakes_.core.link};
-  DialogServices services_ = fakes_.Using(sink_, fakes_.codec);
-  D dialog_{services_};
-  testing::FakeDialogView view_;
-};
-
-using FastSendAllTest = FastRunTest<SendAllDialog>;
-using FastReadAllTest = FastRunTest<ReadAllDialog>;
-
-TEST_F(FastSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
-  Open();
-  EXPECT_FALSE(view_.IsChecked(SendAllDialog::kFastBox));
-  view_.Toggle(dialog_, SendAllDialog::kFastBox);
-  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
-  EXPECT_EQ(fakes_.profile.writes, Strings{"[VQX-460J_Section] fast=1"});
-
-  view_.Click(dialog_, SendAllDialog::kStart);
-  EXPECT_FALSE(view_.Enabled(SendAllDialog::kFastBox));
-  EXPECT_EQ(view_.timers.at(SendAllDialog::kTimer), 10);
-  for (int tick = 0; tick < 2000 && !view_.ended; ++tick) {
-    const std::size_t before = sink_.lines.size();
-    Tick();
-    // A line waits for the reply to the one before it.
-    if (sink_.lines.size() != before) {
-      Tick();
-      EXPECT_EQ(sink_.lines.size(), before + 1);
-      Answer();
-    }
-    fakes_.steady_clock.Advance(10ms);
-  }
-  EXPECT_EQ(sink_.lines.size(), 78u);
-  EXPECT_TRUE(view_.ended);
-  EXPECT_TRUE(view_.Enabled(SendAllDialog::kFastBox));
-  // Well under the 39 s of the fixed pace.
-  EXPECT_LT(fakes_.steady_clock.Now(), 5s);
-}
-
-TEST_F(FastSendAllTest, TheBoxCannotChangeDuringARun) {
-  fakes_.core.config.fast = 1;
-  Open();
-  EXPECT_TRUE(view_.IsChecked(SendAllDialog::kFastBox));
-  view_.Click(dialog_, SendAllDialog::kStart);
-  view_.Toggle(dialog_, SendAllDialog::kFastBox);
-  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
-  EXPECT_TRUE(fakes_.profile.writes.empty());
-}
-
-TEST_F(FastReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
-  fakes_.core.config.fast = 1;
-  Open();
-  EXPECT_TRUE(view_.IsChecked(ReadAllDialog::kFastBox));
-  view_.Click(dialog_, ReadAllDialog::kStart);
-  Tick();
-  EXPECT_EQ(sink_.lines, Strings{"RCJ01\r\n"});
-  // The watchdog gives up on the reply ("No Connect").
-  ++fakes_.core.link.reply_timeouts;
-  Tick();
-  EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
-  EXPECT_TRUE(view_.Enabled(kIdClose));
-  EXPECT_TRUE(view_.Enabled(ReadAllDialog::kFastBox));
-  EXPECT_FALSE(view_.ended);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
-  EXPECT_EQ(sink_.lines.size(), 1u);
 }
 
 // ---- Comparison window

@@ -268,7 +268,9 @@ TEST(ReceiveThreadTest, StopsPromptlyWhileWaiting) {
   PosixSerialPort port(device.path());
   Core core;
   ConsoleMessageBoxes boxes;
-  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes);
+  PosixSteadyClock steady_clock;
+  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes,
+                             steady_clock);
   auto started = std::chrono::steady_clock::now();
   {
     ReceiveThread thread(port, core.link, dispatcher);
@@ -579,9 +581,8 @@ TEST(DeviceSessionTest, SilentDeviceEndsAReplyPacedReadAllWithNoConnect) {
 }
 
 // Through a line that echoes every byte: with echo tolerance both runs
-// succeed at either pace and the log marks each echo; without it the
-// surplus lines fail them.
-TEST(DeviceSessionTest, EchoingLineNeedsEchoTolerance) {
+// succeed at either pace and the log marks each echo.
+TEST(DeviceSessionTest, EchoingLineWithEchoTolerance) {
   sim::PtyDeviceOptions echoing;
   echoing.echo = true;
   const DeviceSettings on_device = Changed();
@@ -601,6 +602,7 @@ TEST(DeviceSessionTest, EchoingLineNeedsEchoTolerance) {
       pacing.reply_paced = paced;
       SessionResult sent = session.SendAll(on_device, pacing);
       EXPECT_TRUE(sent.ok) << sent.message;
+      EXPECT_EQ(sent.message.find("--echo"), std::string::npos);
       DeviceSettings read;
       SessionResult got = session.ReadAll(read, pacing);
       ASSERT_TRUE(got.ok) << got.message;
@@ -615,23 +617,95 @@ TEST(DeviceSessionTest, EchoingLineNeedsEchoTolerance) {
   EXPECT_TRUE(entries[1].echo);
   EXPECT_EQ(entries[1].text, entries[0].text);
   EXPECT_EQ(entries[2].meaning, "Success");
+}
 
-  options.echo = false;
-  options.traffic_log = nullptr;
+// Without echo tolerance the echoes are no answers: each line still waits
+// for the device's reply (which comes 30 ms after the echo), both runs do
+// their work, and the result points at --echo.
+TEST(DeviceSessionTest, EchoingLineWithoutEchoToleranceStillWaitsForReplies) {
+  DeviceRecord record;
+  sim::PtyDeviceOptions echoing = record.Options(30);
+  echoing.echo = true;
+  const DeviceSettings on_device = Changed();
+  RunningDevice device({}, &on_device, echoing);
+  ConsoleMessageBoxes boxes;
+  DeviceSession session(On(device.path()), boxes);
+  const Pacing pacing = ReplyPaced(Fast());
+  SessionResult sent = session.SendAll(on_device, pacing);
+  EXPECT_TRUE(sent.ok) << sent.message;
+  EXPECT_NE(sent.message.find("--echo"), std::string::npos) << sent.message;
+  DeviceSettings read;
+  SessionResult got = session.ReadAll(read, pacing);
+  ASSERT_TRUE(got.ok) << got.message;
+  EXPECT_NE(got.message.find("--echo"), std::string::npos) << got.message;
+  DeviceSettings held = device.state();
+  EXPECT_EQ(Comparable(read, held), Comparable(held, held));
+  EXPECT_EQ(boxes.failures(), 0);
+
+  // No line went out before the reply to the one before it.
+  std::lock_guard<std::mutex> lock(record.mutex);
+  ASSERT_EQ(record.events.size(), 2u * (78 + 79));
+  for (std::size_t i = 0; i < record.events.size(); ++i) {
+    EXPECT_EQ(record.events[i].first, i % 2 == 0 ? "RX" : "TX") << i;
+  }
+}
+
+// A device that refuses chosen lines with "GN": the run goes on to its
+// end, then fails naming each refused line and its setting, at both paces
+// and for the last line too.
+TEST(DeviceSessionTest, RefusedLinesFailTheRunByName) {
+  DeviceOptions options;
+  options.nth_reply[3] = Fault::kGn;
+  options.nth_reply[50] = Fault::kGn;
+  options.nth_reply[78] = Fault::kGn;
+  for (bool paced : {false, true}) {
+    SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
+    RunningDevice device(options);
+    ConsoleMessageBoxes boxes;
+    DeviceSession session(On(device.path()), boxes);
+    Pacing pacing = Fast();
+    pacing.reply_paced = paced;
+    SessionResult result = session.SendAll(Changed(), pacing);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.steps, 78);
+    EXPECT_EQ(device.commands_seen(), 78);
+    EXPECT_NE(result.message.find("refused 3 line(s)"), std::string::npos)
+        << result.message;
+    for (const char* named :
+         {"CJ03", "(title ch.03)", "ADT120 (alarm hold time)",
+          "AGCFNNFNNFN (AGC ch.01-ch.08)"}) {
+      EXPECT_NE(result.message.find(named), std::string::npos)
+          << named << " in " << result.message;
+    }
+    EXPECT_EQ(boxes.failures(), 0);  // no "Mode Error" box
+  }
+}
+
+// Echo tolerance on, but the line does not echo: a read-back with the
+// text of a line sent just before (the title just set, read back) is the
+// device's reply, not an echo, so read-all reads every setting.
+TEST(DeviceSessionTest, EchoToleranceWithoutAnEchoReadsEverySetting) {
+  const DeviceSettings on_device = Changed();
+  RunningDevice device({}, &on_device);
+  ConsoleMessageBoxes boxes;
+  SessionOptions options = On(device.path());
+  options.echo = true;
   DeviceSession session(options, boxes);
   for (bool paced : {false, true}) {
     SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
+    std::string title;
+    ASSERT_TRUE(session.SendLine("RCJ01", 1s, title).ok);
+    std::string reply;
+    ASSERT_TRUE(session.SendLine(title, 1s, reply).ok);  // set it again
+    EXPECT_EQ(reply, "GO");
     Pacing pacing = Fast();
     pacing.reply_paced = paced;
-    SessionResult sent = session.SendAll(on_device, pacing);
-    EXPECT_FALSE(sent.ok);
-    EXPECT_NE(sent.message.find("--echo"), std::string::npos) << sent.message;
+    pacing.timer_period = 20ms;  // a stop for "No Connect" within a second
     DeviceSettings read;
-    LoadDefaultSettings(read);
-    SessionResult got = session.ReadAll(read, pacing);
-    EXPECT_FALSE(got.ok);
-    EXPECT_NE(got.message.find("--echo"), std::string::npos) << got.message;
-    std::this_thread::sleep_for(200ms);  // the last replies drain
+    SessionResult result = session.ReadAll(read, pacing);
+    ASSERT_TRUE(result.ok) << result.message;
+    DeviceSettings held = device.state();
+    EXPECT_EQ(Comparable(read, held), Comparable(held, held));
   }
 }
 

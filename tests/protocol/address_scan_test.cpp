@@ -71,8 +71,8 @@ class AddressScanTest : public ::testing::Test {
   testing::RecordingBoxes boxes;
   testing::FakePort port;
   testing::ManualSteadyClock clock;
-  Link link{state, config, slave};
-  ReplyDispatcher dispatcher{state, config, settings, boxes};
+  Link link{state, config, slave, clock};
+  ReplyDispatcher dispatcher{state, config, settings, boxes, clock};
   AddressScan scan{state, config, link, dispatcher.version_replies(), clock};
   std::map<std::string, std::string> devices{{"03", "VN1.00"},
                                              {"17", "VN2.10"}};

@@ -230,18 +230,17 @@ TEST(ReplyPacedReadAllTest, SameCommandsAndASilentDeviceEndsTheRun) {
     testing::RecordingBoxes boxes;
     testing::FakePort port;
     testing::ManualSteadyClock clock;
-    Link link(state, config, slave);
+    Link link(state, config, slave, clock);
     link.AttachPort(&port);
-    ReplyDispatcher dispatcher(state, config, store, boxes);
+    ReplyDispatcher dispatcher(state, config, store, boxes, clock);
     int answered = 0;
-    testing::SlowDevice device(port, clock, dispatcher, 20ms,
-                               [&](const std::string& line) {
-                                 if (silent && ++answered >= 10)
-                                   return std::string();
-                                 // The reply's mnemonic is the command's
-                                 // without its R.
-                                 return line.substr(1);
-                               });
+    testing::SlowDevice device(
+        port, clock, dispatcher, 20ms, [&](const std::string&) {
+          if (silent && answered >= 9) {
+            return std::string();
+          }
+          return ReadAllExpectedReply(++answered) + "\r\n";
+        });
     ReadAllSequence sequence(state, link);
     ASSERT_TRUE(sequence.PaceByReplies(clock));
     ASSERT_TRUE(sequence.Start());

@@ -36,7 +36,8 @@ class ReceiveLoopTest : public ::testing::Test {
   LinkConfig config;
   SettingsStore settings;
   testing::RecordingBoxes boxes;
-  ReplyDispatcher dispatcher{state, config, settings, boxes};
+  testing::ManualSteadyClock clock;
+  ReplyDispatcher dispatcher{state, config, settings, boxes, clock};
   testing::FakePort port;
   std::thread thread;
   std::vector<std::string> seen;  // receive thread only until joined
@@ -72,7 +73,7 @@ TEST_F(ReceiveLoopTest, DispatchesEveryLineAcrossReads) {
 TEST_F(ReceiveLoopTest, ReceiveThreadAndUserInterfaceShareStateSafely) {
   config.rs_control = 1;
   std::atomic<int> slave{3};
-  Link link(state, config, slave);
+  Link link(state, config, slave, clock);
   link.AttachPort(&port);
   StartThread();
 

@@ -99,8 +99,9 @@ class TrafficLogTest : public ::testing::Test {
   SettingsStore settings;
   testing::RecordingBoxes boxes;
   testing::FakePort port;
-  Link link{state, config, slave};
-  ReplyDispatcher dispatcher{state, config, settings, boxes};
+  testing::ManualSteadyClock steady_clock;
+  Link link{state, config, slave, steady_clock};
+  ReplyDispatcher dispatcher{state, config, settings, boxes, steady_clock};
 };
 
 TEST_F(TrafficLogTest, LinkAndDispatchFeedEveryLine) {

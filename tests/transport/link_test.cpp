@@ -37,7 +37,8 @@ class LinkTest : public ::testing::Test {
   LinkConfig config;
   std::atomic<int> slave{0};
   testing::FakePort port;
-  Link link{state, config, slave};
+  testing::ManualSteadyClock clock;
+  Link link{state, config, slave, clock};
 };
 
 TEST_F(LinkTest, Rs232WritesExactlyTheCommandAndAwaitsAReply) {
@@ -132,7 +133,8 @@ TEST_F(LinkTest, EverySendIsTappedCountedAndNotedForItsEcho) {
     std::atomic<int> slave{c.probe ? 9 : c.address};
     testing::FakePort port;
     RecordingTap tap;
-    Link link(state, config, slave);
+    testing::ManualSteadyClock clock;
+    Link link(state, config, slave, clock);
     link.AttachPort(&port);
     link.AttachTap(&tap);
     config.rs_control = c.rs_control;
@@ -147,7 +149,7 @@ TEST_F(LinkTest, EverySendIsTappedCountedAndNotedForItsEcho) {
     EXPECT_EQ(tap.addressed_flags, std::vector<bool>{c.rs_control != 0});
     EXPECT_EQ(state.reply_awaited, c.reply_awaited);
     EXPECT_EQ(state.sends_awaiting_reply, c.awaiting);
-    EXPECT_EQ(state.echoes.Take(c.line), c.echo_noted);
+    EXPECT_EQ(state.echoes.Take(c.line, clock.Now()), c.echo_noted);
   }
 }
 

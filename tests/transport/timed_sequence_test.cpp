@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -185,30 +186,98 @@ TEST_F(TimedSequenceTest, AbortLeavesOtherRunsAlone) {
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
 }
 
+// A line the link writes for a step, and the device's answer to it, as the
+// link and the receive thread hand them to the judge of answers.
+void SendSetLine(LinkState& link) {
+  ++link.sends_awaiting_reply;
+  link.answers.NoteSent("AMI\r\n", false);
+}
+bool Answer(LinkState& link, std::string_view reply = "GO\r\n",
+            AnswerKind kind = AnswerKind::kAcknowledged) {
+  return link.answers.Offer({reply, reply, kind, ""});
+}
+
 // The receive thread may take the last line's "GO" before the tick that
 // sent it ends the run; the interlock hid it from the dispatch, so the run
-// owes the "Success" box.
+// owes the "Success" box. The run holds the interlock one tick longer for
+// that answer.
 TEST_F(TimedSequenceTest, LastGoBeforeTheRunEndsStillEarnsTheSuccessBox) {
   TimedSequence& sequence = Make({2, 500, "   "});
   on_step = [this](int step) {
-    if (step == 2) ++link.success_replies;
+    SendSetLine(link);
+    if (step == 2) Answer(link);
   };
   ASSERT_TRUE(sequence.Start());
   ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+  EXPECT_NE(link.sequence_step, 0);
   EXPECT_EQ(link.success_pending, 0);
   ASSERT_EQ(sequence.OnTick(), SequenceTick::kFinished);
   EXPECT_EQ(link.success_pending, 1);
+  EXPECT_EQ(steps.size(), 2u);
 }
 
-// The reply pace. Each step stands for a line the link sends (counted in
-// `sends_awaiting_reply` unless it is a broadcast); the test plays the
-// receive thread (`lines_received`) and the watchdog (`reply_timeouts`), and
-// moves the steady clock by hand.
+// The last line's answer decides how a run ends. At the fixed pace the
+// last line gets one more tick for it; at the reply pace the run waits.
+// Only a run whose last line is answered and that nothing was refused
+// owes the "Success" box.
+TEST_F(TimedSequenceTest, TheLastLinesAnswerDecidesTheEnd) {
+  testing::ManualSteadyClock clock;
+  struct Case {
+    bool reply_paced;
+    std::string_view reply;  // "" for none
+    AnswerKind kind;
+    SequenceTick end;
+    int success_pending;
+    std::size_t refused;
+  };
+  const Case cases[] = {
+      {false, "GO\r\n", AnswerKind::kAcknowledged, SequenceTick::kFinished, 1,
+       0},
+      {false, "GN\r\n", AnswerKind::kRefused, SequenceTick::kFinished, 0, 1},
+      {false, "E3\r\n", AnswerKind::kFailed, SequenceTick::kStoppedOnError, 0,
+       0},
+      {false, "", AnswerKind::kNone, SequenceTick::kFinished, 0, 0},
+      {true, "GO\r\n", AnswerKind::kAcknowledged, SequenceTick::kFinished, 1,
+       0},
+      {true, "GN\r\n", AnswerKind::kRefused, SequenceTick::kFinished, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.reply_paced ? "reply pace, " : "fixed, ") +
+                 std::string(c.reply));
+    link.success_pending = 0;
+    TimedSequence& sequence = Make({2, 500, "   "});
+    if (c.reply_paced) sequence.PaceByReplies(clock);
+    on_step = [this](int) { SendSetLine(link); };
+    ASSERT_TRUE(sequence.Start());
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
+    Answer(link);
+    if (c.reply_paced) {
+      ASSERT_EQ(sequence.OnTick(), SequenceTick::kWaiting);
+      clock.Advance(std::chrono::milliseconds(kReplyGuardMs));
+    }
+    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);  // the last line
+    EXPECT_NE(link.sequence_step, 0);
+    if (!c.reply.empty()) {
+      if (c.kind == AnswerKind::kFailed) link.reply_error = 1;
+      EXPECT_TRUE(Answer(link, c.reply, c.kind));
+    }
+    EXPECT_EQ(sequence.OnTick(), c.end);
+    EXPECT_EQ(link.sequence_step, 0);
+    EXPECT_EQ(link.success_pending, c.success_pending);
+    EXPECT_EQ(sequence.refusals().size(), c.refused);
+  }
+}
+
+// The reply pace. Each step stands for a set line the link writes (unless
+// it is a broadcast); the test plays the receive thread (answers offered to
+// `LinkState::answers`) and the watchdog (`reply_timeouts`), and moves the
+// steady clock by hand.
 class ReplyPacedSequenceTest : public TimedSequenceTest {
  protected:
   ReplyPacedSequenceTest() {
     on_step = [this](int step) {
-      if (results.count(step) == 0 && !broadcast) ++link.sends_awaiting_reply;
+      if (results.count(step) == 0 && !broadcast) SendSetLine(link);
     };
   }
 
@@ -217,7 +286,7 @@ class ReplyPacedSequenceTest : public TimedSequenceTest {
     EXPECT_TRUE(sequence.PaceByReplies(clock));
     return sequence;
   }
-  void Reply() { ++link.lines_received; }
+  void Reply() { EXPECT_TRUE(Answer(link)); }
   void Wait(int ms) { clock.Advance(std::chrono::milliseconds(ms)); }
 
   testing::ManualSteadyClock clock;
@@ -303,23 +372,6 @@ TEST_F(ReplyPacedSequenceTest, GuardGapNeverShorterThanAfterTheReply) {
   EXPECT_EQ(steps, (std::vector<int>{1, 2}));
 }
 
-// The dispatch raises no box for a "GO" while a run holds the interlock; a
-// reply-paced run is still holding it when its last line is answered, so it
-// owes the "Success" box itself, and only for a "GO".
-TEST_F(ReplyPacedSequenceTest, LastGoEarnsTheSuccessBox) {
-  for (const bool go : {true, false}) {
-    SCOPED_TRACE(go ? "GO" : "read-back");
-    link.success_pending = 0;
-    TimedSequence& sequence = MakeReplyPaced({1, 500, "   "});
-    ASSERT_TRUE(sequence.Start());
-    ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
-    if (go) ++link.success_replies;
-    Reply();
-    ASSERT_EQ(sequence.OnTick(), SequenceTick::kFinished);
-    EXPECT_EQ(link.success_pending, go ? 1 : 0);
-  }
-}
-
 // How each way a step can end sets when the next one is due.
 TEST_F(ReplyPacedSequenceTest, WhatFollowsAStepThatAwaitsNoReply) {
   struct Case {
@@ -383,24 +435,27 @@ TEST_F(ReplyPacedSequenceTest, ErrorReplyStopsBeforeTheNextLine) {
   TimedSequence& sequence = MakeReplyPaced(kStopAtNextTick);
   ASSERT_TRUE(sequence.Start());
   sequence.OnTick();
-  link.reply_error = 1;  // "E3": the flag is set before the line is counted
-  Reply();
+  link.reply_error = 1;  // "E3": the flag is set before the line is judged
+  EXPECT_TRUE(Answer(link, "E3\r\n", AnswerKind::kFailed));
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kStoppedOnError);
   EXPECT_EQ(link.reply_error, 0);
   EXPECT_EQ(sequence.bar_position(), 1);
   EXPECT_EQ(steps, std::vector<int>{1});
 }
 
-// The fixed pace sends one line per tick whatever the replies do.
+// The fixed pace sends one line per tick whatever the replies do; the
+// tick after the last line ends the run, answered or not.
 TEST_F(ReplyPacedSequenceTest, FixedPaceIgnoresRepliesAndTimeouts) {
   TimedSequence& sequence = Make(kStopAtNextTick);
   ASSERT_TRUE(sequence.Start());
   ++link.reply_timeouts;
-  for (int tick = 1; tick < 5; ++tick) {
+  for (int tick = 1; tick <= 5; ++tick) {
     ASSERT_EQ(sequence.OnTick(), SequenceTick::kRunning);
   }
+  EXPECT_EQ(steps.size(), 5u);
   EXPECT_EQ(sequence.OnTick(), SequenceTick::kFinished);
   EXPECT_EQ(steps.size(), 5u);
+  EXPECT_EQ(link.success_pending, 0);
 }
 
 TEST(SequencePercentTest, RoundsDown) {
