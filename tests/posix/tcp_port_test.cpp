@@ -60,7 +60,9 @@ TEST(TcpPortTest, RawLineCarriesLinesToTheCoreThroughTheReceiveThread) {
 
   Core core;
   ConsoleMessageBoxes boxes;
-  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes);
+  PosixSteadyClock steady_clock;
+  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes,
+                             steady_clock);
   ReceiveThread thread(port, core.link, dispatcher);
   ASSERT_TRUE(port.Write("RAM\r\n"));
   const auto deadline = Clock::now() + 3s;
