@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "posix/platform_posix.h"
 
@@ -56,6 +57,28 @@ TEST(SettingsReportTest, OutOfRangeValuesAreShownNotIndexed) {
   EXPECT_EQ(Find(lines, "adjust_hue[ch.01]"), "300 (out of range)");
   EXPECT_EQ(Find(lines, "title_text[ch.01]"),
             "\"" + std::string(kTitleBufferBytes, 'x') + "\" (22 bytes)");
+}
+
+// Titles read as they show on the screen: in Japanese, without the padding
+// the device adds, blanks in front kept.
+TEST(SettingsReportTest, TitlesInWordsAreJapaneseWithoutPadding) {
+  IconvTextCodec codec;
+  const SettingsValue title = *SettingsValueNamed("title_text[ch.03]");
+  auto with_title = [&](const std::string& utf8) {
+    DeviceSettings s;
+    LoadDefaultSettings(s);
+    StoreFieldText(*title.field, s, title.entry, codec.Utf8ToShiftJis(utf8));
+    return s;
+  };
+  EXPECT_EQ(DifferenceInWords(title, with_title("駐車場　　　　　　　"),
+                              with_title("事務所１"), codec),
+            "タイトル ch.03: 駐車場 → 事務所１");
+  DeviceSettings factory;
+  LoadDefaultSettings(factory);
+  EXPECT_EQ(SettingInWords(title, factory, codec),
+            "タイトル ch.03: 　　　ＣＨ０３");
+  EXPECT_EQ(SettingValueInWords(title, with_title(""), codec), "（空欄）");
+  EXPECT_EQ(SettingValueInWords(title, with_title("　　"), codec), "（空欄）");
 }
 
 TEST(IconvTextCodecTest, ConvertsAndReplacesWhatDoesNotConvert) {
