@@ -45,10 +45,16 @@ TEST(SettingsCatalogueTest, CoversEveryByteOfTheRecord) {
   std::sort(spans.begin(), spans.end());
   std::size_t covered = 0;
   for (const auto& [offset, bytes] : spans) {
-    EXPECT_EQ(offset, covered) << "a gap or an overlap at byte " << covered;
+    if (offset > covered) {
+      ADD_FAILURE() << "bytes " << covered << ".." << offset - 1
+                    << " of DeviceSettings have no catalogue entry";
+    } else if (offset < covered) {
+      ADD_FAILURE() << "byte " << offset
+                    << " of DeviceSettings is in two catalogue entries";
+    }
     covered = offset + bytes;
   }
-  EXPECT_EQ(covered, sizeof s);
+  EXPECT_EQ(covered, sizeof s) << "the end of DeviceSettings has no entry";
 }
 
 // Every entry says what its walkers need, in agreement with itself.

@@ -27,9 +27,10 @@ TEST(SettingsReportTest, NamesEveryValueWithItsMeaning) {
   std::memcpy(s.title_text[4], "\x93\xFA\x96\x7B", 5);  // 日本
   IconvTextCodec codec;
   auto lines = DescribeSettings(s, codec);
-  ASSERT_EQ(lines.size(), 153u);  // one per line of the settings file
+  // One per line of the settings file.
+  ASSERT_EQ(lines.size(), std::size_t{kSettingsValueCount});
   EXPECT_EQ(lines.front().name, "alarm_mode");
-  EXPECT_EQ(lines.back().name, "agc_enable[ch.08]");
+  EXPECT_EQ(lines[152].name, "agc_enable[ch.08]");
   EXPECT_EQ(Find(lines, "alarm_hold_time"), "\"030\" (seconds)");
   EXPECT_EQ(Find(lines, "adjust_brightness[ch.03]"), "0 (brightness -64)");
   EXPECT_EQ(Find(lines, "adjust_brightness[ch.04]"), "64 (brightness +0)");

@@ -195,7 +195,8 @@ TEST_F(ToolsTest, DefaultsAndShow) {
   std::string output;
   ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", file}, output), 0) << output;
   EXPECT_EQ(RunProgram({ctl_, "show", file}, output), 0);
-  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 153);
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'),
+            vqx::kSettingsFileLines);
   EXPECT_NE(output.find("title_text[ch.01] = \"　　　ＣＨ０１　　　\""),
             std::string::npos)
       << output;
@@ -220,7 +221,8 @@ TEST_F(ToolsTest, DefaultsThroughASymbolicLinkWriteItsTarget) {
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::read_symlink(link), "real.dat");
   const std::string written = ReadText(real);
-  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 153);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
+            vqx::kSettingsFileLines);
   EXPECT_EQ(written.substr(0, 3), "0\r\n");
   EXPECT_EQ(
       fs::status(real).permissions() & fs::perms::all,
@@ -459,10 +461,12 @@ TEST_F(ToolsTest, BadSettingsFilesAreRefusedWithTheLine) {
   Child sim = StartSimulator(sim_, {"--link", link, "--log", log});
   for (auto [name, bytes, reason] : {
            std::tuple{"notes.txt", "call the installer\n",
-                      "line 1: expected a whole number for alarm_mode, "
-                      "found \"call\""},
-           std::tuple{"empty.dat", "",
-                      "the file is empty: 153 values expected"},
+                      std::string("line 1: expected a whole number for "
+                                  "alarm_mode, found \"call\"")},
+           std::tuple{
+               "empty.dat", "",
+               "the file is empty: " + std::to_string(vqx::kSettingsFileLines) +
+                   " values expected"},
        }) {
     const std::string file = Path(name);
     std::ofstream(file, std::ios::binary) << bytes;
