@@ -72,14 +72,14 @@ def file_menu_questions(s):
     for choice, command, question in ((ADJUSTMENT, ids.IDM_FILE_NEW, NEW_QUESTION),
                                       (LAYOUT, ids.IDM_FILE_OPEN, OPEN_QUESTION)):
         with s.report.part(f"a changed {choice.control} choice: {ids.name(command)} asks"):
-            before = saved.read_bytes()
+            before = saved.read_bytes() if saved.exists() else b""
             index = choice.change(s)
             s.main.menu(command)
             s.answer_question(question, IDNO)
             choice.kept(s, index)
             s.main.menu(ids.IDM_FILE_SAVE)
-            s.wait_for("上書き保存 writes the change", lambda: saved.read_bytes() != before,
-                       True, timeout=3)
+            s.wait_for("上書き保存 writes the change",
+                       lambda: saved.exists() and saved.read_bytes() != before, True, timeout=3)
 
     with s.report.part("after a save, dialogs closed without a change ask nothing"):
         for choice in (ALARM, ADJUSTMENT, LAYOUT):
@@ -128,6 +128,9 @@ def run(s, only):
     s.start_device("unsaved")
     s.start_program()
     file_menu_questions(s)
+    if s.program.poll() is not None:  # ended by a failed step
+        s.end_program()
+        s.start_program()
     session_end_clean(s)
     s.end_program()
     s.start_program()

@@ -259,10 +259,12 @@ class Session:
     def expect_box(self, caption, text, timeout_s=5.0, shot=None):
         """A message box with that caption and text shows; it is
         photographed and closed with OK."""
+        # A text of several lines is named by its first.
+        named = text.split("\n")[0] + (" ..." if "\n" in text else "")
         try:
             answer = self.drv("box", caption, int(timeout_s * 1000))
         except DriverError as error:
-            self.report.fails(f"box \"{caption}\" \"{text}\" shows", str(error))
+            self.report.fails(f"box \"{caption}\" \"{named}\" shows", str(error))
             return False
         box = Window(self, answer.word(0), caption)
         found = answer.word(1)
@@ -276,7 +278,7 @@ class Session:
             self.log(f"closing the box: {error}")
         if not closed:
             self.report.fails(f"box \"{caption}\" closes with OK", "still open after 3 s")
-        return self.equal(f"box \"{caption}\" says \"{text}\"", found, text)
+        return self.equal(f"box \"{caption}\" says \"{named}\"", found, text)
 
     def no_box(self, name, caption, ms):
         try:
