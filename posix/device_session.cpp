@@ -124,7 +124,7 @@ struct DeviceSession::Replies {
   // read-back lines among them (they may have changed a setting).
   int strays = 0;
   int stray_read_backs = 0;
-  std::string last;  // the last answer, without CR LF
+  std::string last;  // the last answer's work copy
   ReplyKind last_kind = ReplyKind::kIgnored;
 
   void Reset() {
@@ -174,7 +174,7 @@ void DeviceSession::OnReply(std::string_view work_copy) {
   {
     std::lock_guard<std::mutex> lock(replies_->mutex);
     if (dispatcher_.last_answered()) {
-      replies_->last = WithoutLineEnd(work_copy);
+      replies_->last = work_copy;
       replies_->last_kind = kind;
     } else {
       ++replies_->strays;
@@ -445,9 +445,9 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
 
 SessionResult DeviceSession::SendLine(std::string_view command,
                                       std::chrono::milliseconds timeout,
-                                      std::string& reply) {
+                                      LineReply& reply) {
   ResetRun();
-  reply.clear();
+  reply = {};
   SessionResult result;
   // Whatever the device answers a line typed by hand: an acknowledgement,
   // an error code or any read-back, from the device the line went to.
@@ -470,7 +470,8 @@ SessionResult DeviceSession::SendLine(std::string_view command,
     return result;
   }
   std::lock_guard<std::mutex> lock(replies_->mutex);
-  reply = replies_->last;
+  reply.work_copy = replies_->last;
+  reply.text = WithoutLineEnd(reply.work_copy);
   result.ok = replies_->last_kind == ReplyKind::kSuccess ||
               replies_->last_kind == ReplyKind::kReadBack;
   return result;

@@ -77,6 +77,12 @@ struct SessionResult {
   int steps = 0;        // steps run
 };
 
+// The answer to a line sent by hand.
+struct LineReply {
+  std::string text;       // without its line end: "VN1.00"
+  std::string work_copy;  // as received, address removed, line end kept
+};
+
 // Called after every step: the step number and the percentage text.
 using ProgressFn = std::function<void(int step, const std::string& percent)>;
 
@@ -100,9 +106,9 @@ class DeviceSession {
                         const ProgressFn& progress = {});
 
   // Sends one bare command (without CR LF; it is added) and waits up to
-  // `timeout` for the reply, which is returned without CR LF in `reply`.
+  // `timeout` for the reply, which is returned in `reply`.
   SessionResult SendLine(std::string_view command,
-                         std::chrono::milliseconds timeout, std::string& reply);
+                         std::chrono::milliseconds timeout, LineReply& reply);
 
   // Asks every RS-485 address 00..31 for its version, waiting up to
   // `timeout` for each, and fills `answers` with those that answered. The

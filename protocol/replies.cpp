@@ -1,8 +1,10 @@
 #include "protocol/replies.h"
 
+#include <cstring>
 #include <utility>
 
 #include "base/link_state.h"
+#include "protocol/read_back.h"
 
 namespace vqx {
 
@@ -12,11 +14,11 @@ struct FixedReply {
   std::string_view line;
   ReplyKind kind;
   std::string_view box_text;
-  std::string_view meaning;
+  std::string_view description;
 };
 
 constexpr FixedReply kFixedReplies[] = {
-    {"GO", ReplyKind::kSuccess, "", "acknowledged"},
+    {"GO", ReplyKind::kSuccess, "Success", "acknowledged"},
     {"MENU", ReplyKind::kMenu, "Menu Display",
      "Menu Display: the device's own menu is open"},
     {"GN", ReplyKind::kModeError, "Mode Error",
@@ -28,21 +30,62 @@ constexpr FixedReply kFixedReplies[] = {
      "Command Error: the device does not know this command or value"},
 };
 
-const FixedReply* FindFixed(std::string_view reply) {
+constexpr std::string_view kIgnoredMeaning = "not a reply, ignored";
+constexpr std::string_view kGarbledMeaning =
+    "read-back that sets nothing (garbled), ignored";
+
+// A fixed reply is the whole line, CR LF included.
+const FixedReply* FindFixed(std::string_view work_copy) {
+  if (!work_copy.ends_with("\r\n")) return nullptr;
+  work_copy.remove_suffix(2);
   for (const FixedReply& fixed : kFixedReplies) {
-    if (reply == fixed.line) return &fixed;
+    if (work_copy == fixed.line) return &fixed;
   }
   return nullptr;
+}
+
+// A record whose every byte is `fill`, as a starting point for a decoder.
+DeviceSettings Filled(unsigned char fill) {
+  DeviceSettings settings;
+  std::memset(&settings, fill, sizeof settings);
+  return settings;
+}
+
+// The settings a read-back line sets. It is decoded onto two records that
+// differ in every byte, so that each value the decoder writes differs from
+// the starting value in at least one of them; the value is shown from the
+// all-zero record where it shows there (its texts are terminated), from the
+// other otherwise.
+std::vector<ReportLine> ReadBackSettings(const ReplyHandlerEntry& entry,
+                                         std::string_view work_copy,
+                                         TextCodec& codec) {
+  const DeviceSettings zero = Filled(0x00);
+  const DeviceSettings ones = Filled(0xFF);
+  DeviceSettings zero_decoded = zero;
+  DeviceSettings ones_decoded = ones;
+  entry.handler(zero_decoded, work_copy);
+  entry.handler(ones_decoded, work_copy);
+  const std::vector<ReportLine> zero_before = DescribeSettings(zero, codec);
+  const std::vector<ReportLine> zero_after =
+      DescribeSettings(zero_decoded, codec);
+  const std::vector<ReportLine> ones_before = DescribeSettings(ones, codec);
+  const std::vector<ReportLine> ones_after =
+      DescribeSettings(ones_decoded, codec);
+  std::vector<ReportLine> set;
+  for (std::size_t i = 0; i < zero_after.size(); ++i) {
+    if (zero_after[i].value != zero_before[i].value) {
+      set.push_back(zero_after[i]);
+    } else if (ones_after[i].value != ones_before[i].value) {
+      set.push_back(ones_after[i]);
+    }
+  }
+  return set;
 }
 
 }  // namespace
 
 ReplyClass ClassifyReply(std::string_view work_copy) {
-  // A fixed reply is the whole line, CR LF included.
-  const FixedReply* fixed = nullptr;
-  if (work_copy.ends_with("\r\n")) {
-    fixed = FindFixed(work_copy.substr(0, work_copy.size() - 2));
-  }
+  const FixedReply* fixed = FindFixed(work_copy);
   // "GO" and "MENU" are known before the read-back table is looked at, "GN"
   // and the error codes after it, as the device's replies have always been
   // told apart.
@@ -69,15 +112,40 @@ std::string_view ReplyWorkCopy(std::string_view line, int rs_control) {
   return line;
 }
 
-std::string DescribeReply(std::string_view reply) {
-  if (const FixedReply* fixed = FindFixed(reply)) {
-    return std::string(fixed->meaning);
+ReplyMeaning ExplainReply(std::string_view work_copy, TextCodec& codec) {
+  const ReplyClass reply = ClassifyReply(work_copy);
+  ReplyMeaning meaning;
+  meaning.kind = reply.kind;
+  switch (reply.kind) {
+    case ReplyKind::kSuccess:
+    case ReplyKind::kMenu:
+    case ReplyKind::kModeError:
+    case ReplyKind::kDeviceError:
+      meaning.summary = std::string(reply.box_text);
+      meaning.description = std::string(FindFixed(work_copy)->description);
+      return meaning;
+    case ReplyKind::kReadBack:
+      if (reply.read_back->handler == kVersionReadBack.decode) {
+        meaning.summary =
+            "device version " + std::string(ReplyPayload(work_copy).substr(
+                                    kVersionReadBack.reply.size()));
+        meaning.description = meaning.summary;
+        return meaning;
+      }
+      meaning.settings = ReadBackSettings(*reply.read_back, work_copy, codec);
+      for (const ReportLine& line : meaning.settings) {
+        if (!meaning.summary.empty()) meaning.summary += "; ";
+        meaning.summary += FormatReportLine(line);
+      }
+      if (meaning.settings.empty()) meaning.summary = kGarbledMeaning;
+      meaning.description = "read-back";
+      return meaning;
+    case ReplyKind::kIgnored:
+      break;
   }
-  if (reply.starts_with(kVersionReadBack.reply)) {
-    return "device version " +
-           std::string(reply.substr(kVersionReadBack.reply.size()));
-  }
-  return "read-back";
+  meaning.summary = kIgnoredMeaning;
+  meaning.description = meaning.summary;
+  return meaning;
 }
 
 }  // namespace vqx

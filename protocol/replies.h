@@ -1,11 +1,16 @@
 // The device's replies: what each line is ("GO", "GN", "E0".."E3", "MENU",
 // a read-back line, or nothing the program knows), the box it raises, and
-// what it means in words.
+// what it means in words. One table holds the fixed replies, and one
+// function tells what any line means, for every place that shows it: the
+// boxes, the traffic log and vqx460ctl.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/platform.h"
+#include "base/settings_report.h"
 #include "protocol/reply_table.h"
 
 namespace vqx {
@@ -21,9 +26,10 @@ enum class ReplyKind {
 
 struct ReplyClass {
   ReplyKind kind = ReplyKind::kIgnored;
-  // The text of the error box the reply raises ("Menu Display", "Mode
-  // Error", "Framing Error", ...); "" for none. The dispatch decides whether
-  // a "Mode Error" is shown (not during a sequence).
+  // The text of the box the reply raises ("Success", "Menu Display", "Mode
+  // Error", "Framing Error", ...); "" for none. The dispatch decides when
+  // it shows: "Success" at the next timer tick and only outside a run, a
+  // "Mode Error" only outside a run.
   std::string_view box_text;
   // The decoder entry of a read-back line.
   const ReplyHandlerEntry* read_back = nullptr;
@@ -36,9 +42,29 @@ ReplyClass ClassifyReply(std::string_view work_copy);
 // the first NUL byte. A line too short to hold an address gives "".
 std::string_view ReplyWorkCopy(std::string_view line, int rs_control);
 
-// What a reply (without CR LF and address) means: "acknowledged",
-// "Command Error: ...", "device version 1.00"; "read-back" for a read-back
-// line (the settings it carried are told by whoever stored them).
-std::string DescribeReply(std::string_view reply);
+// What a received line means.
+struct ReplyMeaning {
+  ReplyKind kind = ReplyKind::kIgnored;
+  // In the words the program shows beside the line (the traffic log): the
+  // box text of a fixed reply ("Success", "Mode Error", "Command Error",
+  // ...); "device version 1.00" for the version; for another read-back the
+  // settings it set, as `settings` below, joined by "; ", or a note that it
+  // set nothing; "not a reply, ignored" for anything else.
+  std::string summary;
+  // The longer words of vqx460ctl: "acknowledged", "Command Error: the
+  // device does not know this command or value", "device version 1.00",
+  // "read-back" (its settings are told apart); for anything else the
+  // summary.
+  std::string description;
+  // The settings a read-back set, by field name and value as the settings
+  // listing shows them ("alarm_mode = 1 (External)"). The line is decoded
+  // onto two scratch records that differ in every byte, so every value it
+  // writes shows, whatever the record held.
+  std::vector<ReportLine> settings;
+};
+
+// What `work_copy` (address removed, line end kept) means. `codec` shows
+// the titles of a read-back.
+ReplyMeaning ExplainReply(std::string_view work_copy, TextCodec& codec);
 
 }  // namespace vqx

@@ -2,59 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "base/file_io.h"
-#include "protocol/read_back.h"
 #include "protocol/replies.h"
-#include "protocol/reply_table.h"
 
 namespace vqx {
 
 namespace {
-
-// A record whose every byte is `fill`, as a starting point for a decoder.
-DeviceSettings Filled(unsigned char fill) {
-  DeviceSettings settings;
-  std::memset(&settings, fill, sizeof settings);
-  return settings;
-}
-
-// The settings a read-back line sets. It is decoded onto two records that
-// differ in every byte, so that each value the decoder writes differs from
-// the starting value in at least one of them; the value is shown from the
-// all-zero record where it shows there (its texts are terminated), from the
-// other otherwise.
-std::string ReadBackMeaning(const ReplyHandlerEntry& entry,
-                            std::string_view work_copy, TextCodec& codec) {
-  const DeviceSettings zero = Filled(0x00);
-  const DeviceSettings ones = Filled(0xFF);
-  DeviceSettings zero_decoded = zero;
-  DeviceSettings ones_decoded = ones;
-  entry.handler(zero_decoded, work_copy);
-  entry.handler(ones_decoded, work_copy);
-  const std::vector<ReportLine> zero_before = DescribeSettings(zero, codec);
-  const std::vector<ReportLine> zero_after =
-      DescribeSettings(zero_decoded, codec);
-  const std::vector<ReportLine> ones_before = DescribeSettings(ones, codec);
-  const std::vector<ReportLine> ones_after =
-      DescribeSettings(ones_decoded, codec);
-  std::string meaning;
-  for (std::size_t i = 0; i < zero_after.size(); ++i) {
-    const ReportLine* set = nullptr;
-    if (zero_after[i].value != zero_before[i].value) {
-      set = &zero_after[i];
-    } else if (ones_after[i].value != ones_before[i].value) {
-      set = &ones_after[i];
-    }
-    if (set == nullptr) continue;
-    if (!meaning.empty()) meaning += "; ";
-    meaning += FormatReportLine(*set);
-  }
-  if (meaning.empty()) return "read-back that sets nothing (garbled), ignored";
-  return meaning;
-}
 
 std::string Timestamp(const LocalTime& t) {
   char text[40];
@@ -83,26 +38,6 @@ std::string VisibleLine(std::string_view bytes) {
     }
   }
   return text;
-}
-
-std::string ReplyMeaning(std::string_view work_copy, TextCodec& codec) {
-  const ReplyClass reply = ClassifyReply(work_copy);
-  switch (reply.kind) {
-    case ReplyKind::kSuccess:
-      return "Success";
-    case ReplyKind::kMenu:
-    case ReplyKind::kModeError:
-    case ReplyKind::kDeviceError:
-      return std::string(reply.box_text);
-    case ReplyKind::kReadBack:
-      if (reply.read_back->handler == kVersionReadBack.decode) {
-        return DescribeReply(ReplyPayload(work_copy));
-      }
-      return ReadBackMeaning(*reply.read_back, work_copy, codec);
-    case ReplyKind::kIgnored:
-      break;
-  }
-  return "not a reply, ignored";
 }
 
 std::string FormatTrafficEntry(const TrafficEntry& entry) {
@@ -152,7 +87,7 @@ void TrafficLog::OnLineReceived(std::string_view line, bool addressed,
   } else {
     // The meaning of what the dispatch sees: the line cut at a NUL byte.
     entry.meaning =
-        ReplyMeaning(ReplyWorkCopy(line, addressed ? 1 : 0), codec_);
+        ExplainReply(ReplyWorkCopy(line, addressed ? 1 : 0), codec_).summary;
   }
   Record(std::move(entry));
 }

@@ -21,9 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/device_settings.h"
 #include "base/platform.h"
-#include "base/settings_report.h"
 #include "transport/link.h"
 
 namespace vqx {
@@ -51,15 +49,6 @@ struct TrafficEntry {
 // "<LF>", every other byte as two hexadecimal digits in brackets ("<00>",
 // "<FE>"). The result is plain ASCII, whatever the line held.
 std::string VisibleLine(std::string_view bytes);
-
-// What a received line (its work copy: address removed, CR LF still there)
-// means, in the words the program shows: the box texts "Success", "Mode
-// Error", "Command Error", ... for the fixed replies; "device version 1.00"
-// for the version; for another read-back the settings it set, by field
-// name and value as the settings listing shows them ("alarm_mode = 1
-// (External)", several joined by "; "), or a note that it set nothing;
-// "not a reply, ignored" for anything else.
-std::string ReplyMeaning(std::string_view work_copy, TextCodec& codec);
 
 // One entry as one line of UTF-8 text without line end; columns separated
 // by tabs: "2024-01-05 09:05:03.123", "TX" or "RX", the address, the text,

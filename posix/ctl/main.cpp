@@ -302,16 +302,6 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
   return 0;
 }
 
-// Every value the record can carry set to one no reply reports, so that the
-// settings a read-back line carries show up as changes.
-DeviceSettings Unknown() {
-  DeviceSettings s;
-  std::memset(&s, 0xFF, sizeof s);
-  s.alarm_hold_time[0] = '\0';
-  for (auto& title : s.title_text) std::memset(title, 0, sizeof title);
-  return s;
-}
-
 int RunSend(const std::string& line, const DeviceArguments& device, int address,
             int timeout_ms) {
   if (line.empty()) return Fail("the command is empty");
@@ -325,25 +315,22 @@ int RunSend(const std::string& line, const DeviceArguments& device, int address,
   }
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
-  const DeviceSettings unknown = Unknown();
-  session.core().settings.Replace(unknown);
-  std::string reply;
+  LineReply reply;
   SessionResult result =
       session.SendLine(line, std::chrono::milliseconds(timeout_ms), reply);
-  if (reply.empty()) {
+  if (reply.text.empty()) {
     if (!result.ok) return Fail(result.message);
     std::cout << result.message << "\n";
     return 0;
   }
-  std::cout << "reply: " << reply << "\n"
-            << "meaning: " << DescribeReply(reply) << "\n";
+  // In the words of the traffic log: the settings a read-back carried, each
+  // on a line of its own.
   IconvTextCodec codec;
-  auto before = DescribeSettings(unknown, codec);
-  auto after = DescribeSettings(session.core().settings.Snapshot(), codec);
-  for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
-    if (!(after[i] == before[i])) {
-      std::cout << "  " << FormatReportLine(after[i]) << "\n";
-    }
+  const ReplyMeaning meaning = ExplainReply(reply.work_copy, codec);
+  std::cout << "reply: " << reply.text << "\n"
+            << "meaning: " << meaning.description << "\n";
+  for (const ReportLine& setting : meaning.settings) {
+    std::cout << "  " << FormatReportLine(setting) << "\n";
   }
   return result.ok ? 0 : kFailure;
 }

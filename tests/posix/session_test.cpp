@@ -429,13 +429,13 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
   }
   {
     DeviceSession session(On(device.path(), true, 8), boxes);
-    std::string reply;
+    LineReply reply;
     EXPECT_FALSE(session.SendLine("RVN", 300ms, reply).ok);
-    EXPECT_EQ(reply, "");
+    EXPECT_EQ(reply.text, "");
   }
   {
     DeviceSession session(On(device.path(), true, kBroadcastAddress), boxes);
-    std::string reply;
+    LineReply reply;
     EXPECT_TRUE(session.SendLine("AMI", 300ms, reply).ok);
     DeviceSettings read;
     EXPECT_FALSE(session.ReadAll(read, Fast()).ok);
@@ -450,16 +450,17 @@ TEST(DeviceSessionTest, SendLineReportsTheReply) {
   RunningDevice device;
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
-  std::string reply;
+  LineReply reply;
   EXPECT_TRUE(session.SendLine("RVN", 1s, reply).ok);
-  EXPECT_EQ(reply, "VN1.00");
+  EXPECT_EQ(reply.text, "VN1.00");
+  EXPECT_EQ(reply.work_copy, "VN1.00\r\n");
   EXPECT_TRUE(session.SendLine("VAB03127", 1s, reply).ok);
-  EXPECT_EQ(reply, "GO");
+  EXPECT_EQ(reply.text, "GO");
   EXPECT_TRUE(session.SendLine("RVAB03", 1s, reply).ok);
-  EXPECT_EQ(reply, "VAB03127");
+  EXPECT_EQ(reply.text, "VAB03127");
   EXPECT_EQ(session.core().settings.Snapshot().adjust_brightness[2], 63);
   EXPECT_FALSE(session.SendLine("VAB03128", 1s, reply).ok);
-  EXPECT_EQ(reply, "E3");
+  EXPECT_EQ(reply.text, "E3");
 }
 
 // ---- The reply pace, echoes, the traffic log and the address scan ----
@@ -693,11 +694,11 @@ TEST(DeviceSessionTest, EchoToleranceWithoutAnEchoReadsEverySetting) {
   DeviceSession session(options, boxes);
   for (bool paced : {false, true}) {
     SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
-    std::string title;
+    LineReply title;
     ASSERT_TRUE(session.SendLine("RCJ01", 1s, title).ok);
-    std::string reply;
-    ASSERT_TRUE(session.SendLine(title, 1s, reply).ok);  // set it again
-    EXPECT_EQ(reply, "GO");
+    LineReply reply;
+    ASSERT_TRUE(session.SendLine(title.text, 1s, reply).ok);  // set it again
+    EXPECT_EQ(reply.text, "GO");
     Pacing pacing = Fast();
     pacing.reply_paced = paced;
     pacing.timer_period = 20ms;  // a stop for "No Connect" within a second

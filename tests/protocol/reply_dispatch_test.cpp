@@ -326,11 +326,66 @@ TEST_F(ReplyDispatchTest, NotesReadBackLinesForTheReadAll) {
   EXPECT_EQ(SettingsGroupName(SettingsGroup::kVideoLoss), "ビデオロス");
 }
 
-TEST(ReplyMeaningTest, RepliesAreExplained) {
-  EXPECT_EQ(DescribeReply("GO"), "acknowledged");
-  EXPECT_EQ(DescribeReply("E1"), "Parity Error");
-  EXPECT_EQ(DescribeReply("VN1.00"), "device version 1.00");
-  EXPECT_EQ(DescribeReply("ADON"), "read-back");
+// One meaning per reply: the box a reply raises is the traffic log's word
+// for it, and vqx460ctl's description says the same at more length.
+TEST_F(ReplyDispatchTest, TheBoxOfAReplyIsItsMeaning) {
+  struct Case {
+    const char* work_copy;
+    ReplyKind kind;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"GO\r\n", ReplyKind::kSuccess, "acknowledged"},
+      {"MENU\r\n", ReplyKind::kMenu,
+       "Menu Display: the device's own menu is open"},
+      {"GN\r\n", ReplyKind::kModeError,
+       "Mode Error: the device refuses this in its current mode"},
+      {"E0\r\n", ReplyKind::kDeviceError, "Framing Error"},
+      {"E1\r\n", ReplyKind::kDeviceError, "Parity Error"},
+      {"E2\r\n", ReplyKind::kDeviceError, "Over Run Error"},
+      {"E3\r\n", ReplyKind::kDeviceError,
+       "Command Error: the device does not know this command or value"},
+  };
+  testing::PassThroughCodec codec;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.work_copy);
+    const ReplyMeaning meaning = ExplainReply(c.work_copy, codec);
+    EXPECT_EQ(meaning.kind, c.kind);
+    EXPECT_EQ(meaning.description, c.description);
+    EXPECT_TRUE(meaning.settings.empty());
+    dispatcher.DispatchReply(c.work_copy);
+    RunLinkTimerDuty(state, boxes);
+    const std::vector<Box> shown = boxes.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, meaning.summary);
+  }
+}
+
+TEST(ReplyMeaningTest, ReadBacksAreExplainedByWhatTheySet) {
+  testing::PassThroughCodec codec;
+  const ReplyMeaning version = ExplainReply("VN1.00\r\n", codec);
+  EXPECT_EQ(version.summary, "device version 1.00");
+  EXPECT_EQ(version.description, "device version 1.00");
+  EXPECT_TRUE(version.settings.empty());
+
+  const ReplyMeaning agc = ExplainReply("AGCNFNNNNNN\r\n", codec);
+  EXPECT_EQ(agc.kind, ReplyKind::kReadBack);
+  EXPECT_EQ(agc.description, "read-back");
+  ASSERT_EQ(agc.settings.size(), 8u);
+  EXPECT_EQ(FormatReportLine(agc.settings[1]), "agc_enable[ch.02] = 0 (OFF)");
+  EXPECT_TRUE(agc.summary.starts_with(
+      "agc_enable[ch.01] = 1 (ON); agc_enable[ch.02] = 0 (OFF); "))
+      << agc.summary;
+
+  // A known mnemonic whose fields say nothing sets nothing.
+  const ReplyMeaning garbled = ExplainReply("AGCXX\r\n", codec);
+  EXPECT_EQ(garbled.description, "read-back");
+  EXPECT_TRUE(garbled.settings.empty());
+  EXPECT_EQ(garbled.summary, "read-back that sets nothing (garbled), ignored");
+
+  const ReplyMeaning noise = ExplainReply("GO \r\n", codec);
+  EXPECT_EQ(noise.kind, ReplyKind::kIgnored);
+  EXPECT_EQ(noise.description, "not a reply, ignored");
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ TEST(ReplyMeaningTest, EachReplyInTheProgramsWords) {
   };
   testing::PassThroughCodec codec;
   for (const Case& c : cases) {
-    EXPECT_EQ(ReplyMeaning(c.work_copy, codec), c.meaning) << c.work_copy;
+    EXPECT_EQ(ExplainReply(c.work_copy, codec).summary, c.meaning)
+        << c.work_copy;
   }
 }
 
