@@ -464,7 +464,10 @@ SessionResult DeviceSession::SendLine(std::string_view command,
     result.message = "sent to every device (broadcast); no reply is expected";
     return result;
   }
-  if (!WaitUntil(Steady::now() + timeout, [&] { return Answered() > 0; })) {
+  // The answer is counted by the dispatch before the observer keeps its
+  // text: wait for the text, which the predicate reads under the lock.
+  if (!WaitUntil(Steady::now() + timeout,
+                 [&] { return !replies_->last.empty(); })) {
     result.message = "no reply from the device within " +
                      std::to_string(timeout.count()) + " ms";
     return result;
