@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/auto_switching_dialog.h"
+#include "dialogs/title_dialog.h"
 #include "dialogs/video_adjustment_dialog.h"
 #include "tests/support/dialog_fixture.h"
 
@@ -133,6 +134,36 @@ TEST_F(AutoSwitchingDpiTest, ListGrowsWithTheDensityAndLinesStayApart) {
     EXPECT_EQ(drawn.front().y, c.first_y);
     EXPECT_EQ(drawn.back().y, c.last_y);
     ExpectApart(drawn, c.dpi);
+  }
+}
+
+using TitleDpiTest = DialogFixture<TitleDialog>;
+
+TEST_F(TitleDpiTest, PreviewLinesGrowWithTheDensityAndStayApart) {
+  // Each line is first blanked, then written at the same place.
+  struct Case {
+    int dpi, first_y, last_y;
+  };
+  const Case cases[] = {
+      {96, 8, 134}, {144, 12, 201}, {192, 16, 268}, {240, 20, 335}};
+  Open();  // draws the preview once already, at 96 DPI
+  view_.drawn.clear();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    view_.dpi = c.dpi;
+    dialog_.OnPaint(view_);
+    dialog_.OnTimer(view_, TitleDialog::kTimer);
+    std::vector<DrawnText> lines;
+    for (DrawnText& text : std::exchange(view_.drawn, {})) {
+      if (text.text.find_first_not_of(' ') != std::string::npos) {
+        lines.push_back(std::move(text));
+      }
+    }
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines.front().x, 0);
+    EXPECT_EQ(lines.front().y, c.first_y);
+    EXPECT_EQ(lines.back().y, c.last_y);
+    ExpectApart(lines, c.dpi);
   }
 }
 

@@ -3,7 +3,7 @@ function of the session and the phases asked for (VQX_E2E_ONLY, empty for
 all); it starts its own device and program and quits the program at its
 end."""
 
-from . import (alarm, files_and_sequences, no_com1, rs485, settings_dialogs, toolkit,
+from . import (alarm, dpi, files_and_sequences, no_com1, rs485, settings_dialogs, toolkit,
                unsaved_work)
 
 PHASES = [
@@ -13,5 +13,6 @@ PHASES = [
     (4, "titles, files, read-all and send-all at both paces", files_and_sequences.run),
     (5, "the installer's tools on an echoing RS-485 line", toolkit.run),
     (6, "no COM1", no_com1.run),
+    (8, "screens of 100 %, 150 % and 200 % scaling", dpi.run),
     (7, "unsaved work and the end of the session", unsaved_work.run),
 ]
