@@ -1,35 +1,19 @@
 #include "dialogs/agc_dialog.h"
 
-#include "dialogs/conventions.h"
 #include "protocol/agc.h"
 
 namespace vqx {
+namespace {
 
-void AgcDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
-  FillSlaveAddressCombo(view);
-  for (const ChannelRow& channel : kChannels) {
-    FillOffOnList(view, channel.list);
-  }
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  PreselectChannelRows(view, kChannels, settings.agc_enable);
-  ApplyDialogCaption(view, core.config, kHeading);
-}
+constexpr ChannelDialogShape kShape{
+    AgcDialog::kTemplateId,      AgcDialog::kHeading,
+    AgcDialog::kChannels,        kOffOnItems,
+    &DeviceSettings::agc_enable, SendAgcChannel,
+};
 
-void AgcDialog::OnCommand(DialogView& view, int control,
-                          ControlNotification notification) {
-  Core& core = services_.core;
-  if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
-      HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
-    return;
-  }
-  HandleChannelRows(view, control, notification, kChannels, core.settings,
-                    &DeviceSettings::agc_enable, [&](int ch) {
-                      SendAgcChannel(services_.sink, core.settings.Snapshot(),
-                                     ch);
-                    });
-}
+}  // namespace
+
+AgcDialog::AgcDialog(DialogServices& services)
+    : ChannelSettingsDialog(services, kShape) {}
 
 }  // namespace vqx

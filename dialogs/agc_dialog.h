@@ -2,16 +2,14 @@
 // channel with its own set button.
 #pragma once
 
-#include <array>
 #include <string_view>
 
-#include "dialogs/conventions.h"
-#include "dialogs/dialog.h"
+#include "dialogs/channel_settings_dialog.h"
 #include "dialogs/ids/agc_ids.h"
 
 namespace vqx {
 
-class AgcDialog : public Dialog {
+class AgcDialog : public ChannelSettingsDialog {
  public:
   static constexpr int kTemplateId = IDD_AGC;
   static constexpr std::string_view kHeading = "オート・ゲイン・コントロール ";
@@ -28,15 +26,7 @@ class AgcDialog : public Dialog {
       {IDC_AGC_CH8, IDC_AGC_CH8_SET},
   }};
 
-  explicit AgcDialog(DialogServices& services) : services_(services) {}
-
-  int template_id() const override { return kTemplateId; }
-  void OnInit(DialogView& view) override;
-  void OnCommand(DialogView& view, int control,
-                 ControlNotification notification) override;
-
- private:
-  DialogServices& services_;
+  explicit AgcDialog(DialogServices& services);
 };
 
 }  // namespace vqx

@@ -1,5 +1,7 @@
 #include "dialogs/read_all_dialog.h"
 
+#include <memory>
+
 #include "dialogs/conventions.h"
 
 namespace vqx {
@@ -14,51 +16,23 @@ std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups) {
   return text;
 }
 
+// Nobody would answer a broadcast read.
 ReadAllDialog::ReadAllDialog(DialogServices& services)
-    : services_(services),
-      sequence_(services.core.link, services.sink),
-      run_(services, sequence_, {kProgress, kPercent, kFastBox, kTimer},
-           ReadAllSettingName) {}
+    : SequenceDialog(
+          services,
+          {kTemplateId, kHeading, kStart, kProgress, kPercent, kFastBox, kTimer,
+           Broadcast::kLeftOut},
+          std::make_unique<ReadAllSequence>(services.core.link, services.sink),
+          ReadAllSettingName) {}
 
-void ReadAllDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  FillSlaveAddressCombo(view, Broadcast::kLeftOut);
-  // A broadcast address leaves the list without a selection.
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  core.working.hidden_access_count = 0;
-  ApplyDialogCaption(view, core.config, kHeading);
-  run_.Init(view);
+void ReadAllDialog::OnRunStarted(DialogView& view) {
+  // The replies of this run say which settings groups it read. The address
+  // stays as it is until the run ends: every reply goes into the one record.
+  services_.read_backs.Clear();
+  view.EnableControl(kSlaveAddressCombo, false);
 }
 
-void ReadAllDialog::OnCommand(DialogView& view, int control,
-                              ControlNotification notification) {
-  Core& core = services_.core;
-  if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
-      run_.HandleFastBox(view, control, notification)) {
-    return;
-  }
-  if (control == kStart) {
-    // Refused while this or another run goes on. The replies of this run
-    // say which settings groups it read. The address stays as it is until
-    // the run ends: every reply goes into the one record.
-    if (notification == ControlNotification::kClicked && run_.Start(view)) {
-      services_.read_backs.Clear();
-      view.EnableControl(kSlaveAddressCombo, false);
-    }
-    return;
-  }
-  // Close is off while the run goes on; a close box or Escape then does
-  // nothing either.
-  if (!run_.running()) {
-    HandleClose(view, control, notification, CloseIds::kCloseOnly);
-  }
-}
-
-void ReadAllDialog::OnTimer(DialogView& view, int timer_id) {
-  if (timer_id != kTimer) return;
-  const SequenceTick tick = run_.Tick(view);
-  if (KeepsTicking(tick)) return;
+void ReadAllDialog::OnRunEnded(DialogView& view, SequenceTick tick) {
   // RS-232C keeps the list off, as at the opening.
   view.EnableControl(kSlaveAddressCombo,
                      IsRs485(services_.core.config.rs_control.load()));
@@ -66,11 +40,10 @@ void ReadAllDialog::OnTimer(DialogView& view, int timer_id) {
     // The refused reads were named already; the replies still on their way
     // are judged once the last of them has come (the main window tells the
     // user which settings groups were not read).
-    for (const Refusal& refusal : sequence_.refusals()) {
+    for (const Refusal& refusal : sequence().refusals()) {
       services_.read_backs.NoteRefused(refusal.step);
     }
     services_.read_backs.RunFinished();
-    view.EndDialog(kDialogClosed);
   }
 }
 

@@ -7,9 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogs/dialog.h"
 #include "dialogs/ids/read_all_ids.h"
-#include "dialogs/sequence_run.h"
+#include "dialogs/sequence_dialog.h"
 #include "protocol/read_all.h"
 
 namespace vqx {
@@ -18,7 +17,7 @@ namespace vqx {
 // not read, which keep their earlier values.
 std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups);
 
-class ReadAllDialog : public Dialog {
+class ReadAllDialog : public SequenceDialog {
  public:
   static constexpr int kTemplateId = IDD_READ_ALL;
   static constexpr std::string_view kHeading = "設定項目の読み込み";
@@ -29,18 +28,12 @@ class ReadAllDialog : public Dialog {
   static constexpr int kTimer = 15;
   // "高速": each command as soon as the previous one is answered.
   static constexpr int kFastBox = IDC_READ_ALL_FAST;
+
   explicit ReadAllDialog(DialogServices& services);
 
-  int template_id() const override { return kTemplateId; }
-  void OnInit(DialogView& view) override;
-  void OnCommand(DialogView& view, int control,
-                 ControlNotification notification) override;
-  void OnTimer(DialogView& view, int timer_id) override;
-
  private:
-  DialogServices& services_;
-  ReadAllSequence sequence_;
-  SequenceRun run_;
+  void OnRunStarted(DialogView& view) override;
+  void OnRunEnded(DialogView& view, SequenceTick tick) override;
 };
 
 }  // namespace vqx

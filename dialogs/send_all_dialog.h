@@ -1,18 +1,18 @@
 // The send-all dialog: every setting of the record to the device in one
 // timed pass of 78 lines, 500 ms apart, with progress; it closes by itself
-// after a complete run.
+// after a complete run. The address may change during a run: the following
+// lines go there.
 #pragma once
 
 #include <string_view>
 
-#include "dialogs/dialog.h"
 #include "dialogs/ids/send_all_ids.h"
-#include "dialogs/sequence_run.h"
+#include "dialogs/sequence_dialog.h"
 #include "protocol/send_all.h"
 
 namespace vqx {
 
-class SendAllDialog : public Dialog {
+class SendAllDialog : public SequenceDialog {
  public:
   static constexpr int kTemplateId = IDD_SEND_ALL;
   static constexpr std::string_view kHeading = "全項目の設定";
@@ -25,17 +25,6 @@ class SendAllDialog : public Dialog {
   static constexpr int kFastBox = IDC_SEND_ALL_FAST;
 
   explicit SendAllDialog(DialogServices& services);
-
-  int template_id() const override { return kTemplateId; }
-  void OnInit(DialogView& view) override;
-  void OnCommand(DialogView& view, int control,
-                 ControlNotification notification) override;
-  void OnTimer(DialogView& view, int timer_id) override;
-
- private:
-  DialogServices& services_;
-  SendAllSequence sequence_;
-  SequenceRun run_;
 };
 
 }  // namespace vqx

@@ -39,29 +39,50 @@ SequenceRun::SequenceRun(DialogServices& services, TimedSequence& sequence,
 void SequenceRun::Init(DialogView& view) {
   view.SetProgressRange(controls_.progress, 0, sequence_.plan().steps);
   view.SetProgressStep(controls_.progress, 1);
-  view.SetCheck(controls_.fast_box, services_.core.config.fast.load() != 0);
+  if (controls_.fast_box != kNoControl) {
+    view.SetCheck(controls_.fast_box, services_.core.config.fast.load() != 0);
+  }
 }
 
 bool SequenceRun::Start(DialogView& view) {
+  return Start(view, [this] { return sequence_.Start(); });
+}
+
+bool SequenceRun::Start(DialogView& view, const std::function<bool()>& begin) {
   // A broadcast gets no answers to pace by; a reply-paced run then keeps
   // the fixed pace step by step.
-  if (services_.core.config.fast.load() != 0) {
+  if (controls_.fast_box != kNoControl &&
+      services_.core.config.fast.load() != 0) {
     sequence_.PaceByReplies(services_.steady_clock);
   } else {
     sequence_.PaceByTimer();
   }
-  if (!sequence_.Start()) return false;
+  if (!begin()) return false;
   view.EnableControl(kIdClose, false);
-  view.EnableControl(controls_.fast_box, false);
+  EnableFastBox(view, false);
   view.SetProgressPosition(controls_.progress, 0);
-  view.SetControlText(controls_.percent, "");
+  ShowPercent(view, "");
   view.StartTimer(controls_.timer, sequence_.tick_period_ms());
   return true;
 }
 
+void SequenceRun::EnableFastBox(DialogView& view, bool enable) {
+  if (controls_.fast_box != kNoControl) {
+    view.EnableControl(controls_.fast_box, enable);
+  }
+}
+
+void SequenceRun::ShowPercent(DialogView& view, std::string_view text) {
+  if (controls_.percent != kNoControl) {
+    view.SetControlText(controls_.percent, text);
+  }
+}
+
 bool SequenceRun::HandleFastBox(DialogView& view, int control,
                                 ControlNotification notification) {
-  if (control != controls_.fast_box) return false;
+  if (controls_.fast_box == kNoControl || control != controls_.fast_box) {
+    return false;
+  }
   if (notification == ControlNotification::kClicked && !sequence_.running()) {
     WriteFast(services_.profile, services_.core.config,
               view.IsChecked(controls_.fast_box));
@@ -72,12 +93,12 @@ bool SequenceRun::HandleFastBox(DialogView& view, int control,
 SequenceTick SequenceRun::Tick(DialogView& view) {
   const SequenceTick tick = sequence_.OnTick();
   if (tick == SequenceTick::kWaiting) return tick;
-  view.SetControlText(controls_.percent, sequence_.percent_text());
+  ShowPercent(view, sequence_.percent_text());
   view.SetProgressPosition(controls_.progress, sequence_.bar_position());
   if (KeepsTicking(tick)) return tick;
   view.StopTimer(controls_.timer);
   view.EnableControl(kIdClose, true);
-  view.EnableControl(controls_.fast_box, true);
+  EnableFastBox(view, true);
   if (tick == SequenceTick::kFinished) {
     WarnOfRefusals(services_.boxes, sequence_, name_);
   }

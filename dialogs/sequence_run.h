@@ -1,12 +1,14 @@
-// What the read-all and send-all dialogs share around their run: the
-// "高速" box that chooses the pace and is kept in the INI file, the bar and
-// the percentage, Close and the box locked while the run goes on, and the
-// warning that names the settings the device refused. The title and video
-// adjustment dialogs share the warning.
+// What every dialog with a timed run shares around it: the bar and the
+// percentage, Close locked while the run goes on, the timer that paces it,
+// and the warning that names the settings the device refused. The read-all
+// and send-all dialogs add the "高速" box that chooses the pace and is kept
+// in the INI file; the title and video adjustment set-alls always go at the
+// fixed pace.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/link_state.h"
@@ -34,12 +36,15 @@ std::string RefusalWarning(const std::vector<Refusal>& refusals,
 bool WarnOfRefusals(MessageBoxes& boxes, const TimedSequence& sequence,
                     const StepNamer& name);
 
+// A control a dialog does not have (no percentage, no "高速" box).
+inline constexpr int kNoControl = 0;
+
 class SequenceRun {
  public:
   struct Controls {
     int progress;
-    int percent;
-    int fast_box;
+    int percent = kNoControl;
+    int fast_box = kNoControl;
     int timer;
   };
 
@@ -48,10 +53,13 @@ class SequenceRun {
 
   // The bar's range and the box as the INI file has it.
   void Init(DialogView& view);
-  // Starts a run at the pace the box chose: bar and percentage cleared,
-  // Close and the box off, the timer at the pace's period. False (nothing
-  // changes) while this or another run goes on.
+  // Starts a run at the pace the box chose (the fixed pace without a box):
+  // bar and percentage cleared, Close and the box off, the timer at the
+  // pace's period. False (nothing changes) while this or another run goes
+  // on. `begin` starts the sequence where it needs more than Start() (the
+  // title's form); it returns what that Start returned.
   bool Start(DialogView& view);
+  bool Start(DialogView& view, const std::function<bool()>& begin);
   // A click on the box is written to the INI file at once. True when
   // `control` is the box.
   bool HandleFastBox(DialogView& view, int control,
@@ -64,6 +72,9 @@ class SequenceRun {
   bool running() const { return sequence_.running(); }
 
  private:
+  void EnableFastBox(DialogView& view, bool enable);
+  void ShowPercent(DialogView& view, std::string_view text);
+
   DialogServices& services_;
   TimedSequence& sequence_;
   Controls controls_;

@@ -6,7 +6,6 @@
 #include "base/encoding.h"
 #include "base/shift_jis.h"
 #include "dialogs/conventions.h"
-#include "dialogs/sequence_run.h"
 #include "protocol/send_all.h"
 
 namespace vqx {
@@ -61,7 +60,10 @@ std::string TitlePreviewLabel(int channel) {
 TitleDialog::TitleDialog(DialogServices& services)
     : services_(services),
       set_all_(services.core.link, services.core.settings, services.sink,
-               services.boxes) {}
+               services.boxes),
+      run_(services, set_all_,
+           {.progress = kProgress, .percent = kPercent, .timer = kTimer},
+           [](int step) { return TitleSettingName(step - 1); }) {}
 
 int TitleDialog::EffectiveChannel() const {
   const int channel = services_.core.working.selected_channel;
@@ -135,8 +137,7 @@ void TitleDialog::OnInit(DialogView& view) {
   DrawPreview(view);
   ApplyDialogCaption(view, core.config, kHeading);
   view.OpenInputMethod();
-  view.SetProgressRange(kProgress, 0, kChannelCount);
-  view.SetProgressStep(kProgress, 1);
+  run_.Init(view);
   core.working.redraw_pending = 1;
   view.StartTimer(kTimer, kFirstDrawDelayMs);
 }
@@ -149,22 +150,7 @@ void TitleDialog::SendOne(TitleVariant variant) {
 }
 
 void TitleDialog::StartSetAll(DialogView& view, TitleVariant variant) {
-  if (!set_all_.Start(variant)) return;
-  view.EnableControl(kIdClose, false);
-  view.StartTimer(kTimer, set_all_.plan().period_ms);
-}
-
-void TitleDialog::SetAllTick(DialogView& view) {
-  const SequenceTick tick = set_all_.OnTick();
-  view.SetControlText(kPercent, set_all_.percent_text());
-  view.SetProgressPosition(kProgress, set_all_.bar_position());
-  if (KeepsTicking(tick)) return;
-  view.StopTimer(kTimer);
-  view.EnableControl(kIdClose, true);
-  if (tick == SequenceTick::kFinished) {
-    WarnOfRefusals(services_.boxes, set_all_,
-                   [](int step) { return TitleSettingName(step - 1); });
-  }
+  run_.Start(view, [&] { return set_all_.Start(variant); });
 }
 
 void TitleDialog::OnCommand(DialogView& view, int control,
@@ -245,7 +231,7 @@ void TitleDialog::OnTimer(DialogView& view, int timer_id) {
     if (!set_all_.running()) view.StopTimer(kTimer);
     return;
   }
-  if (set_all_.running()) SetAllTick(view);
+  if (set_all_.running()) run_.Tick(view);
 }
 
 void TitleDialog::OnPaint(DialogView& view) {

@@ -9,6 +9,7 @@
 
 #include "dialogs/dialog.h"
 #include "dialogs/ids/title_ids.h"
+#include "dialogs/sequence_run.h"
 #include "protocol/title.h"
 
 namespace vqx {
@@ -83,10 +84,10 @@ class TitleDialog : public Dialog {
   void DrawPreview(DialogView& view);
   void SendOne(TitleVariant variant);
   void StartSetAll(DialogView& view, TitleVariant variant);
-  void SetAllTick(DialogView& view);
 
   DialogServices& services_;
   TitleSetAllSequence set_all_;
+  SequenceRun run_;
   // The dialog itself is putting a title into the edit box: the change that
   // causes is no edit of the user's.
   bool filling_edit_ = false;

@@ -1,7 +1,6 @@
 #include "dialogs/video_adjustment_dialog.h"
 
 #include "dialogs/conventions.h"
-#include "dialogs/sequence_run.h"
 #include "protocol/send_all.h"
 
 namespace vqx {
@@ -42,7 +41,12 @@ auto& Field(Record& s, Adjustment adjustment, int channel) {
 
 VideoAdjustmentDialog::VideoAdjustmentDialog(DialogServices& services)
     : services_(services),
-      set_all_(services.core.link, services.core.settings, services.sink) {}
+      set_all_(services.core.link, services.core.settings, services.sink),
+      run_(services, set_all_, {.progress = kProgress, .timer = kSetAllTimer},
+           [](int step) {
+             return AdjustmentSettingName(AdjustmentOfStep(step),
+                                          ChannelOfStep(step));
+           }) {}
 
 int VideoAdjustmentDialog::EffectiveChannel() const {
   const int channel = services_.core.working.selected_channel;
@@ -81,8 +85,7 @@ void VideoAdjustmentDialog::OnInit(DialogView& view) {
   ApplyDialogCaption(view, core.config, kHeading);
   core.working.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kFirstDrawDelayMs);
-  view.SetProgressRange(kProgress, 0, kAdjustmentSetAllSteps);
-  view.SetProgressStep(kProgress, 1);
+  run_.Init(view);
 }
 
 void VideoAdjustmentDialog::DrawTable(DialogView& view) {
@@ -103,26 +106,6 @@ void VideoAdjustmentDialog::DrawTable(DialogView& view) {
                         AdjustmentIndex(settings, row.adjustment, channel)));
     }
     y += kRowHeight;
-  }
-}
-
-void VideoAdjustmentDialog::StartSetAll(DialogView& view) {
-  if (!set_all_.Start()) return;
-  view.EnableControl(kIdClose, false);
-  view.SetProgressPosition(kProgress, 0);
-  view.StartTimer(kSetAllTimer, set_all_.plan().period_ms);
-}
-
-void VideoAdjustmentDialog::SetAllTick(DialogView& view) {
-  const SequenceTick tick = set_all_.OnTick();
-  view.SetProgressPosition(kProgress, set_all_.bar_position());
-  if (KeepsTicking(tick)) return;
-  view.StopTimer(kSetAllTimer);
-  view.EnableControl(kIdClose, true);
-  if (tick == SequenceTick::kFinished) {
-    WarnOfRefusals(services_.boxes, set_all_, [](int step) {
-      return AdjustmentSettingName(AdjustmentOfStep(step), ChannelOfStep(step));
-    });
   }
 }
 
@@ -151,7 +134,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
     return;
   }
   if (control == kSetAll) {
-    if (clicked) StartSetAll(view);
+    if (clicked) run_.Start(view);
     return;
   }
   for (const AdjustmentControls& controls : kAdjustments) {
@@ -177,7 +160,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
 
 void VideoAdjustmentDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id == kSetAllTimer) {
-    SetAllTick(view);
+    run_.Tick(view);
     return;
   }
   WorkingState& working = services_.core.working;

@@ -9,6 +9,7 @@
 
 #include "dialogs/dialog.h"
 #include "dialogs/ids/video_adjustment_ids.h"
+#include "dialogs/sequence_run.h"
 #include "protocol/video_adjustment.h"
 
 namespace vqx {
@@ -71,11 +72,10 @@ class VideoAdjustmentDialog : public Dialog {
   int EffectiveChannel() const;
   void ShowChannelValues(DialogView& view);
   void DrawTable(DialogView& view);
-  void StartSetAll(DialogView& view);
-  void SetAllTick(DialogView& view);
 
   DialogServices& services_;
   AdjustmentSetAllSequence set_all_;
+  SequenceRun run_;
 };
 
 }  // namespace vqx

@@ -1,6 +1,7 @@
 #include "dialogs/video_format_dialog.h"
 
-#include "dialogs/conventions.h"
+#include <array>
+
 #include "protocol/video_format.h"
 
 namespace vqx {
@@ -11,38 +12,26 @@ constexpr std::array<std::string_view, kVideoFormatCount> kFormatItems = {
     "AHD 1920", "AHD  720", "TVI 1920", "TVI  720",
     "CVI 1920", "CVI  720", "NTSC    "};
 
+constexpr ChannelDialogShape kShape{
+    VideoFormatDialog::kTemplateId, VideoFormatDialog::kHeading,
+    VideoFormatDialog::kChannels,   kFormatItems,
+    &DeviceSettings::format_video,  SendVideoFormatChannel,
+};
+
 }  // namespace
 
-void VideoFormatDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
-  FillSlaveAddressCombo(view);
-  for (const ChannelRow& channel : kChannels) {
-    FillList(view, channel.list, kFormatItems);
-  }
+VideoFormatDialog::VideoFormatDialog(DialogServices& services)
+    : ChannelSettingsDialog(services, kShape) {}
+
+void VideoFormatDialog::InitMore(DialogView& view,
+                                 const DeviceSettings& /*settings*/) {
   FillList(view, kCommonList, kFormatItems);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  PreselectChannelRows(view, kChannels, settings.format_video);
-  Preselect(view, kCommonList, core.working.format_common);
-  ApplyDialogCaption(view, core.config, kHeading);
+  Preselect(view, kCommonList, services_.core.working.format_common);
 }
 
-void VideoFormatDialog::OnCommand(DialogView& view, int control,
-                                  ControlNotification notification) {
+bool VideoFormatDialog::HandleMore(DialogView& view, int control,
+                                   ControlNotification notification) {
   Core& core = services_.core;
-  if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
-      HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
-    return;
-  }
-  if (HandleChannelRows(view, control, notification, kChannels, core.settings,
-                        &DeviceSettings::format_video, [&](int ch) {
-                          SendVideoFormatChannel(services_.sink,
-                                                 core.settings.Snapshot(), ch);
-                        })) {
-    return;
-  }
-  const bool clicked = notification == ControlNotification::kClicked;
   if (control == kCommonList) {
     // The common choice goes into every channel at once; nothing is sent.
     if (const std::optional<int> format =
@@ -55,11 +44,15 @@ void VideoFormatDialog::OnCommand(DialogView& view, int control,
         view.SelectItem(channel.list, *format);
       }
     }
-    return;
+    return true;
   }
-  if (control == kSetAll && clicked) {
-    SendVideoFormatAll(services_.sink, core.settings.Snapshot());
+  if (control == kSetAll) {
+    if (notification == ControlNotification::kClicked) {
+      SendVideoFormatAll(services_.sink, core.settings.Snapshot());
+    }
+    return true;
   }
+  return false;
 }
 
 }  // namespace vqx

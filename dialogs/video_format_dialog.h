@@ -2,16 +2,14 @@
 // channel, or one format chosen for all and sent in one line.
 #pragma once
 
-#include <array>
 #include <string_view>
 
-#include "dialogs/conventions.h"
-#include "dialogs/dialog.h"
+#include "dialogs/channel_settings_dialog.h"
 #include "dialogs/ids/video_format_ids.h"
 
 namespace vqx {
 
-class VideoFormatDialog : public Dialog {
+class VideoFormatDialog : public ChannelSettingsDialog {
  public:
   static constexpr int kTemplateId = IDD_VIDEO_FORMAT;
   static constexpr std::string_view kHeading = "ビデオフォーマット ";
@@ -30,15 +28,12 @@ class VideoFormatDialog : public Dialog {
   static constexpr int kCommonList = IDC_FORMAT_COMMON;
   static constexpr int kSetAll = IDC_FORMAT_SET_ALL;
 
-  explicit VideoFormatDialog(DialogServices& services) : services_(services) {}
-
-  int template_id() const override { return kTemplateId; }
-  void OnInit(DialogView& view) override;
-  void OnCommand(DialogView& view, int control,
-                 ControlNotification notification) override;
+  explicit VideoFormatDialog(DialogServices& services);
 
  private:
-  DialogServices& services_;
+  void InitMore(DialogView& view, const DeviceSettings& settings) override;
+  bool HandleMore(DialogView& view, int control,
+                  ControlNotification notification) override;
 };
 
 }  // namespace vqx

@@ -3,16 +3,14 @@
 // set button.
 #pragma once
 
-#include <array>
 #include <string_view>
 
-#include "dialogs/conventions.h"
-#include "dialogs/dialog.h"
+#include "dialogs/channel_settings_dialog.h"
 #include "dialogs/ids/video_loss_ids.h"
 
 namespace vqx {
 
-class VideoLossDialog : public Dialog {
+class VideoLossDialog : public ChannelSettingsDialog {
  public:
   static constexpr int kTemplateId = IDD_VIDEO_LOSS;
   static constexpr std::string_view kHeading = "ビデオロス ";
@@ -34,15 +32,7 @@ class VideoLossDialog : public Dialog {
   static constexpr int kSignalOutputList = IDC_VLOSS_SIGNAL_OUTPUT;
   static constexpr int kSignalOutputSet = IDC_VLOSS_SIGNAL_OUTPUT_SET;
 
-  explicit VideoLossDialog(DialogServices& services) : services_(services) {}
-
-  int template_id() const override { return kTemplateId; }
-  void OnInit(DialogView& view) override;
-  void OnCommand(DialogView& view, int control,
-                 ControlNotification notification) override;
-
- private:
-  DialogServices& services_;
+  explicit VideoLossDialog(DialogServices& services);
 };
 
 }  // namespace vqx

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,63 @@ TEST_F(AgcTest, ChannelListsInTheirOwnIdOrder) {
   });
   EXPECT_EQ(Settings().agc_enable[4], 1);
   EXPECT_EQ(Settings().agc_enable[7], 0);
+}
+
+// ---- What the three share
+// ---------------------------------------------------------------
+
+// Every list and set button of the per-channel dialogs, their own lists
+// included, hears only its own notification: a list a pick, a button a
+// click. Each pick then stores and each click sends one line.
+TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<Dialog>(DialogServices&)> make;
+    std::vector<ChannelRow> pairs;  // list and button
+  };
+  const auto with = [](const ChannelRows& rows, std::vector<ChannelRow> more) {
+    std::vector<ChannelRow> pairs(rows.begin(), rows.end());
+    pairs.insert(pairs.end(), more.begin(), more.end());
+    return pairs;
+  };
+  const Case cases[] = {
+      {"video loss",
+       [](DialogServices& s) { return std::make_unique<VideoLossDialog>(s); },
+       with(VL::kChannels, {{VL::kBackgroundList, VL::kBackgroundSet},
+                            {VL::kSignalOutputList, VL::kSignalOutputSet},
+                            {VL::kDisplayList, VL::kDisplaySet}})},
+      {"video format",
+       [](DialogServices& s) { return std::make_unique<VideoFormatDialog>(s); },
+       with(VF::kChannels, {{VF::kCommonList, VF::kSetAll}})},
+      {"AGC", [](DialogServices& s) { return std::make_unique<AgcDialog>(s); },
+       with(AgcDialog::kChannels, {})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::FakeDialogServices fakes;
+    testing::FakeDialogView view;
+    std::unique_ptr<Dialog> dialog = c.make(fakes.services);
+    dialog->OnInit(view);
+    const DeviceSettings before = fakes.core.settings.Snapshot();
+    for (const ChannelRow& pair : c.pairs) {
+      view.SelectItem(pair.list, view.SelectedItem(pair.list) == 1 ? 0 : 1);
+      dialog->OnCommand(view, pair.list, ControlNotification::kOther);
+      dialog->OnCommand(view, pair.list, ControlNotification::kEditChange);
+      dialog->OnCommand(view, pair.set, ControlNotification::kSelectionChange);
+      dialog->OnCommand(view, pair.set, ControlNotification::kOther);
+    }
+    EXPECT_TRUE(SameSavedSettings(before, fakes.core.settings.Snapshot()));
+    EXPECT_EQ(fakes.core.settings.Snapshot().dirty, 0);
+    EXPECT_EQ(fakes.core.working.format_common, 0);
+    EXPECT_TRUE(fakes.sink.lines.empty());
+    EXPECT_FALSE(view.ended);
+    for (const ChannelRow& pair : c.pairs) {
+      view.Choose(*dialog, pair.list, view.SelectedItem(pair.list));
+      view.Click(*dialog, pair.set);
+    }
+    EXPECT_FALSE(SameSavedSettings(before, fakes.core.settings.Snapshot()));
+    EXPECT_EQ(fakes.sink.lines.size(), c.pairs.size());
+  }
 }
 
 // ---- Slave address

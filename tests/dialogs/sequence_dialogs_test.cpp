@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,52 @@ TEST_F(TitleDialogTest, SetAllStopsAtTheNextTickAfterAnErrorReply) {
   Click(TitleDialog::kTitleSetAll);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   fakes_.core.link.sequence_step = 0;
+}
+
+// The "高速" box belongs to read-all and send-all: the set-all buttons keep
+// the fixed pace, a line a tick without waiting for answers, however the box
+// is ticked.
+TEST(SetAllPaceTest, TheFastBoxLeavesTheSetAllsAtTheFixedPace) {
+  struct Case {
+    const char* what;
+    std::function<std::unique_ptr<Dialog>(DialogServices&)> make;
+    int draw_timer;
+    int button;
+    int timer;
+    int period_ms;
+    int lines;
+  };
+  const Case cases[] = {
+      {"title",
+       [](DialogServices& s) { return std::make_unique<TitleDialog>(s); },
+       TitleDialog::kTimer, TitleDialog::kTitleSetAll, TitleDialog::kTimer,
+       kTitleSetAllPeriodMs, 8},
+      {"video adjustment",
+       [](DialogServices& s) {
+         return std::make_unique<VideoAdjustmentDialog>(s);
+       },
+       VideoAdjustmentDialog::kDrawTimer, VideoAdjustmentDialog::kSetAll,
+       VideoAdjustmentDialog::kSetAllTimer, kAdjustmentSetAllPeriodMs, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDialogServices fakes;
+    fakes.core.config.fast = 1;
+    std::unique_ptr<Dialog> dialog = c.make(fakes.services);
+    FakeDialogView view;
+    dialog->OnInit(view);
+    dialog->OnTimer(view, c.draw_timer);  // the drawing due after opening
+    view.Click(*dialog, c.button);
+    EXPECT_EQ(view.timers.at(c.timer), c.period_ms);
+    int ticks = 0;
+    for (; ticks < 1000 && view.timers.count(c.timer) != 0; ++ticks) {
+      dialog->OnTimer(view, c.timer);
+    }
+    EXPECT_EQ(ticks, c.lines);
+    EXPECT_EQ(fakes.sink.lines.size(), static_cast<std::size_t>(c.lines));
+    EXPECT_TRUE(view.Enabled(kIdClose));
+    EXPECT_EQ(fakes.core.link.sequence_step, 0);
+  }
 }
 
 // ---- Read-all
