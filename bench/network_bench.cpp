@@ -1,15 +1,16 @@
 // vqx460-net-bench: what a serial device server costs. In one run, a
 // read-all paced by the replies straight through the simulator's
 // pseudo-terminal and the same read-all through ser2net on the loopback
-// address (RFC 2217 and raw TCP) bridging that pseudo-terminal, each a few
-// times, alternating; and the time a connection to ser2net takes, connect
+// address (RFC 2217 and raw TCP) bridging that pseudo-terminal, with
+// ser2net's settings as installed and with its character delay off, each a
+// few times, alternating; and the time a connection to ser2net takes, connect
 // and Telnet negotiation together. The simulator holds each reply as long
 // as a 9600 baud line would, so the runs take what they would on the device.
 //
 //   vqx460-net-bench [--runs N]     (default 3 runs of each)
 //
-// Needs ser2net (Debian package ser2net, version 4) on the PATH or in
-// /usr/sbin. Exit status 1 when a run fails or a target is missed: the
+// Needs ser2net (Debian package ser2net, version 4) in /usr/sbin or
+// /usr/bin. Exit status 1 when a run fails or a target is missed: the
 // network runs within 1.2 times the pseudo-terminal's, a connection within
 // 200 ms.
 #include <fcntl.h>
@@ -24,11 +25,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "posix/device_session.h"
@@ -117,17 +120,32 @@ int main(int argc, char** argv) {
   const fs::path dir =
       fs::temp_directory_path() / ("vqx-net-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
+  // ser2net as installed, and with its character delay off (by default it
+  // holds what the serial side received for a few character times, hoping
+  // for more, before sending it on).
   const int rfc2217_port = FreePort();
   const int raw_port = FreePort();
+  const int rfc2217_nodelay_port = FreePort();
+  const int raw_nodelay_port = FreePort();
   {
     std::ofstream config(dir / "ser2net.yaml");
-    for (auto [name, accepter] :
-         {std::pair{"rfc2217", "telnet(rfc2217),tcp,127.0.0.1," +
-                                   std::to_string(rfc2217_port)},
-          std::pair{"raw", "tcp,127.0.0.1," + std::to_string(raw_port)}}) {
+    for (auto [name, accepter, chardelay] :
+         {std::tuple{
+              "rfc2217",
+              "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(rfc2217_port),
+              true},
+          std::tuple{"raw", "tcp,127.0.0.1," + std::to_string(raw_port), true},
+          std::tuple{"rfc2217-nodelay",
+                     "telnet(rfc2217),tcp,127.0.0.1," +
+                         std::to_string(rfc2217_nodelay_port),
+                     false},
+          std::tuple{"raw-nodelay",
+                     "tcp,127.0.0.1," + std::to_string(raw_nodelay_port),
+                     false}}) {
       config << "connection: &" << name << "\n  accepter: " << accepter
              << "\n  connector: serialdev," << device.slave_path()
-             << ",9600e81,local\n";
+             << ",9600e81,local\n"
+             << (chardelay ? "" : "  options:\n    chardelay: false\n");
     }
   }
   posix_spawn_file_actions_t actions;
@@ -147,7 +165,8 @@ int main(int argc, char** argv) {
               environ);
   posix_spawn_file_actions_destroy(&actions);
   const auto deadline = Steady::now() + std::chrono::seconds(5);
-  while (!(Listening(rfc2217_port) && Listening(raw_port)) &&
+  while (!(Listening(rfc2217_port) && Listening(raw_port) &&
+           Listening(rfc2217_nodelay_port) && Listening(raw_nodelay_port)) &&
          Steady::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -181,9 +200,13 @@ int main(int argc, char** argv) {
     std::string port;
     std::vector<double> seconds;
   };
-  std::vector<Way> ways = {{"pseudo-terminal", device.slave_path(), {}},
-                           {"ser2net rfc2217", rfc2217, {}},
-                           {"ser2net raw tcp", raw, {}}};
+  const auto at = [](int port) { return "127.0.0.1:" + std::to_string(port); };
+  std::vector<Way> ways = {
+      {"pseudo-terminal", device.slave_path(), {}},
+      {"ser2net rfc2217", rfc2217, {}},
+      {"ser2net raw tcp", raw, {}},
+      {"  chardelay off, rfc2217", "rfc2217://" + at(rfc2217_nodelay_port), {}},
+      {"  chardelay off, raw tcp", "tcp://" + at(raw_nodelay_port), {}}};
   for (int run = 0; run < runs; ++run) {
     for (Way& way : ways) {
       ConsoleMessageBoxes boxes;
@@ -220,7 +243,7 @@ int main(int argc, char** argv) {
     const auto [low, high] =
         std::minmax_element(way.seconds.begin(), way.seconds.end());
     const double ratio = direct > 0 ? median / direct : 0;
-    std::printf("  %-16s %6.3f s  (%.3f..%.3f)  ratio %.3f%s\n", way.name,
+    std::printf("  %-26s %6.3f s  (%.3f..%.3f)  ratio %.3f%s\n", way.name,
                 median, way.seconds.empty() ? 0 : *low,
                 way.seconds.empty() ? 0 : *high, ratio,
                 ratio > kRatioTarget ? "  ABOVE 1.2" : "");
