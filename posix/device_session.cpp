@@ -138,7 +138,7 @@ struct DeviceSession::Replies {
 
 DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
     : boxes_(std::make_unique<RecordingBoxes>(boxes)),
-      port_(std::make_unique<PosixSerialPort>(options.port_path)),
+      port_(OpenPort(options.port_path, options.on_note)),
       link_(core_.link, core_.config, core_.slave_address, steady_clock_),
       sink_(std::make_unique<CountingSink>(link_)),
       dispatcher_(core_.link, core_.config, core_.settings, *boxes_,
@@ -199,6 +199,11 @@ unsigned DeviceSession::Answered() const {
 
 unsigned DeviceSession::AwaitingAnswers() const {
   return core_.link.sends_awaiting_reply - sends_mark_;
+}
+
+std::string DeviceSession::PortNote() const {
+  const std::string trouble = PortTrouble(*port_);
+  return trouble.empty() ? std::string() : " (" + trouble + ")";
 }
 
 std::string DeviceSession::StrayNote() const {
@@ -333,7 +338,8 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
   const std::string total = std::to_string(kSendAllSteps);
   if (!tick) {
     result.message = "send-all stopped after " + std::to_string(result.steps) +
-                     " of " + total + " lines: no reply from the device";
+                     " of " + total + " lines: no reply from the device" +
+                     PortNote();
     return result;
   }
   if (*tick == SequenceTick::kStoppedOnError) {
@@ -387,7 +393,8 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   const std::string total = std::to_string(kReadAllSteps);
   if (!tick) {
     result.message = "read-all stopped after " + std::to_string(result.steps) +
-                     " of " + total + " commands: no reply from the device";
+                     " of " + total + " commands: no reply from the device" +
+                     PortNote();
     return result;
   }
   if (*tick == SequenceTick::kStoppedOnError) {

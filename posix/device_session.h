@@ -31,9 +31,9 @@
 
 #include "base/core.h"
 #include "base/platform.h"
+#include "posix/open_port.h"
 #include "posix/platform_posix.h"
 #include "posix/receive_thread.h"
-#include "posix/serial_port_posix.h"
 #include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/reply_dispatch.h"
@@ -43,7 +43,11 @@
 namespace vqx {
 
 struct SessionOptions {
+  // A serial device, or a serial device server: "rfc2217://HOST:PORT",
+  // "tcp://HOST:PORT".
   std::string port_path;
+  // Notes about a network connection (see OpenPort).
+  PortNoteFn on_note;
   bool rs485 = false;
   // 0..31, or kBroadcastAddress; used in RS-485 mode only.
   int address = 0;
@@ -88,8 +92,9 @@ using ProgressFn = std::function<void(int step, const std::string& percent)>;
 
 class DeviceSession {
  public:
-  // Opens the port and starts the receive thread. Throws PosixError when the
-  // port cannot be opened. `boxes` receives every box the core raises.
+  // Opens the port and starts the receive thread. Throws what OpenPort
+  // throws when the port cannot be opened. `boxes` receives every box the core
+  // raises.
   DeviceSession(const SessionOptions& options, MessageBoxes& boxes);
   ~DeviceSession();
   DeviceSession(const DeviceSession&) = delete;
@@ -144,6 +149,8 @@ class DeviceSession {
   // sent that await an answer.
   unsigned Answered() const;
   unsigned AwaitingAnswers() const;
+  // " (why)" when the port is a network connection that is lost; "".
+  std::string PortNote() const;
   // A remark when lines came back since ResetRun that answered nothing (an
   // echo, or a device answering what it was not asked); "" when none did.
   std::string StrayNote() const;
@@ -157,7 +164,7 @@ class DeviceSession {
   unsigned sends_mark_ = 0;
   unsigned answers_mark_ = 0;
   std::unique_ptr<RecordingBoxes> boxes_;
-  std::unique_ptr<PosixSerialPort> port_;
+  std::unique_ptr<SerialPort> port_;
   Link link_;
   std::unique_ptr<CountingSink> sink_;
   ReplyDispatcher dispatcher_;

@@ -25,11 +25,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -39,6 +41,8 @@
 #include "base/settings_report.h"
 #include "files/settings_file.h"
 #include "posix/ctl/config_file.h"
+#include "posix/ctl/devices.h"
+#include "posix/ctl/summary.h"
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
@@ -62,15 +66,22 @@ int Fail(const std::string& message) {
 }
 
 struct DeviceArguments {
-  std::string port;
+  std::string port;                // the first of `ports`
+  std::vector<std::string> ports;  // as given: paths or network addresses
   bool rs485 = false;
   std::string address = "00";
   bool echo = false;
 };
 
 void AddPortOptions(CLI::App& command, DeviceArguments& device) {
-  command.add_option("--port", device.port, "Serial device, e.g. /dev/ttyUSB0")
-      ->required();
+  command
+      .add_option("--port", device.ports,
+                  "Serial device (/dev/ttyUSB0) or serial device server "
+                  "(rfc2217://HOST:PORT, tcp://HOST:PORT); read-all and "
+                  "send-all take several (--port A --port B, or A,B)")
+      ->required()
+      ->delimiter(',')
+      ->allow_extra_args(false);
   command.add_flag("--echo", device.echo,
                    "The line adapter echoes every byte sent: skip the echoes");
 }
@@ -81,7 +92,8 @@ void AddDeviceOptions(CLI::App& command, DeviceArguments& device) {
                                  "RS-485 wiring: address every line");
   command
       .add_option("--address", device.address,
-                  "RS-485 slave address 00..31, or broadcast")
+                  "RS-485 slave address 00..31, or broadcast; read-all and "
+                  "send-all take a list (01,03,17) or found (scan first)")
       ->needs(rs485);
 }
 
@@ -96,9 +108,7 @@ class LogFile {
       throw PosixError("cannot open the log " + path, errno);
     }
     log_.SetListener([this](const TrafficEntry& entry) {
-      std::string line = FormatTrafficEntry(entry) + "\n";
-      std::fputs(line.c_str(), file_);
-      std::fflush(file_);
+      Append(FormatTrafficEntry(entry));
     });
   }
   ~LogFile() {
@@ -110,7 +120,23 @@ class LogFile {
 
   TrafficLog& log() { return log_; }
 
+  // A note about the connection, in the place of a line's direction:
+  // "2024-01-05 09:05:03.120	--		connected to rfc2217://...".
+  void Note(const std::string& text) {
+    TrafficEntry entry;
+    entry.time = clock_.Now();
+    const std::string line = FormatTrafficEntry(entry);
+    Append(line.substr(0, line.find('\t')) + "\t--\t\t" + text);
+  }
+
  private:
+  void Append(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fputs((line + "\n").c_str(), file_);
+    std::fflush(file_);
+  }
+
+  std::mutex mutex_;
   std::FILE* file_;
   PosixClock clock_;
   IconvTextCodec codec_;
@@ -119,6 +145,12 @@ class LogFile {
 
 // Set by --log before any command runs.
 TrafficLog* g_traffic_log = nullptr;
+LogFile* g_log_file = nullptr;
+
+// Notes about a network connection go to the log, if any.
+void LogNote(const std::string& note) {
+  if (g_log_file != nullptr) g_log_file->Note(note);
+}
 
 // 0..31, or kBroadcastAddress for "broadcast"; -1 for anything else.
 int ParseAddress(const std::string& text) {
@@ -257,6 +289,10 @@ SessionOptions Session(const DeviceArguments& device, int address) {
   options.address = address;
   options.echo = device.echo;
   options.traffic_log = g_traffic_log;
+  options.on_note = [](const std::string& note) {
+    std::fprintf(stderr, "vqx460ctl: %s\n", note.c_str());
+    LogNote(note);
+  };
   return options;
 }
 
@@ -335,6 +371,127 @@ int RunSend(const std::string& line, const DeviceArguments& device, int address,
   return result.ok ? 0 : kFailure;
 }
 
+// The ports are names a port can have, and only one unless `several`;
+// `device.port` becomes the first. 0, or the usage status after saying why.
+int CheckPorts(const CLI::App& command, DeviceArguments& device, bool several) {
+  std::string problem;
+  if (device.ports.size() > 1 && !several) {
+    problem = "--port: " + command.get_name() + " talks to one port";
+  }
+  for (const std::string& port : device.ports) {
+    if (problem.empty()) problem = CheckPortName(port);
+  }
+  if (!problem.empty()) {
+    std::cerr << "vqx460ctl: " << problem << "\n" << command.help();
+    return kUsage;
+  }
+  device.port = device.ports.front();
+  return 0;
+}
+
+// read-all or send-all over several devices (posix/ctl/devices.h), or with
+// --json: a summary at the end, exit status 0 only when every device
+// succeeded. read-all's `output` is then a folder, one file per device.
+int RunMany(const std::string& command, const std::string& file,
+            const DeviceArguments& device, bool fast, bool json) {
+  AddressList addresses;
+  if (device.rs485) {
+    std::string error;
+    if (!ParseAddressList(device.address, addresses, error)) {
+      std::cerr << "vqx460ctl: " << error << "\n";
+      return kUsage;
+    }
+  }
+  const bool reading = command == "read-all";
+  const bool several =
+      NamesSeveralDevices(device.ports, device.rs485, device.address);
+  const bool several_ports = device.ports.size() > 1;
+  DeviceSettings settings;
+  if (reading && several) {
+    std::error_code error;
+    std::filesystem::create_directories(PathFromUtf8(file), error);
+    if (!std::filesystem::is_directory(PathFromUtf8(file))) {
+      return Fail("cannot use " + file +
+                  " as the folder for one file per device" +
+                  (error ? ": " + error.message() : ""));
+    }
+  } else if (reading && IsWriteProtected(PathFromUtf8(file))) {
+    return Fail("cannot write " + file + ": the file is write-protected");
+  } else if (!reading) {
+    std::string why;
+    if (!LoadFile(file, settings, why)) return Fail(why);
+  }
+  if (several_ports) {
+    for (std::size_t i = 0; i < device.ports.size(); ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (reading &&
+            PortLabel(device.ports[i]) == PortLabel(device.ports[j])) {
+          return Fail("--port " + device.ports[j] + " and " + device.ports[i] +
+                      " would write files of the same name (" +
+                      PortLabel(device.ports[i]) + "-NN.dat)");
+        }
+      }
+    }
+  }
+  std::vector<PortPlan> plans;
+  for (const std::string& port : device.ports) {
+    plans.push_back({port, device.rs485, addresses});
+  }
+  ManyDevicesOptions options;
+  options.session = Session(device, 0);
+  options.session.on_note = LogNote;
+  options.several_ports = several_ports;
+  const DeviceRunFn run = [&](DeviceSession& session, DeviceReport& report,
+                              DeviceRow& row) {
+    Pacing pacing = reading ? ReadAllPacing() : SendAllPacing();
+    pacing.reply_paced = fast;
+    SessionResult result;
+    if (!reading) {
+      result = session.SendAll(settings, pacing);
+      row.ok = result.ok;
+    } else {
+      DeviceSettings read;
+      result = session.ReadAll(read, pacing);
+      if (result.ok) {
+        const int address =
+            device.rs485 ? session.core().slave_address.load() : -1;
+        row.file = several ? (std::filesystem::path(PathFromUtf8(file)) /
+                              DeviceFileName(row.port, address, several_ports))
+                                 .string()
+                           : file;
+        if (IsWriteProtected(PathFromUtf8(row.file))) {
+          result.ok = false;
+          result.message =
+              "cannot write " + row.file + ": the file is write-protected";
+        } else if (!WriteSettingsFile(row.file, read)) {
+          result.ok = false;
+          result.message = "cannot write " + row.file;
+        } else {
+          result.message += ", written to " + row.file;
+        }
+        if (!result.ok) row.file.clear();
+      } else {
+        result.message += "; nothing written";
+      }
+      row.ok = result.ok;
+    }
+    row.lines = result.steps;
+    row.message = result.message;
+    report.Line(result.message);
+  };
+  const std::vector<DeviceRow> rows =
+      RunDevices(plans, options, run, [&](const std::string& text) {
+        // stdout is the summary's; what each device did goes to stderr.
+        std::cerr << text << std::flush;
+      });
+  std::cout << (json ? FormatSummaryJson(command, rows)
+                     : FormatSummaryTable(rows, several_ports));
+  const bool all_ok =
+      !rows.empty() && std::all_of(rows.begin(), rows.end(),
+                                   [](const DeviceRow& row) { return row.ok; });
+  return all_ok ? 0 : kFailure;
+}
+
 int RunScan(DeviceArguments device, int timeout_ms) {
   device.rs485 = true;
   ConsoleMessageBoxes boxes;
@@ -393,6 +550,7 @@ int main(int argc, char** argv) {
 
   constexpr const char* kFastHelp =
       "Send each line as soon as the previous one is answered";
+  constexpr const char* kJsonHelp = "Print the summary of the devices as JSON";
   std::string send_all_input;
   DeviceArguments send_all_device;
   bool send_all_fast = false;
@@ -400,6 +558,8 @@ int main(int argc, char** argv) {
       app.add_subcommand("send-all", "Send every setting of a file");
   send_all->add_option("file", send_all_input, "Settings file")->required();
   send_all->add_flag("--fast", send_all_fast, kFastHelp);
+  bool send_all_json = false;
+  send_all->add_flag("--json", send_all_json, kJsonHelp);
   AddDeviceOptions(*send_all, send_all_device);
 
   std::string read_all_output;
@@ -410,6 +570,8 @@ int main(int argc, char** argv) {
   read_all->add_option("-o,--output", read_all_output, "Settings file")
       ->required();
   read_all->add_flag("--fast", read_all_fast, kFastHelp);
+  bool read_all_json = false;
+  read_all->add_flag("--json", read_all_json, kJsonHelp);
   AddDeviceOptions(*read_all, read_all_device);
 
   std::string send_line;
@@ -460,6 +622,7 @@ int main(int argc, char** argv) {
     if (!log_path.empty() && talks_to_device) {
       log_file = std::make_unique<LogFile>(log_path);
       g_traffic_log = &log_file->log();
+      g_log_file = log_file.get();
     }
   } catch (const std::exception& error) {
     return Fail(error.what());
@@ -471,11 +634,29 @@ int main(int argc, char** argv) {
     if (defaults->parsed()) return RunDefaults(defaults_output);
     if (show->parsed()) return RunShow(show_input);
     if (diff->parsed()) return RunDiff(diff_first, diff_second, diff_device);
-    if (scan->parsed()) return RunScan(scan_device, scan_timeout_ms);
+    if (scan->parsed()) {
+      if (int status = CheckPorts(*scan, scan_device, false); status != 0) {
+        return status;
+      }
+      return RunScan(scan_device, scan_timeout_ms);
+    }
     for (auto [command, device] : {std::pair{send_all, &send_all_device},
                                    std::pair{read_all, &read_all_device},
                                    std::pair{send, &send_device}}) {
       if (!command->parsed()) continue;
+      if (int status = CheckPorts(*command, *device, command != send);
+          status != 0) {
+        return status;
+      }
+      const bool json = command == send_all ? send_all_json : read_all_json;
+      if (command != send &&
+          (json || NamesSeveralDevices(device->ports, device->rs485,
+                                       device->address))) {
+        return RunMany(
+            command->get_name(),
+            command == send_all ? send_all_input : read_all_output, *device,
+            command == send_all ? send_all_fast : read_all_fast, json);
+      }
       int address = address_of(*device);
       if (address < 0) {
         std::cerr << "vqx460ctl: --address must be 00..31 or broadcast\n"

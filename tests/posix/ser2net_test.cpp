@@ -17,12 +17,16 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <thread>
 
+#include "files/settings_file.h"
+#include "posix/device_session.h"
+#include "posix/platform_posix.h"
 #include "posix/tcp_port.h"
 #include "tests/posix/network_support.h"
-
-extern char** environ;
+#include "tests/posix/ser2net_support.h"
+#include "tests/support/changed_settings.h"
 
 namespace vqx {
 namespace {
@@ -30,86 +34,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::Address;
+using testing::FindSer2net;
+using testing::FreePort;
 using testing::ReadLine;
 using testing::RunningDevice;
 using testing::ScriptedServer;
+using testing::Ser2net;
 using Clock = std::chrono::steady_clock;
-
-std::string FindSer2net() {
-  for (const char* path :
-       {"/usr/sbin/ser2net", "/usr/bin/ser2net", "/usr/local/sbin/ser2net",
-        "/usr/local/bin/ser2net"}) {
-    if (access(path, X_OK) == 0) return path;
-  }
-  return "";
-}
-
-// True while something listens on 127.0.0.1:`port` (a bind there fails),
-// found without connecting: a connection would open the server's device.
-bool Listening(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool taken =
-      bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-      errno == EADDRINUSE;
-  close(fd);
-  return taken;
-}
-
-int FreePort() {
-  ScriptedServer server;
-  return server.port();
-}
-
-// ser2net in the foreground with the given configuration, output to a log.
-class Ser2net {
- public:
-  Ser2net(const std::string& program, const fs::path& config,
-          const fs::path& log) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const std::string config_text = config.string();
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                               const_cast<char*>("-n"),
-                               const_cast<char*>("-u"),
-                               const_cast<char*>("-c"),
-                               const_cast<char*>(config_text.c_str()),
-                               nullptr};
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(),
-                    environ) != 0) {
-      pid_ = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Ser2net() { Stop(SIGTERM); }
-  bool started() const { return pid_ > 0; }
-
-  // Sends `signal` and waits for the end (SIGKILL after 3 s).
-  void Stop(int signal) {
-    if (pid_ <= 0) return;
-    kill(pid_, signal);
-    const auto deadline = Clock::now() + 3s;
-    int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-      if (Clock::now() > deadline) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(10ms);
-    }
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
 
 class Ser2netTest : public ::testing::Test {
  protected:
@@ -136,23 +67,16 @@ class Ser2netTest : public ::testing::Test {
     rfc2217_port_ = FreePort();
     raw_port_ = FreePort();
     noisy_port_ = FreePort();
-    std::ofstream config(dir_ / "ser2net.yaml");
-    const auto connection = [&](const char* name, const std::string& accepter,
-                                const RunningDevice& device) {
-      config << "connection: &" << name << "\n"
-             << "  accepter: " << accepter << "\n"
-             << "  connector: serialdev," << device.line_name()
-             << ",9600e81,local\n";
+    const auto accepter = [](bool rfc2217, int port) {
+      return std::string(rfc2217 ? "telnet(rfc2217)," : "") + "tcp,127.0.0.1," +
+             std::to_string(port);
     };
-    connection("rfc2217",
-               "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(rfc2217_port_),
-               *rfc2217_device_);
-    connection("raw", "tcp,127.0.0.1," + std::to_string(raw_port_),
-               *raw_device_);
-    connection("noisy",
-               "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(noisy_port_),
-               *noisy_device_);
-    config.close();
+    testing::WriteSer2netConfig(
+        dir_ / "ser2net.yaml",
+        {{"rfc2217", accepter(true, rfc2217_port_),
+          rfc2217_device_->line_name()},
+         {"raw", accepter(false, raw_port_), raw_device_->line_name()},
+         {"noisy", accepter(true, noisy_port_), noisy_device_->line_name()}});
     StartServer();
   }
 
@@ -171,12 +95,9 @@ class Ser2netTest : public ::testing::Test {
     server_ = std::make_unique<Ser2net>(program_, dir_ / "ser2net.yaml",
                                         dir_ / "ser2net.log");
     ASSERT_TRUE(server_->started());
-    const auto deadline = Clock::now() + 5s;
-    while (!(Listening(rfc2217_port_) && Listening(raw_port_) &&
-             Listening(noisy_port_))) {
-      ASSERT_LT(Clock::now(), deadline) << "ser2net does not listen";
-      std::this_thread::sleep_for(10ms);
-    }
+    ASSERT_TRUE(
+        testing::WaitListening({rfc2217_port_, raw_port_, noisy_port_}, 5s))
+        << "ser2net does not listen";
   }
 
   TcpPortOptions Notes() {
@@ -265,6 +186,99 @@ TEST_F(Ser2netTest, KilledServerIsReportedAndTheNextWriteConnectsAgain) {
   EXPECT_TRUE(port.connected());
   EXPECT_EQ(port.com_port_option(), ComPortOptionState::kAccepted);
   EXPECT_EQ(ReadLine(port), "VN1.00\r\n");
+}
+
+// The lines a session sent and received, without their times.
+class Traffic {
+ public:
+  Traffic() : log_(clock_, codec_) {
+    log_.SetListener([this](const TrafficEntry& entry) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lines_.push_back(
+          (entry.direction == TrafficDirection::kSent ? "TX " : "RX ") +
+          entry.text + " " + entry.meaning);
+    });
+  }
+  TrafficLog* log() { return &log_; }
+  std::vector<std::string> lines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  PosixClock clock_;
+  IconvTextCodec codec_;
+  TrafficLog log_;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+// A session through ser2net, by RFC 2217 at the fixed pace (shortened) and
+// paced by the replies, and by raw TCP paced by the replies, sends and reads
+// what a session straight on the pseudo-terminal does, line for line.
+TEST_F(Ser2netTest, SessionsRunAsOnThePseudoTerminal) {
+  const DeviceSettings changed = testing::EverySettingChanged();
+  const std::string rfc2217 =
+      "rfc2217://127.0.0.1:" + std::to_string(rfc2217_port_);
+  const std::string raw = "tcp://127.0.0.1:" + std::to_string(raw_port_);
+  for (const bool reply_paced : {false, true}) {
+    SCOPED_TRACE(reply_paced ? "paced by the replies" : "fixed pace");
+    Pacing pacing;
+    pacing.reply_paced = reply_paced;
+    // Long enough for a reply to come within its own step on a loaded
+    // machine under the sanitizers.
+    pacing.step_period = 80ms;
+    pacing.final_reply_timeout = 2000ms;
+    std::vector<std::string> read_files, read_lines, sent_lines;
+    std::vector<std::string> ports = {rfc2217_device_->line_name(), rfc2217};
+    if (reply_paced) ports.push_back(raw);  // the fixed pace takes long
+    for (const std::string& port : ports) {
+      SCOPED_TRACE(port);
+      ConsoleMessageBoxes boxes;
+      Traffic send_traffic, read_traffic;
+      SessionOptions options;
+      options.port_path = port;
+      {
+        options.traffic_log = send_traffic.log();
+        DeviceSession session(options, boxes);
+        const SessionResult sent = session.SendAll(changed, pacing);
+        EXPECT_TRUE(sent.ok) << sent.message;
+      }
+      DeviceSettings read;
+      {
+        options.traffic_log = read_traffic.log();
+        DeviceSession session(options, boxes);
+        const SessionResult result = session.ReadAll(read, pacing);
+        EXPECT_TRUE(result.ok) << result.message;
+      }
+      const fs::path file = dir_ / "read.dat";
+      ASSERT_TRUE(WriteSettingsFile(file.string(), read));
+      std::ifstream in(file, std::ios::binary);
+      std::stringstream text;
+      text << in.rdbuf();
+      read_files.push_back(text.str());
+      // At the fixed pace a reply may come after the next line went out:
+      // the lines sent and those received are compared apart.
+      for (auto [traffic, lines] : {std::pair{&read_traffic, &read_lines},
+                                    std::pair{&send_traffic, &sent_lines}}) {
+        std::string sent, received;
+        for (const std::string& line : traffic->lines()) {
+          (line.rfind("TX ", 0) == 0 ? sent : received) += line + "\n";
+        }
+        lines->push_back(sent + received);
+      }
+    }
+    EXPECT_EQ(std::count(sent_lines[0].begin(), sent_lines[0].end(), '\n'),
+              2 * 78);
+    EXPECT_EQ(std::count(read_lines[0].begin(), read_lines[0].end(), '\n'),
+              2 * 79);
+    for (std::size_t i = 1; i < read_files.size(); ++i) {
+      EXPECT_EQ(sent_lines[i], sent_lines[0]);
+      EXPECT_EQ(read_lines[i], read_lines[0]);
+      EXPECT_EQ(read_files[i], read_files[0]);
+    }
+  }
+  EXPECT_EQ(raw_device_->alarm_mode(), changed.alarm_mode);
 }
 
 }  // namespace
