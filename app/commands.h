@@ -88,6 +88,7 @@ inline constexpr int kCommandReadAll = IDM_READ_ALL;
 inline constexpr int kCommandSerialSettings = IDM_SERIAL_SETTINGS;
 inline constexpr int kCommandAbout = IDM_ABOUT;
 inline constexpr int kCommandCompare = IDM_FILE_COMPARE;
+inline constexpr int kCommandSaveSheet = IDM_FILE_SAVE_SHEET;
 inline constexpr int kCommandTrafficLog = IDM_TRAFFIC_LOG;
 
 // Toolbar buttons, left to right.
@@ -102,6 +103,7 @@ enum class CommandAction {
   kOpenDialog,   // opens the entry's dialog modally over the main window
   kShowWindow,   // shows the entry's dialog beside the main window (modeless)
   kCompareFile,  // compares the settings with a chosen file
+  kSaveSheet,    // writes the settings sheet, then offers to open it
 };
 
 // What the dialogs of the main window are made from.
@@ -139,11 +141,12 @@ struct CommandEntry {
   std::string_view tooltip;  // toolbar buttons only
 };
 
-inline constexpr std::array<CommandEntry, 22> kCommandTable = {{
+inline constexpr std::array<CommandEntry, 23> kCommandTable = {{
     {IDM_FILE_NEW, 0, CommandAction::kNewSettings, nullptr, ""},
     {IDM_FILE_OPEN, 0, CommandAction::kOpenSettings, nullptr, ""},
     {IDM_FILE_SAVE, 0, CommandAction::kSaveSettings, nullptr, ""},
     {IDM_FILE_SAVE_AS, 0, CommandAction::kSaveSettingsAs, nullptr, ""},
+    {IDM_FILE_SAVE_SHEET, 0, CommandAction::kSaveSheet, nullptr, ""},
     {IDM_FILE_COMPARE, 0, CommandAction::kCompareFile, nullptr, ""},
     {IDM_FILE_EXIT, 0, CommandAction::kExit, nullptr, ""},
     {IDM_ALARM, IDT_ALARM, CommandAction::kOpenDialog, MakeDialog<AlarmDialog>,

@@ -155,6 +155,16 @@ void MainWindow::CompareFile() {
   services_.dialogs.RunModal(dialog);
 }
 
+void MainWindow::SaveSheet() {
+  const std::optional<std::string> path =
+      SaveSettingsSheet(files_, services_.clock);
+  if (!path) return;
+  if (!services_.boxes.AskYesNo(kOpenSheetQuestion, kFileCaption)) return;
+  if (!services_.opener.Open(*path)) {
+    services_.boxes.ShowWarningBox(kCannotOpenSheet);
+  }
+}
+
 void MainWindow::OnCommand(int id) {
   const CommandEntry* entry = FindCommand(id);
   if (entry == nullptr) return;
@@ -182,6 +192,9 @@ void MainWindow::OnCommand(int id) {
       return;
     case CommandAction::kCompareFile:
       CompareFile();
+      return;
+    case CommandAction::kSaveSheet:
+      SaveSheet();
       return;
   }
 }

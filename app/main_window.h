@@ -75,7 +75,15 @@ struct MainWindowServices {
   MainWindowView& view;
   ReadBackRecord& read_backs;
   TextCodec& codec;
+  DocumentOpener& opener;  // the settings sheet in the browser
 };
+
+// Asked after the settings sheet is written.
+inline constexpr std::string_view kOpenSheetQuestion =
+    "設定一覧を保存しました。ブラウザーで開きますか？";
+// Shown when the system cannot open the sheet.
+inline constexpr std::string_view kCannotOpenSheet =
+    "設定一覧をブラウザーで開けませんでした。";
 
 class MainWindow {
  public:
@@ -110,6 +118,7 @@ class MainWindow {
   void OpenDialog(DialogMaker make);
   void ShowWindow(DialogMaker make);
   void CompareFile();
+  void SaveSheet();
   // Asks the Exit question unless one is open; false when one was, or when
   // the user kept the program.
   bool ConfirmQuit();

@@ -96,14 +96,30 @@ class SerialPortList {
 };
 
 // Open and save a settings file; choose a settings file to compare the
-// settings in memory with; save the traffic log as text.
-enum class FileChooserMode { kOpen = 1, kSave = 2, kCompare = 3, kSaveLog = 4 };
+// settings in memory with; save the traffic log as text; save the settings
+// sheet (HTML).
+enum class FileChooserMode {
+  kOpen = 1,
+  kSave = 2,
+  kCompare = 3,
+  kSaveLog = 4,
+  kSaveSheet = 5
+};
 
 class FileChooser {
  public:
   virtual ~FileChooser() = default;
   // The chosen path (UTF-8), or nothing when the user cancelled.
   virtual std::optional<std::string> Choose(FileChooserMode mode) = 0;
+};
+
+// Opens a file the program wrote (the settings sheet) in the program the
+// system opens such files with: the default browser for a page.
+class DocumentOpener {
+ public:
+  virtual ~DocumentOpener() = default;
+  // False when the system could not open it.
+  virtual bool Open(std::string_view utf8_path) = 0;
 };
 
 }  // namespace vqx

@@ -31,6 +31,15 @@ constexpr int ScaleForDpi(int pixels, int dpi) {
                                       : -((-scaled + half) / kDefaultDpi));
 }
 
+// How a drawn box is filled and edged.
+enum class BoxStyle {
+  kScreen,        // the monitor around the panes: dark, no edge
+  kPane,          // a pane: white, thin dark edge
+  kRepeatedPane,  // a pane showing a channel another pane shows: white,
+                  // thick red edge
+  kUnplacedPane,  // a pane nothing is placed in: grey, thin dark edge
+};
+
 class DialogView {
  public:
   virtual ~DialogView() = default;
@@ -75,6 +84,17 @@ class DialogView {
     const int dpi = Dpi();
     DrawTextAtPixel(control, ScaleForDpi(x, dpi), ScaleForDpi(y, dpi), text);
   }
+  // Draws a box over what is there, like DrawText: at (x, y), `width` by
+  // `height`, in pixels at 96 DPI. Boxes that meet at 96 DPI meet at every
+  // density: both edges are scaled, not the width.
+  void DrawBox(int control, int x, int y, int width, int height,
+               BoxStyle style) {
+    const int dpi = Dpi();
+    const int left = ScaleForDpi(x, dpi);
+    const int top = ScaleForDpi(y, dpi);
+    DrawBoxAtPixel(control, left, top, ScaleForDpi(x + width, dpi) - left,
+                   ScaleForDpi(y + height, dpi) - top, style);
+  }
   // The window's density in dots per inch, asked at every drawing: a window
   // moved to another monitor may have changed it.
   virtual int Dpi() = 0;
@@ -99,6 +119,9 @@ class DialogView {
   // DrawText at (x, y) in the window's own pixels.
   virtual void DrawTextAtPixel(int control, int x, int y,
                                std::string_view text) = 0;
+  // DrawBox in the window's own pixels.
+  virtual void DrawBoxAtPixel(int control, int x, int y, int width, int height,
+                              BoxStyle style) = 0;
 };
 
 }  // namespace vqx

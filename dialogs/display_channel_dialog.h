@@ -7,6 +7,7 @@
 #include <array>
 #include <string_view>
 
+#include "base/screen_layouts.h"
 #include "dialogs/dialog.h"
 #include "dialogs/ids/display_channel_ids.h"
 #include "protocol/display_channel.h"
@@ -20,6 +21,31 @@ class DisplayChannelDialog : public Dialog {
 
   static constexpr int kScreenList = IDC_SCREEN;
   static constexpr int kScreenSet = IDC_SCREEN_SET;
+  // The picture of the layout last touched: its panes in place, each with
+  // its channel and that channel's title.
+  static constexpr int kPicture = IDC_LAYOUT_PICTURE;
+  static constexpr int kPictureTimer = 1;
+  // The picture is drawn once the dialog is up, and again after a repaint
+  // has cleared it (the controls paint after the dialog).
+  static constexpr int kFirstDrawDelayMs = 100;
+  static constexpr int kRepaintDrawDelayMs = 20;
+  // Where it goes in the picture's frame, in pixels at 96 DPI: the group's
+  // name on top, the screen (16:9) under it, the note on repeated channels
+  // at the bottom.
+  static constexpr int kCaptionX = 4;
+  static constexpr int kCaptionY = 2;
+  static constexpr int kScreenX = 4;
+  static constexpr int kScreenY = 20;
+  static constexpr int kScreenWidth = 288;   // 6 units of 48
+  static constexpr int kScreenHeight = 162;  // 6 units of 27
+  static constexpr int kNoteY = 186;
+  static constexpr int kPaneTextInset = 4;
+  static constexpr int kLineHeight = 15;
+  // The mark before a channel that another pane shows too, and the note
+  // that says so.
+  static constexpr std::string_view kRepeatMark = "＊";
+  static constexpr std::string_view kRepeatNote =
+      "＊赤枠: 同じチャンネルを別の画面にも表示";
 
   // The pane lists of a layout (pane 1 first) and its two set buttons,
   // "設定" (plain form) and "設定Don't" (the N form).
@@ -71,12 +97,21 @@ class DisplayChannelDialog : public Dialog {
   void OnInit(DialogView& view) override;
   void OnCommand(DialogView& view, int control,
                  ControlNotification notification) override;
+  void OnTimer(DialogView& view, int timer_id) override;
+  void OnPaint(DialogView& view) override;
+
+  // The layout the picture shows.
+  SplitLayout shown_layout() const { return shown_layout_; }
 
  private:
+  void DrawPicture(DialogView& view);
+  void Show(DialogView& view, SplitLayout layout);
+
   bool HandleLayout(DialogView& view, int control,
                     ControlNotification notification);
 
   DialogServices& services_;
+  SplitLayout shown_layout_ = SplitLayout::k4A;
 };
 
 }  // namespace vqx

@@ -5,6 +5,7 @@
 
 #include "base/file_io.h"
 #include "files/settings_file.h"
+#include "files/settings_sheet.h"
 
 namespace vqx {
 
@@ -24,6 +25,15 @@ void Show(FileMenuServices& services, std::optional<std::string_view> text,
 std::string_view FileNameOf(std::string_view path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// A page's name ends in ".html" or ".htm", in any case.
+bool HasPageSuffix(std::string_view path) {
+  std::string tail(path.substr(path.size() > 5 ? path.size() - 5 : 0));
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return tail.ends_with(".html") || tail.ends_with(".htm");
 }
 
 // Writes the record as it is now to `path`; lowers `dirty` on success. A
@@ -174,6 +184,37 @@ bool SaveSettingsAs(FileMenuServices& services) {
   services.core.current_file_path = *path;
   Show(services, std::nullopt, CaptionForSettingsFile(*path));
   return true;
+}
+
+std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
+                                             Clock& clock) {
+  std::optional<std::string> path =
+      services.chooser.Choose(FileChooserMode::kSaveSheet);
+  if (!path) return std::nullopt;
+  if (!HasPageSuffix(*path)) {
+    *path += ".html";
+    std::error_code error;
+    if (std::filesystem::exists(PathFromUtf8(*path), error)) {
+      std::string question(FileNameOf(*path));
+      question += kOverwriteQuestionTail;
+      if (!services.boxes.AskYesNo(question, kFileCaption)) {
+        return std::nullopt;
+      }
+    }
+  }
+  SheetDetails details;
+  details.file_name =
+      services.core.current_file_path.empty()
+          ? std::string(kUntitledSheetName)
+          : std::string(FileNameOf(services.core.current_file_path));
+  details.written = clock.Now();
+  const std::string page = BuildSettingsSheet(services.core.settings.Snapshot(),
+                                              details, services.codec);
+  if (!WriteFileAtomically(PathFromUtf8(*path), page)) {
+    services.boxes.ShowWarningBox(kCannotOpenFile);
+    return std::nullopt;
+  }
+  return path;
 }
 
 bool ConfirmExit(FileMenuServices& services) {

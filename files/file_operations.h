@@ -96,6 +96,16 @@ bool SaveSettings(FileMenuServices& services);
 // current. Returns true when it was written.
 bool SaveSettingsAs(FileMenuServices& services);
 
+// File > "設定一覧を保存…": chooses a path (".html" appended when the
+// name lacks ".html" or ".htm", asking before that longer name overwrites a
+// file) and writes the settings sheet of the record as it is now, named
+// after the current file ("無題" without one) and dated today by `clock`.
+// The record, the current file and `dirty` stay as they are. Returns the
+// path written; nothing when the user cancelled or the write failed (after
+// the box Save shows).
+std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
+                                             Clock& clock);
+
 // The exit decision: true when the program may quit. With an unsaved title
 // edit it asks whether to quit without saving; answering No saves (Save, or
 // Save As when there is no current file) and the program stays open unless

@@ -124,6 +124,42 @@ class Win32DialogView : public DialogView {
     if (previous != nullptr) SelectObject(dc, previous);
     ReleaseDC(target, dc);
   }
+  void DrawBoxAtPixel(int control, int x, int y, int width, int height,
+                      BoxStyle style) override {
+    HWND target =
+        control == kDialogClientArea ? dialog_ : GetDlgItem(dialog_, control);
+    if (target == nullptr || width <= 0 || height <= 0) return;
+    HDC dc = GetDC(target);
+    if (dc == nullptr) return;
+    COLORREF fill = RGB(255, 255, 255);
+    COLORREF edge = RGB(64, 64, 64);
+    int edge_width = 1;
+    switch (style) {
+      case BoxStyle::kScreen:
+        fill = edge = RGB(64, 64, 64);
+        break;
+      case BoxStyle::kPane:
+        break;
+      case BoxStyle::kRepeatedPane:
+        edge = RGB(204, 0, 0);
+        // The red edge grows with the density, as the frames do.
+        edge_width = (3 * WindowDpi(dialog_) + kDefaultDpi / 2) / kDefaultDpi;
+        break;
+      case BoxStyle::kUnplacedPane:
+        fill = RGB(200, 200, 200);
+        break;
+    }
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_INSIDEFRAME, edge_width, edge);
+    HGDIOBJ old_brush = SelectObject(dc, brush);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    Rectangle(dc, x, y, x + width, y + height);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    ReleaseDC(target, dc);
+  }
   void StartTimer(int timer_id, int period_ms) override {
     SetTimer(dialog_, static_cast<UINT_PTR>(timer_id),
              static_cast<UINT>(period_ms), nullptr);

@@ -42,7 +42,7 @@ struct Program {
                         steady_clock, link,    dispatcher.version_replies(),
                         traffic_log,  profile, chooser},
         behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
-                   codec},
+                   codec, opener},
                   {dialog_services, profile, ports}) {
     dispatcher.SetReadBackRecord(&read_backs);
     // Every line both ways, for the traffic log window.
@@ -56,6 +56,7 @@ struct Program {
   Win32Clock clock;
   Win32SteadyClock steady_clock;
   Win32FileChooser chooser;
+  Win32DocumentOpener opener;
   ProfileLocations locations;
   IniFileProfileStore profile;
   Win32SerialPort port;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <knownfolders.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -83,10 +84,14 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
       L"データ(*.dat)\0*.dat\0すべて(*.*)\0*.*\0";
   static constexpr wchar_t kLogFilter[] =
       L"テキスト(*.txt)\0*.txt\0すべて(*.*)\0*.*\0";
+  static constexpr wchar_t kSheetFilter[] =
+      L"設定一覧(*.html)\0*.html\0すべて(*.*)\0*.*\0";
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = mode == FileChooserMode::kSaveLog ? kLogFilter : kFilter;
+  dialog.lpstrFilter = mode == FileChooserMode::kSaveLog     ? kLogFilter
+                       : mode == FileChooserMode::kSaveSheet ? kSheetFilter
+                                                             : kFilter;
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = kPathBufferCharacters;
@@ -104,6 +109,11 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
     dialog.lpstrDefExt = L"txt";
     dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     chosen = GetSaveFileNameW(&dialog);
+  } else if (mode == FileChooserMode::kSaveSheet) {
+    dialog.lpstrTitle = L"設定一覧の保存";
+    dialog.lpstrDefExt = L"html";
+    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    chosen = GetSaveFileNameW(&dialog);
   } else {
     dialog.lpstrTitle = L"ファイルの保存";
     dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
@@ -111,6 +121,14 @@ std::optional<std::string> Win32FileChooser::Choose(FileChooserMode mode) {
   }
   if (!chosen) return std::nullopt;
   return Narrow(path.data());
+}
+
+bool Win32DocumentOpener::Open(std::string_view utf8_path) {
+  const std::wstring path = Widen(utf8_path);
+  // A value above 32 means the system started the program for it.
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 ProfileLocations CurrentUserProfileLocations() {

@@ -38,6 +38,13 @@ class Win32FileChooser : public FileChooser {
   HWND owner_ = nullptr;
 };
 
+// Opens a file with the program the system associates with it
+// (ShellExecuteW "open"): the settings sheet in the default browser.
+class Win32DocumentOpener : public DocumentOpener {
+ public:
+  bool Open(std::string_view utf8_path) override;
+};
+
 // Where the program's INI file "vqx460j.ini" lives: in the user's own
 // application-data folder ("%APPDATA%\VQX-460"), which every user may write;
 // and the file earlier versions kept in the Windows folder, read until the

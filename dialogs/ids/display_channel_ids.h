@@ -45,5 +45,7 @@
 #define IDC_LAYOUT_9_PANE8 1150
 #define IDC_LAYOUT_9_SET 1147
 #define IDC_LAYOUT_9_SET_N 1148
+/* The picture of the layout last touched, in the lower right quarter */
+#define IDC_LAYOUT_PICTURE 1151
 
 #endif

@@ -6,7 +6,8 @@
 //   vqx460ctl [--log FILE] send-all FILE.dat --port DEV [--fast] [--echo]
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] read-all -o FILE.dat --port DEV [--fast] [--echo]
-//                          [--rs485 --address NN]
+//                          [--rs485 --address NN] [--sheet FILE.html]
+//   vqx460ctl sheet FILE.dat -o FILE.html [--site TEXT]
 //   vqx460ctl [--log FILE] send LINE --port DEV [--echo]
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] scan --port DEV [--echo] [--timeout-ms MS]
@@ -40,6 +41,7 @@
 #include "base/file_io.h"
 #include "base/settings_report.h"
 #include "files/settings_file.h"
+#include "files/settings_sheet.h"
 #include "posix/ctl/config_file.h"
 #include "posix/ctl/devices.h"
 #include "posix/ctl/summary.h"
@@ -237,6 +239,55 @@ int RunShow(const std::string& input) {
   return 0;
 }
 
+// Writes the handover sheet of `settings` (from the file named
+// `source`) to `output`.
+int WriteSheet(const std::string& output, const DeviceSettings& settings,
+               const std::string& source, const std::string& site,
+               const std::string& device_version) {
+  if (IsWriteProtected(PathFromUtf8(output))) {
+    return Fail("cannot write " + output + ": the file is write-protected");
+  }
+  IconvTextCodec codec;
+  PosixClock clock;
+  SheetDetails details;
+  details.file_name = PathFromUtf8(source).filename().string();
+  details.written = clock.Now();
+  details.site = site;
+  details.device_version = device_version;
+  if (!WriteFileAtomically(PathFromUtf8(output),
+                           BuildSettingsSheet(settings, details, codec))) {
+    return Fail("cannot write " + output);
+  }
+  return 0;
+}
+
+int RunSheet(const std::string& input, const std::string& output,
+             const std::string& site) {
+  DeviceSettings settings;
+  std::string why;
+  if (!LoadFile(input, settings, why)) return Fail(why);
+  if (int status = WriteSheet(output, settings, input, site, ""); status != 0) {
+    return status;
+  }
+  std::cout << "sheet written to " << output << "\n";
+  return 0;
+}
+
+// The version the device gave in the last "VN" line of the log.
+std::string DeviceVersionIn(const TrafficLog& log) {
+  constexpr std::string_view kLineEnd = "<CR><LF>";
+  std::string version;
+  for (const TrafficEntry& entry : log.Snapshot()) {
+    if (entry.direction != TrafficDirection::kReceived || entry.echo) continue;
+    std::string_view text = entry.text;
+    if (!text.starts_with("VN")) continue;
+    text.remove_prefix(2);
+    if (text.ends_with(kLineEnd)) text.remove_suffix(kLineEnd.size());
+    version = std::string(text);
+  }
+  return version;
+}
+
 constexpr int kDiffers = 1;
 constexpr int kUnreadable = 2;
 
@@ -315,13 +366,25 @@ int RunSendAll(const std::string& input, const DeviceArguments& device,
 }
 
 int RunReadAll(const std::string& output, const DeviceArguments& device,
-               int address, bool fast) {
+               int address, bool fast, const std::string& sheet) {
   // Known before the run as well as after it.
-  if (IsWriteProtected(PathFromUtf8(output))) {
-    return Fail("cannot write " + output + ": the file is write-protected");
+  for (const std::string* path : {&output, &sheet}) {
+    if (!path->empty() && IsWriteProtected(PathFromUtf8(*path))) {
+      return Fail("cannot write " + *path + ": the file is write-protected");
+    }
+  }
+  // The sheet names the device's version, which only the log keeps.
+  PosixClock log_clock;
+  IconvTextCodec log_codec;
+  std::unique_ptr<TrafficLog> own_log;
+  TrafficLog* saved_log = g_traffic_log;
+  if (!sheet.empty() && g_traffic_log == nullptr) {
+    own_log = std::make_unique<TrafficLog>(log_clock, log_codec);
+    g_traffic_log = own_log.get();
   }
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
+  g_traffic_log = saved_log;
   DeviceSettings settings;
   SessionResult result;
   {
@@ -335,6 +398,14 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
   if (!result.ok) return Fail(result.message + "; nothing written");
   if (int status = WriteOutput(output, settings); status != 0) return status;
   std::cout << result.message << ", written to " << output << "\n";
+  if (sheet.empty()) return 0;
+  const TrafficLog& log = own_log ? *own_log : *g_traffic_log;
+  if (int status =
+          WriteSheet(sheet, settings, output, "", DeviceVersionIn(log));
+      status != 0) {
+    return status;
+  }
+  std::cout << "sheet written to " << sheet << "\n";
   return 0;
 }
 
@@ -572,7 +643,18 @@ int main(int argc, char** argv) {
   read_all->add_flag("--fast", read_all_fast, kFastHelp);
   bool read_all_json = false;
   read_all->add_flag("--json", read_all_json, kJsonHelp);
+  std::string read_all_sheet;
+  read_all->add_option("--sheet", read_all_sheet,
+                       "Also write the settings sheet (HTML) after a "
+                       "successful read");
   AddDeviceOptions(*read_all, read_all_device);
+
+  std::string sheet_input, sheet_output, sheet_site;
+  auto* sheet = app.add_subcommand(
+      "sheet", "Write the settings sheet of a file (one HTML page)");
+  sheet->add_option("file", sheet_input, "Settings file")->required();
+  sheet->add_option("-o,--output", sheet_output, "HTML file")->required();
+  sheet->add_option("--site", sheet_site, "The site, shown in the heading");
 
   std::string send_line;
   DeviceArguments send_device;
@@ -633,6 +715,7 @@ int main(int argc, char** argv) {
   auto run = [&]() -> int {
     if (defaults->parsed()) return RunDefaults(defaults_output);
     if (show->parsed()) return RunShow(show_input);
+    if (sheet->parsed()) return RunSheet(sheet_input, sheet_output, sheet_site);
     if (diff->parsed()) return RunDiff(diff_first, diff_second, diff_device);
     if (scan->parsed()) {
       if (int status = CheckPorts(*scan, scan_device, false); status != 0) {
@@ -652,6 +735,12 @@ int main(int argc, char** argv) {
       if (command != send &&
           (json || NamesSeveralDevices(device->ports, device->rs485,
                                        device->address))) {
+        if (command == read_all && !read_all_sheet.empty()) {
+          // One page describes one device; several would overwrite it.
+          std::cerr << "vqx460ctl: --sheet writes the page of one device; "
+                       "leave it out with several devices or --json\n";
+          return kUsage;
+        }
         return RunMany(
             command->get_name(),
             command == send_all ? send_all_input : read_all_output, *device,
@@ -667,7 +756,8 @@ int main(int argc, char** argv) {
         return RunSendAll(send_all_input, *device, address, send_all_fast);
       }
       if (command == read_all) {
-        return RunReadAll(read_all_output, *device, address, read_all_fast);
+        return RunReadAll(read_all_output, *device, address, read_all_fast,
+                          read_all_sheet);
       }
       return RunSend(send_line, *device, address, timeout_ms);
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -169,11 +170,12 @@ class MainWindowTest : public ::testing::Test {
   RecordingWindowView view_;
   FixedClock clock_;
   ScriptedChooser chooser_;
+  testing::RecordingOpener opener_;
   FakeDialogRunner runner_;
   MemoryProfile profile_;  // empty: every key reads as its fallback
   testing::ListedPorts ports_;
   MainWindow window_{{fakes_.core, fakes_.boxes, clock_, chooser_, runner_,
-                      view_, fakes_.read_backs, fakes_.codec},
+                      view_, fakes_.read_backs, fakes_.codec, opener_},
                      {fakes_.services, profile_, ports_}};
   testing::ScratchFolder folder_{"vqx_main_window"};
 };
@@ -498,6 +500,74 @@ TEST(AboutDialogTest, ShowsTheVersionAndClosesOnOkOrCancel) {
   about.OnInit(closed);
   about.OnClose(closed);
   EXPECT_TRUE(closed.ended);
+}
+
+}  // namespace
+}  // namespace vqx
+
+namespace vqx {
+namespace {
+
+// File > 設定一覧を保存…: the page of the settings as they are now, named
+// after the current file and dated today, then the offer to open it.
+TEST_F(MainWindowTest, SaveSheetWritesThePageAndOffersTheBrowser) {
+  clock_.now = {.year = 2026, .month = 4, .day = 7};
+  fakes_.core.current_file_path = folder_.PathOf("site.dat");
+  fakes_.core.settings.Update([](DeviceSettings& s) {
+    std::strcpy(s.title_text[0], "GATE<1>");
+    s.dirty = 1;
+  });
+  chooser_.paths = {folder_.PathOf("handover"), folder_.PathOf("again.htm")};
+  fakes_.boxes.answers = {true, false};
+  window_.OnCommand(kCommandSaveSheet);
+  window_.OnCommand(kCommandSaveSheet);
+  EXPECT_EQ(chooser_.modes,
+            (std::vector<FileChooserMode>{FileChooserMode::kSaveSheet,
+                                          FileChooserMode::kSaveSheet}));
+  const Box question{"question", std::string(kOpenSheetQuestion),
+                     std::string(kFileCaption)};
+  EXPECT_EQ(fakes_.boxes.Take(), (std::vector<Box>{question, question}));
+  // ".html" added to a name without it; ".htm" kept. Only Yes opens.
+  EXPECT_EQ(opener_.opened,
+            std::vector<std::string>{folder_.PathOf("handover.html")});
+  for (const char* name : {"handover.html", "again.htm"}) {
+    const std::string page = folder_.Contents(name);
+    EXPECT_NE(page.find("site.dat"), std::string::npos) << name;
+    EXPECT_NE(page.find("2026年4月7日"), std::string::npos) << name;
+    EXPECT_NE(page.find("GATE&lt;1&gt;"), std::string::npos) << name;
+  }
+  // The sheet is no save: the file and the unsaved flag stay.
+  EXPECT_EQ(fakes_.core.current_file_path, folder_.PathOf("site.dat"));
+  EXPECT_TRUE(Dirty());
+}
+
+TEST_F(MainWindowTest, SaveSheetWithoutAFileNamesItUntitled) {
+  chooser_.paths = {folder_.PathOf("sheet.html")};
+  fakes_.boxes.answers = {false};
+  window_.OnCommand(kCommandSaveSheet);
+  EXPECT_NE(folder_.Contents("sheet.html").find("<td>無題</td>"),
+            std::string::npos);
+}
+
+// Cancelled: nothing written, nothing asked. A write that fails shows the
+// box Save shows and asks nothing; a browser that does not start is told.
+TEST_F(MainWindowTest, SaveSheetThatCannotBeWrittenOrOpenedSaysSo) {
+  std::filesystem::create_directories(folder_ / "blocked.html");
+  opener_.opens = false;
+  chooser_.paths = {std::nullopt, folder_.PathOf("blocked.html"),
+                    folder_.PathOf("ok.html")};
+  fakes_.boxes.answers = {true};
+  window_.OnCommand(kCommandSaveSheet);
+  window_.OnCommand(kCommandSaveSheet);
+  window_.OnCommand(kCommandSaveSheet);
+  EXPECT_EQ(fakes_.boxes.Take(),
+            (std::vector<Box>{{"warning", "Can't file open"},
+                              {"question", std::string(kOpenSheetQuestion),
+                               std::string(kFileCaption)},
+                              {"warning", std::string(kCannotOpenSheet)}}));
+  EXPECT_EQ(opener_.opened,
+            std::vector<std::string>{folder_.PathOf("ok.html")});
+  EXPECT_EQ(folder_.EntryCount(), 2u);  // the folder and ok.html
 }
 
 }  // namespace

@@ -43,6 +43,16 @@ struct DrawnText {
   std::string text;
 };
 
+struct DrawnBox {
+  int control;
+  int x;
+  int y;
+  int width;
+  int height;
+  BoxStyle style;
+  bool operator==(const DrawnBox&) const = default;
+};
+
 class FakeDialogView : public DialogView {
  public:
   // --- DialogView ---
@@ -110,6 +120,10 @@ class FakeDialogView : public DialogView {
   void DrawTextAtPixel(int control, int x, int y,
                        std::string_view text) override {
     drawn.push_back({control, x, y, std::string(text)});
+  }
+  void DrawBoxAtPixel(int control, int x, int y, int width, int height,
+                      BoxStyle style) override {
+    boxes.push_back({control, x, y, width, height, style});
   }
   void StartTimer(int timer_id, int period_ms) override {
     timers[timer_id] = period_ms;
@@ -181,6 +195,7 @@ class FakeDialogView : public DialogView {
   std::map<int, FakeControl> controls;
   std::string caption;  // "" until SetCaption: the template's caption stays
   std::vector<DrawnText> drawn;  // in the window's pixels, at `dpi`
+  std::vector<DrawnBox> boxes;   // the same
   int dpi = kDefaultDpi;         // the window's density
   std::map<int, int> timers;     // running timer id -> period
   bool input_method_open = false;

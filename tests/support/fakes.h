@@ -222,6 +222,18 @@ class SmallJapaneseCodec : public TextCodec {
   std::map<std::string, std::string> to_utf8_;
 };
 
+// Opens nothing: records each path it was asked to open and answers
+// `opens`.
+class RecordingOpener : public DocumentOpener {
+ public:
+  bool Open(std::string_view utf8_path) override {
+    opened.emplace_back(utf8_path);
+    return opens;
+  }
+  std::vector<std::string> opened;
+  bool opens = true;
+};
+
 // The serial ports the system has, as the test sets them.
 class ListedPorts : public SerialPortList {
  public:

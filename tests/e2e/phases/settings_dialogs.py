@@ -214,6 +214,9 @@ def display_channel(s):
         dialog.click(ids.IDC_LAYOUT_9_SET)
         s.expect_box("Error", "同じチャンネルは､設定できません！", 5, "28-box-duplicate-channel")
         s.nothing_sent("a duplicate 9-split")
+        # The picture in the lower right shows the 9-split with its two
+        # panes on ch.03 marked.
+        s.shot("27b-display-channel-picture", dialog)
         s.set_line("6A while 9 holds a duplicate", dialog, ids.IDC_LAYOUT_6A_SET,
                    b"SPD6A010203040506\r\n")
         dialog.select(ids.IDC_LAYOUT_9_PANE1, 0)

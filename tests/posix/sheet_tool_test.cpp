@@ -1,0 +1,199 @@
+// vqx460ctl's settings sheet: from a file through the strict reader, and
+// after a read-all from the simulated device, with its version line; never
+// from a file it refused or a read-all that failed.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/device_settings.h"
+#include "files/settings_file.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Process {
+  pid_t pid = -1;
+  int output = -1;
+};
+
+Process Spawn(const std::vector<std::string>& args, bool keep_stderr) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  if (keep_stderr) {
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) {
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  }
+  argv.push_back(nullptr);
+  Process process;
+  if (posix_spawn(&process.pid, argv[0], &actions, nullptr, argv.data(),
+                  environ) != 0) {
+    process.pid = -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  process.output = fds[0];
+  return process;
+}
+
+int WaitFor(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunTool(const std::vector<std::string>& args, std::string& output) {
+  Process process = Spawn(args, true);
+  output.clear();
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(process.output, buffer, sizeof buffer)) > 0) {
+    output.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(process.output);
+  return WaitFor(process.pid);
+}
+
+std::string Contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class SheetToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vqx-sheet-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (sim_.pid > 0) {
+      kill(sim_.pid, SIGTERM);
+      EXPECT_EQ(WaitFor(sim_.pid), 0);
+      close(sim_.output);
+    }
+    fs::remove_all(dir_);
+  }
+  std::string Path(const std::string& name) { return (dir_ / name).string(); }
+  // The simulated device on a pseudo-terminal at Path("com"), ready once
+  // it has told its first line.
+  std::string StartDevice(std::vector<std::string> args) {
+    const std::string link = Path("com");
+    args.insert(args.begin(), {kSim, "--link", link});
+    sim_ = Spawn(args, false);
+    char c;
+    while (read(sim_.output, &c, 1) == 1 && c != '\n') {
+    }
+    return link;
+  }
+
+  const std::string kSim = VQX_SIM_PROGRAM;
+  const std::string kCtl = VQX_CTL_PROGRAM;
+  fs::path dir_;
+  Process sim_;
+};
+
+TEST_F(SheetToolTest, WritesThePageOfAFile) {
+  const std::string file = Path("site.dat");
+  const std::string page = Path("site.html");
+  std::string output;
+  ASSERT_EQ(RunTool({kCtl, "defaults", "-o", file}, output), 0) << output;
+  EXPECT_EQ(
+      RunTool({kCtl, "sheet", file, "-o", page, "--site", "Hall <2> & \"B\""},
+              output),
+      0);
+  EXPECT_EQ(output, "sheet written to " + page + "\n");
+  const std::string html = Contents(page);
+  EXPECT_TRUE(html.starts_with("<!DOCTYPE html>")) << html.substr(0, 80);
+  EXPECT_NE(html.find("<td>site.dat</td>"), std::string::npos);
+  EXPECT_NE(html.find("Hall &lt;2&gt; &amp; &quot;B&quot;"), std::string::npos);
+  // From a file, the device's version is not known.
+  EXPECT_EQ(html.find("機器のバージョン"), std::string::npos);
+  for (const char* title : {"ＣＨ０１", "ＣＨ０８"}) {
+    EXPECT_NE(html.find(title), std::string::npos) << title;
+  }
+}
+
+// A file the reader refuses, or cannot read, gives its message and no page;
+// a page that was there stays as it was.
+TEST_F(SheetToolTest, RefusedFilesWriteNothing) {
+  const std::string notes = Path("notes.txt");
+  std::ofstream(notes, std::ios::binary) << "call the installer\n";
+  const std::string page = Path("notes.html");
+  std::string output;
+  EXPECT_EQ(RunTool({kCtl, "sheet", notes, "-o", page}, output), 1);
+  EXPECT_EQ(output, "vqx460ctl: " + notes +
+                        " is not a settings file: line 1: expected a whole "
+                        "number for alarm_mode, found \"call\"\n");
+  EXPECT_FALSE(fs::exists(page));
+  std::ofstream(page, std::ios::binary) << "old";
+  EXPECT_EQ(RunTool({kCtl, "sheet", Path("none.dat"), "-o", page}, output), 1);
+  EXPECT_EQ(output, "vqx460ctl: cannot read " + Path("none.dat") + "\n");
+  EXPECT_EQ(Contents(page), "old");
+}
+
+// After a read-all the page shows what the device holds, named after the
+// file written, with the version the device gave; with --log too.
+TEST_F(SheetToolTest, ReadAllWritesThePageWithTheDeviceVersion) {
+  vqx::DeviceSettings state;
+  vqx::LoadDefaultSettings(state);
+  state.layout_9[7] = 2;  // pane 8 repeats pane 3's channel
+  ASSERT_TRUE(vqx::WriteSettingsFile(Path("state.dat"), state));
+  const std::string link = StartDevice({"--state", Path("state.dat")});
+  std::string output;
+  for (bool logged : {false, true}) {
+    SCOPED_TRACE(logged ? "with --log" : "without --log");
+    const std::string page = Path(logged ? "logged.html" : "read.html");
+    std::vector<std::string> args = {kCtl};
+    if (logged) args.insert(args.end(), {"--log", Path("traffic.log")});
+    args.insert(args.end(), {"read-all", "-o", Path("read.dat"), "--port", link,
+                             "--fast", "--sheet", page});
+    ASSERT_EQ(RunTool(args, output), 0) << output;
+    EXPECT_NE(output.find("sheet written to " + page), std::string::npos)
+        << output;
+    const std::string html = Contents(page);
+    EXPECT_NE(html.find("<td>read.dat</td>"), std::string::npos);
+    EXPECT_NE(html.find("<th>機器のバージョン</th><td>1.00</td>"),
+              std::string::npos);
+    EXPECT_NE(html.find("data-pane=\"8\" data-channel=\"3\" data-repeated"),
+              std::string::npos);
+  }
+}
+
+TEST_F(SheetToolTest, FailedReadAllWritesNoPage) {
+  const std::string link = StartDevice({"--silent"});
+  const std::string page = Path("never.html");
+  std::string output;
+  EXPECT_EQ(RunTool({kCtl, "read-all", "-o", Path("never.dat"), "--port", link,
+                     "--fast", "--sheet", page},
+                    output),
+            1);
+  EXPECT_NE(output.find("nothing written"), std::string::npos) << output;
+  EXPECT_FALSE(fs::exists(page));
+  EXPECT_FALSE(fs::exists(Path("never.dat")));
+}
+
+}  // namespace
