@@ -196,4 +196,19 @@ TEST_F(SheetToolTest, FailedReadAllWritesNoPage) {
   EXPECT_FALSE(fs::exists(Path("never.dat")));
 }
 
+// A page describes one device: asked of several, the tool refuses before
+// it talks to any of them rather than keep one page of many.
+TEST_F(SheetToolTest, SheetOfSeveralDevicesIsRefused) {
+  const std::string page = Path("many.html");
+  std::string output;
+  EXPECT_EQ(RunTool({kCtl, "read-all", "-o", Path("site"), "--port",
+                     Path("no-such-port"), "--rs485", "--address", "01,03",
+                     "--sheet", page},
+                    output),
+            2);
+  EXPECT_NE(output.find("--sheet"), std::string::npos) << output;
+  EXPECT_FALSE(fs::exists(page));
+  EXPECT_FALSE(fs::exists(Path("site")));
+}
+
 }  // namespace
