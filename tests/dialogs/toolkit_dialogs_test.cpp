@@ -224,13 +224,5 @@ TEST(CompareDialogTest, RowsOfFieldsNotReadSaySo) {
                      "（機器から読み込まない項目）"}));
 }
 
-TEST(CompareDialogTest, NothingDifferentSaysSo) {
-  testing::FakeDialogView view;
-  CompareDialog dialog("site.dat", {});
-  dialog.OnInit(view);
-  EXPECT_EQ(view.Items(CompareDialog::kDifferenceList),
-            (Strings{"違いはありません"}));
-}
-
 }  // namespace
 }  // namespace vqx

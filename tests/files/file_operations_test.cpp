@@ -232,36 +232,6 @@ TEST_F(FileOperationsTest, CompareRefusesABadFileAndFlagsFieldsNotRead) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
-// The comparison window reads titles as text, without the padding the
-// device adds, and a title that differs only in its padding is no
-// difference.
-TEST_F(FileOperationsTest, CompareReadsTitlesAsText) {
-  testing::SmallJapaneseCodec japanese;
-  FileMenuServices services{core_, boxes_, chooser_, japanese, {}};
-  core_.settings.Update([](DeviceSettings& s) {
-    // "玄関" padded to full width, "ＡＢ" without its padding.
-    std::strcpy(s.title_text[2],
-                "\x8C\xBA\x8A\xD6\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40"
-                "\x81\x40\x81\x40\x81\x40");
-    std::strcpy(s.title_text[4], "\x82\x60\x82\x61");
-  });
-  DeviceSettings file = Record();
-  std::strcpy(file.title_text[2], "\x83\x4A\x83\x81\x83\x89\x82\x50");
-  std::strcpy(file.title_text[4], "\x82\x60\x82\x61\x81\x40\x81\x40");
-  file.title_text[6][0] = '\0';
-  Put(PathOf("titles.dat"), WriteSettingsText(file));
-  chooser_.paths = {PathOf("titles.dat")};
-  const std::optional<FileComparison> comparison = CompareWithFile(services);
-  ASSERT_TRUE(comparison);
-  std::vector<std::string> rows;
-  for (const SettingsDifference& d : comparison->differences) {
-    rows.push_back(FormatDifferenceInWords(d));
-  }
-  EXPECT_EQ(rows, (std::vector<std::string>{
-                      "タイトル ch.03: 玄関 → カメラ１",
-                      "タイトル ch.07: 　　　ＣＨ０７ → （空欄）"}));
-}
-
 TEST_F(FileOperationsTest, SaveWithoutAFileWarns) {
   EditTitle();
   EXPECT_FALSE(SaveSettings(services_));
