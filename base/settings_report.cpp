@@ -136,13 +136,20 @@ std::vector<SettingsDifference> CompareSettings(
     differences.push_back(
         {ListingName(value), std::move(a), std::move(b),
          std::find(not_read_by_read_all.begin(), not_read_by_read_all.end(),
-                   field.name) != not_read_by_read_all.end()});
+                   field.name) != not_read_by_read_all.end(),
+         SettingPlaceInWords(value), SettingValueInWords(value, first, codec),
+         SettingValueInWords(value, second, codec)});
   }
   return differences;
 }
 
 std::string FormatDifference(const SettingsDifference& difference) {
   return difference.name + ": " + difference.first + " -> " + difference.second;
+}
+
+std::string FormatDifferenceInWords(const SettingsDifference& difference) {
+  return difference.place + ": " + difference.first_words + " → " +
+         difference.second_words;
 }
 
 std::string SettingPlaceInWords(SettingsValue value) {

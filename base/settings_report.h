@@ -42,6 +42,11 @@ struct SettingsDifference {
   // A field no read-all reads: after a read-all the record still holds
   // what it held before, not the device's value.
   bool not_read_by_read_all = false;
+  // The same difference in the words of the dialogs (see below): where a
+  // person finds the setting, and its value on either side.
+  std::string place = {};         // "アラーム / モード"
+  std::string first_words = {};   // "Internal"
+  std::string second_words = {};  // "External"
   bool operator==(const SettingsDifference&) const = default;
 };
 
@@ -59,13 +64,15 @@ std::string_view FieldOfListingName(std::string_view name);
 
 // "name: first -> second".
 std::string FormatDifference(const SettingsDifference& difference);
+// "place: first → second", in the dialogs' words.
+std::string FormatDifferenceInWords(const SettingsDifference& difference);
 
 // --- In the words of the program's dialogs ---
-// For the handover sheet and the comparison window; a value's place is the
-// dialog that edits it (its heading), the field's label there and the
-// entry's label, and its value is the item the dialog's list shows. A field
-// no dialog edits is placed by its description. A value the dialog cannot
-// show reads "7（範囲外）", an empty text "（空欄）".
+// For the handover sheet, the comparison window and the traffic log; a
+// value's place is the dialog that edits it (its heading), the field's label
+// there and the entry's label, and its value is the item the dialog's list
+// shows. A field no dialog edits is placed by its description. A value the
+// dialog cannot show reads "7（範囲外）", an empty text "（空欄）".
 
 // "アラーム / モード", "タイトル ch.03", "ビデオロス ch.07",
 // "自動切換え / 時間（秒） 4分割A".

@@ -12,7 +12,7 @@ void CompareDialog::OnInit(DialogView& view) {
   }
   int row = 0;
   for (const SettingsDifference& difference : differences_) {
-    std::string text = FormatDifference(difference);
+    std::string text = FormatDifferenceInWords(difference);
     if (difference.not_read_by_read_all) text += kNotReadNote;
     view.InsertItem(kDifferenceList, row++, text);
   }

@@ -1,6 +1,7 @@
 // The comparison of the settings in memory with a settings file: one line
-// per field that differs, with both values in words; a field the read-all
-// does not read says so in its row.
+// per value that differs, placed and worded as the dialogs show it
+// ("アラーム / モード: Internal → External"); a field the read-all does not
+// read says so in its row.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 #include "protocol/replies.h"
 
 #include <cstring>
+#include <span>
 #include <utility>
 
 #include "base/link_state.h"
@@ -31,8 +32,10 @@ constexpr FixedReply kFixedReplies[] = {
 };
 
 constexpr std::string_view kIgnoredMeaning = "not a reply, ignored";
+constexpr std::string_view kIgnoredWords = "応答ではない行（無視）";
 constexpr std::string_view kGarbledMeaning =
     "read-back that sets nothing (garbled), ignored";
+constexpr std::string_view kGarbledWords = "壊れた読み出し応答（無視）";
 
 // A fixed reply is the whole line, CR LF included.
 const FixedReply* FindFixed(std::string_view work_copy) {
@@ -51,14 +54,14 @@ DeviceSettings Filled(unsigned char fill) {
   return settings;
 }
 
-// The settings a read-back line sets. It is decoded onto two records that
-// differ in every byte, so that each value the decoder writes differs from
-// the starting value in at least one of them; the value is shown from the
-// all-zero record where it shows there (its texts are terminated), from the
-// other otherwise.
-std::vector<ReportLine> ReadBackSettings(const ReplyHandlerEntry& entry,
-                                         std::string_view work_copy,
-                                         TextCodec& codec) {
+// The settings a read-back line sets, by field name and in words. It is
+// decoded onto two records that differ in every byte, so that each value the
+// decoder writes differs from the starting value in at least one of them;
+// the value is shown from the all-zero record where it shows there (its
+// texts are terminated), from the other otherwise.
+void ReadBackSettings(const ReplyHandlerEntry& entry,
+                      std::string_view work_copy, TextCodec& codec,
+                      ReplyMeaning& meaning) {
   const DeviceSettings zero = Filled(0x00);
   const DeviceSettings ones = Filled(0xFF);
   DeviceSettings zero_decoded = zero;
@@ -71,15 +74,21 @@ std::vector<ReportLine> ReadBackSettings(const ReplyHandlerEntry& entry,
   const std::vector<ReportLine> ones_before = DescribeSettings(ones, codec);
   const std::vector<ReportLine> ones_after =
       DescribeSettings(ones_decoded, codec);
-  std::vector<ReportLine> set;
+  const std::span<const SettingsValue> values = SettingsValues();
   for (std::size_t i = 0; i < zero_after.size(); ++i) {
+    const DeviceSettings* decoded = nullptr;
     if (zero_after[i].value != zero_before[i].value) {
-      set.push_back(zero_after[i]);
+      meaning.settings.push_back(zero_after[i]);
+      decoded = &zero_decoded;
     } else if (ones_after[i].value != ones_before[i].value) {
-      set.push_back(ones_after[i]);
+      meaning.settings.push_back(ones_after[i]);
+      decoded = &ones_decoded;
+    } else {
+      continue;
     }
+    meaning.settings_in_words.push_back(
+        SettingInWords(values[i], *decoded, codec));
   }
-  return set;
 }
 
 }  // namespace
@@ -121,28 +130,38 @@ ReplyMeaning ExplainReply(std::string_view work_copy, TextCodec& codec) {
     case ReplyKind::kMenu:
     case ReplyKind::kModeError:
     case ReplyKind::kDeviceError:
-      meaning.summary = std::string(reply.box_text);
+      meaning.words = std::string(reply.box_text);
+      meaning.summary = meaning.words;
       meaning.description = std::string(FindFixed(work_copy)->description);
       return meaning;
     case ReplyKind::kReadBack:
       if (reply.read_back->handler == kVersionReadBack.decode) {
-        meaning.summary =
-            "device version " + std::string(ReplyPayload(work_copy).substr(
-                                    kVersionReadBack.reply.size()));
+        const std::string version(
+            ReplyPayload(work_copy).substr(kVersionReadBack.reply.size()));
+        meaning.words = "機器のバージョン: " + version;
+        meaning.summary = "device version " + version;
         meaning.description = meaning.summary;
         return meaning;
       }
-      meaning.settings = ReadBackSettings(*reply.read_back, work_copy, codec);
-      for (const ReportLine& line : meaning.settings) {
-        if (!meaning.summary.empty()) meaning.summary += "; ";
-        meaning.summary += FormatReportLine(line);
+      ReadBackSettings(*reply.read_back, work_copy, codec, meaning);
+      for (std::size_t i = 0; i < meaning.settings.size(); ++i) {
+        if (i > 0) {
+          meaning.summary += "; ";
+          meaning.words += "、";
+        }
+        meaning.summary += FormatReportLine(meaning.settings[i]);
+        meaning.words += meaning.settings_in_words[i];
       }
-      if (meaning.settings.empty()) meaning.summary = kGarbledMeaning;
+      if (meaning.settings.empty()) {
+        meaning.summary = kGarbledMeaning;
+        meaning.words = kGarbledWords;
+      }
       meaning.description = "read-back";
       return meaning;
     case ReplyKind::kIgnored:
       break;
   }
+  meaning.words = kIgnoredWords;
   meaning.summary = kIgnoredMeaning;
   meaning.description = meaning.summary;
   return meaning;

@@ -47,9 +47,14 @@ struct ReplyMeaning {
   ReplyKind kind = ReplyKind::kIgnored;
   // In the words the program shows beside the line (the traffic log): the
   // box text of a fixed reply ("Success", "Mode Error", "Command Error",
-  // ...); "device version 1.00" for the version; for another read-back the
-  // settings it set, as `settings` below, joined by "; ", or a note that it
-  // set nothing; "not a reply, ignored" for anything else.
+  // ...), as the device's own texts are always shown; "機器のバージョン:
+  // 1.00" for the version; for another read-back the settings it set, as
+  // `settings_in_words` below, joined by "、", or a note that it set
+  // nothing; a note that the line is no reply for anything else.
+  std::string words;
+  // The same by field names, as vqx460ctl's log has always written it:
+  // "device version 1.00", the settings as `settings` joined by "; ", "not a
+  // reply, ignored".
   std::string summary;
   // The longer words of vqx460ctl: "acknowledged", "Command Error: the
   // device does not know this command or value", "device version 1.00",
@@ -61,6 +66,9 @@ struct ReplyMeaning {
   // onto two scratch records that differ in every byte, so every value it
   // writes shows, whatever the record held.
   std::vector<ReportLine> settings;
+  // The same settings in the words of the dialogs: "アラーム / モード:
+  // External".
+  std::vector<std::string> settings_in_words;
 };
 
 // What `work_copy` (address removed, line end kept) means. `codec` shows

@@ -56,8 +56,8 @@ bool SaveTrafficLog(std::string_view utf8_path,
   return WriteFileAtomically(PathFromUtf8(utf8_path), text);
 }
 
-TrafficLog::TrafficLog(Clock& clock, TextCodec& codec)
-    : clock_(clock), codec_(codec) {}
+TrafficLog::TrafficLog(Clock& clock, TextCodec& codec, TrafficMeanings meanings)
+    : clock_(clock), codec_(codec), meanings_(meanings) {}
 
 void TrafficLog::OnLineSent(std::string_view framed_line, bool addressed) {
   if (paused()) return;
@@ -82,12 +82,14 @@ void TrafficLog::OnLineReceived(std::string_view line, bool addressed,
   }
   entry.text = VisibleLine(
       line.substr(std::min<std::size_t>(addressed ? 2 : 0, line.size())));
+  const bool words = meanings_ == TrafficMeanings::kWords;
   if (echo) {
-    entry.meaning = "echo of the line sent";
+    entry.meaning = words ? "送信した行のエコー" : "echo of the line sent";
   } else {
     // The meaning of what the dispatch sees: the line cut at a NUL byte.
-    entry.meaning =
-        ExplainReply(ReplyWorkCopy(line, addressed ? 1 : 0), codec_).summary;
+    ReplyMeaning meaning =
+        ExplainReply(ReplyWorkCopy(line, addressed ? 1 : 0), codec_);
+    entry.meaning = std::move(words ? meaning.words : meaning.summary);
   }
   Record(std::move(entry));
 }

@@ -1,7 +1,8 @@
 // The traffic log: every line sent to and received from the device, with
 // its local time to the millisecond, its direction, its RS-485 address, its
 // text with control characters made visible and, beside a reply, what the
-// reply means ("Success", "Command Error", the settings a read-back set).
+// reply means ("Success", "Command Error", the settings a read-back set:
+// "アラーム / モード: External").
 //
 // The link feeds the lines it sends (it sees the log as a `SentLineTap`),
 // the reply dispatch the lines it receives; both only when a log is
@@ -28,6 +29,14 @@ namespace vqx {
 
 enum class TrafficDirection { kSent, kReceived };
 
+// The words of the meaning column: the program's ("送信した行のエコー",
+// "アラーム / モード: External"), or the field names of the settings
+// listing ("echo of the line sent", "alarm_mode = 1 (External)") that
+// vqx460ctl's log file has always held for the scripts that read it. The
+// device's own reply texts ("Success", "Command Error") read the same in
+// both.
+enum class TrafficMeanings { kWords, kFieldNames };
+
 struct TrafficEntry {
   // 1, 2, 3 ... in the order recorded; never given twice, not even after
   // Clear.
@@ -41,7 +50,8 @@ struct TrafficEntry {
   std::string address;
   // The line without its address, made visible ("RVN<CR><LF>").
   std::string text;
-  // Received lines: what the line means; "" for lines sent.
+  // Received lines: what the line means (ReplyMeaning::words, or its
+  // summary by field names); "" for lines sent.
   std::string meaning;
 };
 
@@ -66,7 +76,8 @@ class TrafficLog : public SentLineTap {
 
   // `clock` gives each entry its time; `codec` shows titles of read-backs.
   // Both must be safe to call from any thread and outlive the log.
-  TrafficLog(Clock& clock, TextCodec& codec);
+  TrafficLog(Clock& clock, TextCodec& codec,
+             TrafficMeanings meanings = TrafficMeanings::kWords);
 
   // ---- Recording (the link and the reply dispatch) ----
   void OnLineSent(std::string_view framed_line, bool addressed) override;
@@ -105,6 +116,7 @@ class TrafficLog : public SentLineTap {
 
   Clock& clock_;
   TextCodec& codec_;
+  const TrafficMeanings meanings_;
   // Held while an entry is recorded and passed to the listener, so that
   // the listener sees entries in sequence order.
   std::mutex record_mutex_;

@@ -2,13 +2,13 @@
 //
 //   vqx460ctl [--log FILE] defaults -o FILE.dat
 //   vqx460ctl [--log FILE] show FILE.dat
-//   vqx460ctl [--log FILE] diff [--device] A.dat B.dat
+//   vqx460ctl [--log FILE] diff [--device] [--words] A.dat B.dat
 //   vqx460ctl [--log FILE] send-all FILE.dat --port DEV [--fast] [--echo]
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] read-all -o FILE.dat --port DEV [--fast] [--echo]
 //                          [--rs485 --address NN] [--sheet FILE.html]
 //   vqx460ctl sheet FILE.dat -o FILE.html [--site TEXT]
-//   vqx460ctl [--log FILE] send LINE --port DEV [--echo]
+//   vqx460ctl [--log FILE] send LINE --port DEV [--echo] [--words]
 //                          [--rs485 --address NN|broadcast]
 //   vqx460ctl [--log FILE] scan --port DEV [--echo] [--timeout-ms MS]
 //
@@ -22,7 +22,9 @@
 // arguments, output that cannot be written); `scan` 1 when no device
 // answered. Errors are one line on stderr. `--log` appends every line sent
 // and received, one per line, for the commands that talk to a device; the
-// others never open it.
+// others never open it. `--words` shows settings as the program's dialogs
+// word them ("アラーム / モード: External") instead of by field name; the
+// log keeps field names either way.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -105,7 +107,8 @@ class LogFile {
  public:
   // Throws PosixError when the file cannot be opened.
   explicit LogFile(const std::string& path)
-      : file_(std::fopen(path.c_str(), "a")), log_(clock_, codec_) {
+      : file_(std::fopen(path.c_str(), "a")),
+        log_(clock_, codec_, TrafficMeanings::kFieldNames) {
     if (file_ == nullptr) {
       throw PosixError("cannot open the log " + path, errno);
     }
@@ -294,12 +297,16 @@ constexpr int kUnreadable = 2;
 constexpr const char* kNotReadHeading =
     "Not read by a read-all (a file read from a device holds the values it "
     "started from):";
+constexpr const char* kNotReadHeadingInWords =
+    "機器から読み込まない項目（読み込んだファイルでも元の値のまま）:";
 
-// Lists the differences. The fields no read-all reads come last under a
-// heading of their own; with `device_fields_only` they are left out, so that
-// a file read from a device compares equal to the file sent to it.
+// Lists the differences, by field name or in the dialogs' words. The fields
+// no read-all reads come last under a heading of their own; with
+// `device_fields_only` they are left out, so that a file read from a device
+// compares equal to the file sent to it.
 int RunDiff(const std::string& first_path, const std::string& second_path,
-            bool device_fields_only) {
+            bool device_fields_only, bool words) {
+  auto format = words ? FormatDifferenceInWords : FormatDifference;
   DeviceSettings first;
   DeviceSettings second;
   for (auto [path, settings] :
@@ -320,14 +327,14 @@ int RunDiff(const std::string& first_path, const std::string& second_path,
       if (!device_fields_only) not_read.push_back(&difference);
       continue;
     }
-    std::cout << FormatDifference(difference) << "\n";
+    std::cout << format(difference) << "\n";
     differ = true;
   }
   if (!not_read.empty()) {
     if (differ) std::cout << "\n";
-    std::cout << kNotReadHeading << "\n";
+    std::cout << (words ? kNotReadHeadingInWords : kNotReadHeading) << "\n";
     for (const SettingsDifference* difference : not_read) {
-      std::cout << FormatDifference(*difference) << "\n";
+      std::cout << format(*difference) << "\n";
     }
   }
   return differ || !not_read.empty() ? kDiffers : 0;
@@ -410,7 +417,7 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
 }
 
 int RunSend(const std::string& line, const DeviceArguments& device, int address,
-            int timeout_ms) {
+            int timeout_ms, bool words) {
   if (line.empty()) return Fail("the command is empty");
   for (char c : line) {
     if (c < 0x20 || c > 0x7E) {
@@ -430,14 +437,24 @@ int RunSend(const std::string& line, const DeviceArguments& device, int address,
     std::cout << result.message << "\n";
     return 0;
   }
-  // In the words of the traffic log: the settings a read-back carried, each
-  // on a line of its own.
+  // The settings a read-back carried, each on a line of its own: by field
+  // name, or in the words of the program's traffic log.
   IconvTextCodec codec;
   const ReplyMeaning meaning = ExplainReply(reply.work_copy, codec);
-  std::cout << "reply: " << reply.text << "\n"
-            << "meaning: " << meaning.description << "\n";
-  for (const ReportLine& setting : meaning.settings) {
-    std::cout << "  " << FormatReportLine(setting) << "\n";
+  std::cout << "reply: " << reply.text << "\n";
+  if (words) {
+    std::cout << "meaning: "
+              << (meaning.settings_in_words.empty() ? meaning.words
+                                                    : "読み出し応答")
+              << "\n";
+    for (const std::string& setting : meaning.settings_in_words) {
+      std::cout << "  " << setting << "\n";
+    }
+  } else {
+    std::cout << "meaning: " << meaning.description << "\n";
+    for (const ReportLine& setting : meaning.settings) {
+      std::cout << "  " << FormatReportLine(setting) << "\n";
+    }
   }
   return result.ok ? 0 : kFailure;
 }
@@ -618,6 +635,9 @@ int main(int argc, char** argv) {
   diff->add_option("second", diff_second, "Settings file")->required();
   diff->add_flag("--device", diff_device,
                  "Compare only the settings a read-all reads from a device");
+  bool diff_words = false;
+  diff->add_flag("--words", diff_words,
+                 "Name the settings as the program's dialogs do");
 
   constexpr const char* kFastHelp =
       "Send each line as soon as the previous one is answered";
@@ -664,6 +684,9 @@ int main(int argc, char** argv) {
   send->add_option("line", send_line, "Command, e.g. RVN")->required();
   send->add_option("--timeout-ms", timeout_ms, "How long to wait for a reply")
       ->check(CLI::Range(1, 600'000));
+  bool send_words = false;
+  send->add_flag("--words", send_words,
+                 "Tell the reply's meaning as the program's traffic log does");
   AddDeviceOptions(*send, send_device);
 
   DeviceArguments scan_device;
@@ -716,7 +739,9 @@ int main(int argc, char** argv) {
     if (defaults->parsed()) return RunDefaults(defaults_output);
     if (show->parsed()) return RunShow(show_input);
     if (sheet->parsed()) return RunSheet(sheet_input, sheet_output, sheet_site);
-    if (diff->parsed()) return RunDiff(diff_first, diff_second, diff_device);
+    if (diff->parsed()) {
+      return RunDiff(diff_first, diff_second, diff_device, diff_words);
+    }
     if (scan->parsed()) {
       if (int status = CheckPorts(*scan, scan_device, false); status != 0) {
         return status;
@@ -759,7 +784,7 @@ int main(int argc, char** argv) {
         return RunReadAll(read_all_output, *device, address, read_all_fast,
                           read_all_sheet);
       }
-      return RunSend(send_line, *device, address, timeout_ms);
+      return RunSend(send_line, *device, address, timeout_ms, send_words);
     }
     return kUsage;
   };

@@ -25,28 +25,34 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
       {"nothing", [](DeviceSettings&) {}, {}},
       {"a switch",
        [](DeviceSettings& s) { s.alarm_mode = 1; },
-       {{"alarm_mode", "0 (Internal)", "1 (External)"}}},
+       {{"alarm_mode", "0 (Internal)", "1 (External)", false,
+         "アラーム / モード", "Internal", "External"}}},
       {"one channel of an array",
        [](DeviceSettings& s) { s.adjust_brightness[2] = 0; },
-       {{"adjust_brightness[ch.03]", "64 (brightness +0)",
-         "0 (brightness -64)"}}},
+       {{"adjust_brightness[ch.03]", "64 (brightness +0)", "0 (brightness -64)",
+         false, "ビデオ映像の調整 / Brightness ch.03", "00", "-64"}}},
       {"two fields, in listing order",
        [](DeviceSettings& s) {
          s.agc_enable[7] = 0;
          s.alarm_polarity = 1;
        },
-       {{"alarm_polarity", "0 (Make)", "1 (Break)"},
-        {"agc_enable[ch.08]", "1 (ON)", "0 (OFF)"}}},
+       {{"alarm_polarity", "0 (Make)", "1 (Break)", false,
+         "アラーム / 入力極性", "Make", "Break"},
+        {"agc_enable[ch.08]", "1 (ON)", "0 (OFF)", false,
+         "オート・ゲイン・コントロール ch.08", "ON", "OFF"}}},
       {"a value out of range",
        [](DeviceSettings& s) { s.misc_border_line = 9; },
-       {{"misc_border_line", "0 (black)", "9 (out of range)"}}},
+       {{"misc_border_line", "0 (black)", "9 (out of range)", false,
+         "その他 / ボーダーライン", "黒色", "9（範囲外）"}}},
       {"a title",
        [](DeviceSettings& s) { std::strcpy(s.title_text[1], "AB"); },
-       // The pass-through codec shows the Shift_JIS bytes as they are.
+       // The pass-through codec shows the Shift_JIS bytes as they are. In
+       // words a title reads without its padding.
        {{"title_text[ch.02]",
          "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
          "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
-         "\"AB\" (2 bytes)"}}},
+         "\"AB\" (2 bytes)", false, "タイトル ch.02",
+         "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51", "AB"}}},
       {"a title without its padding, as a read-all brings it back",
        [](DeviceSettings& s) {
          std::strcpy(
@@ -61,7 +67,10 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
        {{"title_text[ch.01]",
          "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x50"
          "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
-         "\"\x82\x62\x82\x67\x82\x4F\x82\x50\" (8 bytes)"}}},
+         "\"\x82\x62\x82\x67\x82\x4F\x82\x50\" (8 bytes)", false,
+         "タイトル ch.01",
+         "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x50",
+         "\x82\x62\x82\x67\x82\x4F\x82\x50"}}},
       {"bytes 0x81 0x40 that straddle two characters are not a blank",
        [](DeviceSettings& s) {
          // The padded title, its last blanks replaced by the kanji 0x88 0x81
@@ -74,7 +83,11 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
          "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
          "\x81\x40\x81\x40\x81\x40\" (20 bytes)",
          "\"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
-         "\x88\x81\x40\" (17 bytes)"}}},
+         "\x88\x81\x40\" (17 bytes)",
+         false, "タイトル ch.02",
+         "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51",
+         "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x51"
+         "\x88\x81\x40"}}},
       {"the unsaved-edit flag", [](DeviceSettings& s) { s.dirty = 1; }, {}},
       {"bytes after a title's end",
        [](DeviceSettings& s) { s.title_text[0][21] = 'x'; },
@@ -88,7 +101,10 @@ TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
     EXPECT_EQ(CompareSettings(Defaults(), changed, codec), c.expected);
     // The other way round, the values swap sides.
     std::vector<SettingsDifference> back = c.expected;
-    for (SettingsDifference& d : back) std::swap(d.first, d.second);
+    for (SettingsDifference& d : back) {
+      std::swap(d.first, d.second);
+      std::swap(d.first_words, d.second_words);
+    }
     EXPECT_EQ(CompareSettings(changed, Defaults(), codec), back);
   }
 }
@@ -125,6 +141,10 @@ TEST(CompareSettingsTest, FlagsTheFieldsNamedAsNotRead) {
 TEST(CompareSettingsTest, FormatsOneLine) {
   EXPECT_EQ(FormatDifference({"alarm_mode", "0 (Internal)", "1 (External)"}),
             "alarm_mode: 0 (Internal) -> 1 (External)");
+  EXPECT_EQ(FormatDifferenceInWords({"alarm_mode", "0 (Internal)",
+                                     "1 (External)", false, "アラーム / モード",
+                                     "Internal", "External"}),
+            "アラーム / モード: Internal → External");
 }
 
 }  // namespace

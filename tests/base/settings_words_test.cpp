@@ -114,6 +114,34 @@ TEST(SettingsInWordsTest, DifferencesReadAsTheDialogsShowThem) {
   }
 }
 
+// A title reads as the text the device shows, without the full-width
+// blanks it pads every title with; blanks before or inside it stay.
+TEST(SettingsInWordsTest, TitlesReadAsTextWithoutTheirPadding) {
+  struct Case {
+    const char* sjis;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82\x52\x81\x40"
+       "\x81\x40\x81\x40",
+       "　　　ＣＨ０３"},
+      {"\x8C\xBA\x8A\xD6\x81\x40\x81\x40", "玄関"},
+      {"\x82\x60\x81\x40\x82\x61", "Ａ　Ｂ"},
+      {"\x83\x4A\x83\x81\x83\x89 ", "カメラ "},  // a half-width blank is text
+      {"\x81\x40\x81\x40", "（空欄）"},
+      {"", "（空欄）"},
+  };
+  testing::SmallJapaneseCodec codec;
+  const SettingsValue title = *SettingsValueNamed("title_text[ch.03]");
+  for (const Case& c : cases) {
+    DeviceSettings s = Defaults();
+    StoreFieldText(*title.field, s, title.entry, c.sjis);
+    EXPECT_EQ(SettingInWords(title, s, codec),
+              std::string("タイトル ch.03: ") + c.words)
+        << c.words;
+  }
+}
+
 TEST(SettingsInWordsTest, OneValueReadsAsPlaceAndValue) {
   testing::PassThroughCodec codec;
   DeviceSettings s = Defaults();

@@ -212,14 +212,16 @@ TEST(CompareDialogTest, RowsOfFieldsNotReadSaySo) {
   testing::FakeDialogView view;
   CompareDialog dialog(
       "site.dat",
-      {{"alarm_mode", "0 (Internal)", "1 (External)"},
-       {"title_pos_x[ch.01]", "11", "12", /*not_read_by_read_all=*/true}});
+      {{"alarm_mode", "0 (Internal)", "1 (External)", false,
+        "アラーム / モード", "Internal", "External"},
+       {"title_pos_x[ch.01]", "11", "12", /*not_read_by_read_all=*/true,
+        "タイトルの表示位置（横） ch.01", "11", "12"}});
   dialog.OnInit(view);
   EXPECT_EQ(view.ControlText(CompareDialog::kFileName), "site.dat");
-  EXPECT_EQ(
-      view.Items(CompareDialog::kDifferenceList),
-      (Strings{"alarm_mode: 0 (Internal) -> 1 (External)",
-               "title_pos_x[ch.01]: 11 -> 12  （機器から読み込まない項目）"}));
+  EXPECT_EQ(view.Items(CompareDialog::kDifferenceList),
+            (Strings{"アラーム / モード: Internal → External",
+                     "タイトルの表示位置（横） ch.01: 11 → 12  "
+                     "（機器から読み込まない項目）"}));
 }
 
 }  // namespace

@@ -435,6 +435,64 @@ TEST_F(ToolsTest, DiffListsTheSettingsThatDiffer) {
   EXPECT_EQ(RunProgram({ctl_, "diff", a}, output), 2);  // usage
 }
 
+// diff --words names each difference as the program's comparison window
+// does, titles as text; --device and the exit statuses are as without it.
+TEST_F(ToolsTest, DiffInWordsNamesTheDialogs) {
+  vqx::DeviceSettings first;
+  vqx::LoadDefaultSettings(first);
+  vqx::DeviceSettings second = first;
+  second.alarm_mode = 1;
+  std::strcpy(second.title_text[2], "\x92\x93\x8E\xD4\x8F\xEA");  // 駐車場
+  second.title_pos_x[0] = 40;
+  const std::string a = Path("a.dat");
+  const std::string b = Path("b.dat");
+  ASSERT_TRUE(vqx::WriteSettingsFile(a, first));
+  ASSERT_TRUE(vqx::WriteSettingsFile(b, second));
+  const std::string device_fields =
+      "アラーム / モード: Internal → External\n"
+      "タイトル ch.03: 　　　ＣＨ０３ → 駐車場\n";
+  std::string output;
+  EXPECT_EQ(RunProgram({ctl_, "diff", "--words", a, b}, output), 1);
+  EXPECT_EQ(
+      output,
+      device_fields +
+          "\n機器から読み込まない項目（読み込んだファイルでも元の値のまま）:\n"
+          "タイトルの表示位置（横） ch.01: 11 → 40\n");
+  EXPECT_EQ(RunProgram({ctl_, "diff", "--device", "--words", a, b}, output), 1);
+  EXPECT_EQ(output, device_fields);
+  // By field name, as scripts read it.
+  EXPECT_EQ(RunProgram({ctl_, "diff", "--device", a, b}, output), 1);
+  EXPECT_EQ(output,
+            "alarm_mode: 0 (Internal) -> 1 (External)\n"
+            "title_text[ch.03]: \"　　　ＣＨ０３　　　\" (20 bytes) -> "
+            "\"駐車場\" (6 bytes)\n");
+  EXPECT_EQ(RunProgram({ctl_, "diff", "--words", a, a}, output), 0);
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(
+      RunProgram({ctl_, "diff", "--words", a, Path("missing.dat")}, output), 2);
+}
+
+// send --words tells the meaning in the traffic log's words; the reply
+// texts of the device stay as they are.
+TEST_F(ToolsTest, SendInWordsTellsTheMeaningAsTheLogDoes) {
+  const std::string link = Path("com4");
+  Child sim = StartSimulator(sim_, {"--link", link, "--reply", "2=E3"});
+  std::string output;
+  EXPECT_EQ(
+      RunProgram({ctl_, "send", "RVN", "--words", "--port", link}, output), 0);
+  EXPECT_EQ(output, "reply: VN1.00\nmeaning: 機器のバージョン: 1.00\n");
+  EXPECT_EQ(
+      RunProgram({ctl_, "send", "AME", "--words", "--port", link}, output), 1);
+  EXPECT_NE(output.find("meaning: Command Error\n"), std::string::npos)
+      << output;
+  EXPECT_EQ(
+      RunProgram({ctl_, "send", "RAM", "--words", "--port", link}, output), 0);
+  EXPECT_EQ(
+      output,
+      "reply: AMI\nmeaning: 読み出し応答\n  アラーム / モード: Internal\n");
+  StopSimulator(sim);
+}
+
 // The real watchdog: a device that never answers ends a reply-paced
 // read-all with "No Connect" about 8 s after the first line, and nothing
 // is written.

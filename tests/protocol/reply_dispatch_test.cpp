@@ -358,6 +358,7 @@ TEST_F(ReplyDispatchTest, TheBoxOfAReplyIsItsMeaning) {
     const std::vector<Box> shown = boxes.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, meaning.summary);
+    EXPECT_EQ(shown[0].text, meaning.words);
   }
 }
 
@@ -366,6 +367,7 @@ TEST(ReplyMeaningTest, ReadBacksAreExplainedByWhatTheySet) {
   const ReplyMeaning version = ExplainReply("VN1.00\r\n", codec);
   EXPECT_EQ(version.summary, "device version 1.00");
   EXPECT_EQ(version.description, "device version 1.00");
+  EXPECT_EQ(version.words, "機器のバージョン: 1.00");
   EXPECT_TRUE(version.settings.empty());
 
   const ReplyMeaning agc = ExplainReply("AGCNFNNNNNN\r\n", codec);
@@ -373,6 +375,9 @@ TEST(ReplyMeaningTest, ReadBacksAreExplainedByWhatTheySet) {
   EXPECT_EQ(agc.description, "read-back");
   ASSERT_EQ(agc.settings.size(), 8u);
   EXPECT_EQ(FormatReportLine(agc.settings[1]), "agc_enable[ch.02] = 0 (OFF)");
+  ASSERT_EQ(agc.settings_in_words.size(), 8u);
+  EXPECT_EQ(agc.settings_in_words[1],
+            "オート・ゲイン・コントロール ch.02: OFF");
   EXPECT_TRUE(agc.summary.starts_with(
       "agc_enable[ch.01] = 1 (ON); agc_enable[ch.02] = 0 (OFF); "))
       << agc.summary;

@@ -38,7 +38,50 @@ TEST(VisibleLineTest, ControlAndOtherBytesBecomeText) {
   }
 }
 
+// The program's log: the device's own texts as its boxes show them, every
+// other meaning in Japanese, settings as the dialogs word them.
 TEST(ReplyMeaningTest, EachReplyInTheProgramsWords) {
+  struct Case {
+    const char* work_copy;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"GO\r\n", "Success"},
+      {"E3\r\n", "Command Error"},
+      {"VN1.00\r\n", "機器のバージョン: 1.00"},
+      {"AME\r\n", "アラーム / モード: External"},
+      {"AMI\r\n", "アラーム / モード: Internal"},
+      {"ADT045\r\n", "アラーム / 保持時間: 045"},
+      {"VAB03000\r\n", "ビデオ映像の調整 / Brightness ch.03: 00"},
+      {"VLSOON\r\n", "ビデオロス / Signal Output: ON"},
+      {"VLNFNNNNNN\r\n",
+       "ビデオロス ch.01: ON、ビデオロス ch.02: OFF、ビデオロス ch.03: ON、"
+       "ビデオロス ch.04: ON、ビデオロス ch.05: ON、ビデオロス ch.06: ON、"
+       "ビデオロス ch.07: ON、ビデオロス ch.08: ON"},
+      {"SPD4A01020304\r\n",
+       "表示チャンネル / 4分割A ch.配置 画面１: ch.01、"
+       "表示チャンネル / 4分割A ch.配置 画面２: ch.02、"
+       "表示チャンネル / 4分割A ch.配置 画面３: ch.03、"
+       "表示チャンネル / 4分割A ch.配置 画面４: ch.04"},
+      // Titles as text; a blank inside a title stays.
+      {"CJ022341212123422121212121212121212121212121\r\n",
+       "タイトル ch.02: Ａ　Ｂ"},
+      {"CJ052121212121212121212121212121212121212121\r\n",
+       "タイトル ch.05: （空欄）"},
+      {"VAB09000\r\n", "壊れた読み出し応答（無視）"},
+      {"GO\n", "応答ではない行（無視）"},
+  };
+  testing::SmallJapaneseCodec codec;
+  for (const Case& c : cases) {
+    const ReplyMeaning meaning = ExplainReply(c.work_copy, codec);
+    EXPECT_EQ(meaning.words, c.words) << c.work_copy;
+    // One line of words per setting, beside the one by field name.
+    EXPECT_EQ(meaning.settings_in_words.size(), meaning.settings.size());
+  }
+}
+
+// vqx460ctl's log: settings by field name, as scripts have always read it.
+TEST(ReplyMeaningTest, EachReplyByFieldNames) {
   struct Case {
     const char* work_copy;
     const char* meaning;
@@ -127,9 +170,9 @@ TEST_F(TrafficLogTest, LinkAndDispatchFeedEveryLine) {
   EXPECT_EQ(lines, (std::vector<std::string>{
                        "2024-01-05 09:05:03.120\tTX\t05\tRAM<CR><LF>\t",
                        "2024-01-05 09:05:03.135\tRX\t05\tRAM<CR><LF>\t"
-                       "echo of the line sent",
+                       "送信した行のエコー",
                        "2024-01-05 09:05:03.135\tRX\t05\tAME<CR><LF>\t"
-                       "alarm_mode = 1 (External)",
+                       "アラーム / モード: External",
                        "2024-01-05 09:05:03.135\tTX\tFF\tAMI<CR><LF>\t",
                        "2024-01-05 09:05:03.135\tRX\t\tE3<CR><LF>\t"
                        "Command Error",
@@ -151,10 +194,32 @@ TEST_F(TrafficLogTest, ShortOrCutLinesAreShownWhole) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].address, "<LF>");
   EXPECT_EQ(entries[0].text, "");
-  EXPECT_EQ(entries[0].meaning, "not a reply, ignored");
+  EXPECT_EQ(entries[0].meaning, "応答ではない行（無視）");
   EXPECT_EQ(entries[1].text, "GO<00>xx<CR><LF>");
   // The dispatch reads up to the NUL: no complete "GO" line.
-  EXPECT_EQ(entries[1].meaning, "not a reply, ignored");
+  EXPECT_EQ(entries[1].meaning, "応答ではない行（無視）");
+}
+
+// vqx460ctl's log file keeps the field names its readers know.
+TEST_F(TrafficLogTest, ALogByFieldNamesKeepsTheListingsWords) {
+  TrafficLog by_names{clock, codec, TrafficMeanings::kFieldNames};
+  dispatcher.SetTrafficLog(&by_names);
+  config.echo = 1;
+  link.AttachTap(&by_names);
+  link.SendCommand("RAM\r\n");
+  dispatcher.DispatchReply("RAM\r\n");
+  dispatcher.DispatchReply("AME\r\n");
+  dispatcher.DispatchReply("E3\r\n");
+  dispatcher.DispatchReply("xyz\r\n");
+  boxes.Take();
+  std::vector<std::string> meanings;
+  for (const TrafficEntry& entry : by_names.Snapshot()) {
+    meanings.push_back(entry.meaning);
+  }
+  EXPECT_EQ(meanings,
+            (std::vector<std::string>{
+                "", "echo of the line sent", "alarm_mode = 1 (External)",
+                "Command Error", "not a reply, ignored"}));
 }
 
 TEST_F(TrafficLogTest, KeepsTheNewestEntriesAndPagesBySequence) {
@@ -213,7 +278,7 @@ TEST_F(TrafficLogTest, SavesUtf8LinesEndingInCrLf) {
   text << in.rdbuf();
   EXPECT_EQ(text.str(),
             "2024-01-05 09:05:03.120\tRX\t\tTSDR1<CR><LF>\t"
-            "clock_display_range = 0 (年月日時分秒)\r\n"
+            "日付・時刻 / 表示範囲: 年月日時分秒\r\n"
             "2024-01-05 09:05:03.120\tTX\t\tRTSDR<CR><LF>\t\r\n");
   EXPECT_FALSE(SaveTrafficLog(folder.path().string() + "/missing/x.txt",
                               log.Snapshot()));

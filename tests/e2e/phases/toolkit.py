@@ -49,7 +49,7 @@ def traffic_log(s):
         s.report.passes("menu 表示 > 通信ログ opens the log window")
         patterns = (
             ("the log shows the line sent with its address", r"\tTX\t17\tADON<CR><LF>\t"),
-            ("the log marks the adapter's echo", r"\tRX\t17\tADON<CR><LF>\t.*echo"),
+            ("the log marks the adapter's echo", r"\tRX\t17\tADON<CR><LF>\t送信した行のエコー"),
             ("the log shows the reply GO with its meaning", r"\tRX\t17\tGO<CR><LF>\tSuccess"),
         )
         # The window takes in new entries every 200 ms.
@@ -98,17 +98,24 @@ def compare_after_read_all(s):
         except DriverError as error:
             s.require("the comparison window shows", False, str(error))
         s.shot("40-compare", window)
-        shown = sorted(line.split(" ")[0] for line in window.lines(ids.IDC_COMPARE_LIST))
+        rows = window.lines(ids.IDC_COMPARE_LIST)
+        # Rows read "place: program → file", in the dialogs' words.
+        shown = sorted(line.split(": ")[0] for line in rows)
         # The device started from device-state.dat; the address scan's test
         # then set its alarm display ON, as the factory file has it.
         expected = sorted(
-            line.split(" ")[0]
-            for line in ctl(s, "diff", work / "device-state.dat", work / "factory.dat").splitlines()
-            if line.split(" ")[0] != "alarm_display:")
+            line.split(": ")[0]
+            for line in ctl(s, "diff", "--words", work / "device-state.dat",
+                            work / "factory.dat").splitlines()
+            if " → " in line and not line.startswith("アラーム / 表示:"))
         s.check("the window lists exactly the fields the device changed",
                 expected and shown == expected,
                 f"only shown: {sorted(set(shown) - set(expected))}, "
                 f"only expected: {sorted(set(expected) - set(shown))}")
+        for row in ("アラーム / モード: External → Internal",
+                    "タイトル ch.04: 玄関 → 　　　ＣＨ０４"):
+            s.check(f"the window shows the difference in words: {row}", row in rows,
+                    f"rows: {rows[:6]}")
         s.close_dialog(window)
 
 
