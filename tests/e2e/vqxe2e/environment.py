@@ -33,33 +33,23 @@ class Builds:
         self.root, self.native, self.mingw, self.out = root, native, mingw, out
 
     def build(self):
+        """The programs the suite runs, through the project's build helper
+        (scripts/build-env), which configures each folder as its kind."""
         print(f"run-e2e: building (native: {self.native}, MinGW-w64: {self.mingw})", flush=True)
-        log = self.out / "build-native.log"
-        if not (self.native / "build.ninja").exists():
-            self._step(["cmake", "-S", self.root, "-B", self.native, "-G", "Ninja",
-                        "-DCMAKE_BUILD_TYPE=Release"], log)
-        self._step(["ninja", "-C", self.native, "-j2", "vqx460-sim", "vqx460ctl"], log)
-        log = self.out / "build-mingw.log"
-        if not (self.mingw / "build.ninja").exists():
-            self._step(["cmake", "-S", self.root, "-B", self.mingw, "-G", "Ninja",
-                        f"-DCMAKE_TOOLCHAIN_FILE={self.root}/cmake/toolchain-mingw64.cmake",
-                        "-DCMAKE_BUILD_TYPE=Release"], log)
-        self._step(["ninja", "-C", self.mingw, "-j2", "vqx460", "vqx460-driver"], log)
+        self._build(["--e2e", self.native, self.mingw], self.out / "build.log")
 
-    def _step(self, command, log):
-        if _run([str(c) for c in command], log).returncode != 0:
+    def _build(self, arguments, log):
+        command = [str(self.root / "scripts/build-env"), *map(str, arguments)]
+        if _run(command, log).returncode != 0:
             raise EnvironmentError_(f"building failed:\n{_tail(log)}")
 
     def build_tap(self):
-        """The serial tap is one small file, built with the native compiler."""
+        """The serial tap, when it is missing or older than its source (a
+        native folder built before the tap was one of its targets)."""
         tap = self.tap
         source = self.root / "tests/e2e/pty_tap.cpp"
         if not tap.exists() or source.stat().st_mtime > tap.stat().st_mtime:
-            tap.parent.mkdir(parents=True, exist_ok=True)
-            result = subprocess.run(["c++", "-std=c++20", "-O2", "-Wall", "-Wextra",
-                                     "-Werror", "-o", str(tap), str(source)])
-            if result.returncode != 0:
-                raise EnvironmentError_("building the serial tap failed")
+            self._build([self.native, "pty-tap"], self.out / "build.log")
 
     @property
     def tap(self):
