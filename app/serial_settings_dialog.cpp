@@ -64,7 +64,7 @@ void SerialSettingsDialog::OnInit(DialogView& view) {
   Preselect(view, kLineList, core_.config.rs_control.load());
   view.SetCheck(kEchoBox, core_.config.echo.load() != 0);
   ShowDescription(view, configured);
-  core_.working.hidden_access_count = 0;
+  selections_.hidden_access_count = 0;
 }
 
 void SerialSettingsDialog::ShowDescription(DialogView& view, int com_port) {

@@ -40,8 +40,12 @@ class SerialSettingsDialog : public Dialog {
   // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 
-  SerialSettingsDialog(Core& core, ProfileStore& profile, SerialPortList& ports)
-      : core_(core), profile_(profile), ports_(ports) {}
+  SerialSettingsDialog(Core& core, DialogSelections& selections,
+                       ProfileStore& profile, SerialPortList& ports)
+      : core_(core),
+        selections_(selections),
+        profile_(profile),
+        ports_(ports) {}
 
   int template_id() const override { return kTemplateId; }
   void OnInit(DialogView& view) override;
@@ -52,6 +56,7 @@ class SerialSettingsDialog : public Dialog {
   void ShowDescription(DialogView& view, int com_port);
 
   Core& core_;
+  DialogSelections& selections_;
   ProfileStore& profile_;
   SerialPortList& ports_;
   // The com_port value of each item of the port list.

@@ -17,7 +17,7 @@ void DisplayChannelDialog::OnInit(DialogView& view) {
   }
   FillList(view, kScreenList, ScreenItems());
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  Preselect(view, kScreenList, core.working.selected_channel);
+  Preselect(view, kScreenList, services_.selections.selected_channel);
   for (const LayoutControls& layout : kLayouts) {
     const std::span<const int> entries = LayoutEntries(settings, layout.layout);
     for (int pane = 0; pane < layout.pane_count; ++pane) {
@@ -67,12 +67,12 @@ void DisplayChannelDialog::OnCommand(DialogView& view, int control,
   if (control == kScreenList) {
     if (const std::optional<int> screen =
             ChosenIndex(view, control, notification)) {
-      core.working.selected_channel = *screen;
+      services_.selections.selected_channel = *screen;
     }
     return;
   }
   if (control == kScreenSet && notification == ControlNotification::kClicked) {
-    SendScreenSelection(services_.sink, core.working.selected_channel);
+    SendScreenSelection(services_.sink, services_.selections.selected_channel);
   }
 }
 

@@ -25,7 +25,7 @@ void ReadAllDialog::OnInit(DialogView& view) {
   FillSlaveAddressCombo(view, Broadcast::kLeftOut);
   // A broadcast address leaves the list without a selection.
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
   run_.Init(view);
 }

@@ -14,7 +14,7 @@ SendAllDialog::SendAllDialog(DialogServices& services)
 void SendAllDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
   InitSlaveAddressCombo(view, core.config, core.slave_address.load());
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
   run_.Init(view);
 }

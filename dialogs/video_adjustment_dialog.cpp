@@ -45,7 +45,7 @@ VideoAdjustmentDialog::VideoAdjustmentDialog(DialogServices& services)
       set_all_(services.core.link, services.core.settings, services.sink) {}
 
 int VideoAdjustmentDialog::EffectiveChannel() const {
-  const int channel = services_.core.working.selected_channel;
+  const int channel = services_.selections.selected_channel;
   return channel >= 0 && channel < kChannelCount ? channel : 0;
 }
 
@@ -79,7 +79,7 @@ void VideoAdjustmentDialog::OnInit(DialogView& view) {
   ShowChannelValues(view);
   view.SelectItem(kChannelList, EffectiveChannel());
   ApplyDialogCaption(view, core.config, kHeading);
-  core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kFirstDrawDelayMs);
   view.SetProgressRange(kProgress, 0, kAdjustmentSetAllSteps);
   view.SetProgressStep(kProgress, 1);
@@ -144,7 +144,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
   if (control == kChannelList) {
     if (const std::optional<int> channel =
             ChosenIndex(view, control, notification)) {
-      core.working.selected_channel = *channel;
+      services_.selections.selected_channel = *channel;
       DrawTable(view);
       ShowChannelValues(view);
     }
@@ -180,16 +180,15 @@ void VideoAdjustmentDialog::OnTimer(DialogView& view, int timer_id) {
     SetAllTick(view);
     return;
   }
-  WorkingState& working = services_.core.working;
-  if (timer_id == kDrawTimer && working.redraw_pending == 1) {
+  if (timer_id == kDrawTimer && services_.selections.redraw_pending == 1) {
     DrawTable(view);
-    working.redraw_pending = 0;
+    services_.selections.redraw_pending = 0;
     view.StopTimer(kDrawTimer);
   }
 }
 
 void VideoAdjustmentDialog::OnPaint(DialogView& view) {
-  services_.core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kRepaintDrawDelayMs);
 }
 

@@ -23,7 +23,7 @@ void VideoFormatDialog::OnInit(DialogView& view) {
   FillList(view, kCommonList, kFormatItems);
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
   PreselectChannelRows(view, kChannels, settings.format_video);
-  Preselect(view, kCommonList, core.working.format_common);
+  Preselect(view, kCommonList, services_.selections.format_common);
   ApplyDialogCaption(view, core.config, kHeading);
 }
 
@@ -47,7 +47,7 @@ void VideoFormatDialog::OnCommand(DialogView& view, int control,
     // The common choice goes into every channel at once; nothing is sent.
     if (const std::optional<int> format =
             ChosenIndex(view, control, notification)) {
-      core.working.format_common = *format;
+      services_.selections.format_common = *format;
       StoreUserChange(core.settings, [&](DeviceSettings& s) {
         for (int& entry : s.format_video) entry = *format;
       });

@@ -37,10 +37,13 @@ struct Program {
         dispatcher(core.link, core.config, core.settings, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
-        dialog_services{core,         link,    boxes,
-                        codec,        clock,   read_backs,
-                        steady_clock, link,    dispatcher.version_replies(),
-                        traffic_log,  profile, chooser},
+        dialog_services{core,        selections,
+                        link,        boxes,
+                        codec,       clock,
+                        read_backs,  steady_clock,
+                        link,        dispatcher.version_replies(),
+                        traffic_log, profile,
+                        chooser},
         behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
                    codec},
                   {dialog_services, profile, ports}) {
@@ -51,6 +54,7 @@ struct Program {
   }
 
   Core core;
+  DialogSelections selections;
   Win32MessageBoxes boxes;
   Win32TextCodec codec;
   Win32Clock clock;

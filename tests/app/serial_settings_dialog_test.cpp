@@ -17,16 +17,17 @@ using testing::MemoryProfile;
 class SerialSettingsDialogTest : public ::testing::Test {
  protected:
   Core core_;
+  DialogSelections selections_;
   MemoryProfile profile_;
   testing::ListedPorts ports_;
-  SerialSettingsDialog dialog_{core_, profile_, ports_};
+  SerialSettingsDialog dialog_{core_, selections_, profile_, ports_};
   FakeDialogView view_;
 };
 
 TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
   core_.config.com_port = 2;
   core_.config.rs_control = 1;
-  core_.working.hidden_access_count = 6;
+  selections_.hidden_access_count = 6;
   dialog_.OnInit(view_);
   EXPECT_EQ(view_.Items(SerialSettingsDialog::kPortList),
             (std::vector<std::string>{"COM 1", "COM 2", "COM 3", "COM 4",
@@ -35,7 +36,7 @@ TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
             (std::vector<std::string>{"RS-232C", "RS-485"}));
   EXPECT_EQ(view_.SelectedText(SerialSettingsDialog::kPortList), "COM 3");
   EXPECT_EQ(view_.SelectedText(SerialSettingsDialog::kLineList), "RS-485");
-  EXPECT_EQ(core_.working.hidden_access_count, 0);
+  EXPECT_EQ(selections_.hidden_access_count, 0);
   EXPECT_TRUE(profile_.writes.empty());  // opening writes nothing
 }
 
