@@ -38,9 +38,32 @@ inline constexpr int kToolbarBitmapId = IDB_TOOLBAR;
 inline constexpr int kToolbarButtonCount = 10;
 inline constexpr int kToolbarImageWidth = 60;
 inline constexpr int kToolbarImageHeight = 20;
+
+// A picture strip of the toolbar, drawn for one density.
+struct ToolbarArt {
+  int bitmap_id;
+  int dpi;
+  int image_width;
+  int image_height;
+};
+inline constexpr std::array<ToolbarArt, 3> kToolbarArts = {{
+    {kToolbarBitmapId, 96, kToolbarImageWidth, kToolbarImageHeight},
+    {IDB_TOOLBAR_150, 144, 90, 30},
+    {IDB_TOOLBAR_200, 192, 120, 40},
+}};
+// The strip for a window at `dpi`: the largest drawn for no more than it,
+// so the buttons never outgrow the window, whose height grows with `dpi`
+// (125 % takes the 100 % strip, 175 % the 150 % one).
+constexpr ToolbarArt ToolbarArtFor(int dpi) {
+  ToolbarArt chosen = kToolbarArts.front();
+  for (const ToolbarArt& art : kToolbarArts) {
+    if (art.dpi <= dpi) chosen = art;
+  }
+  return chosen;
+}
 inline constexpr int kMainTimerId = 1;
 inline constexpr int kMainTimerPeriodMs = 300;
-// Right edges of the two status bar parts, in pixels.
+// Right edges of the two status bar parts, in pixels at 96 DPI.
 inline constexpr std::array<int, 2> kStatusBarPartEdges = {500, 700};
 
 // Menu command ids.

@@ -27,7 +27,8 @@ struct WindowSize {
 };
 
 // The outer size of the main window, which leaves room for the menu bar,
-// the toolbar and the status bar at the frame sizes of each generation.
+// the toolbar and the status bar at the frame sizes of each generation; in
+// pixels at 96 DPI, grown with the window's density.
 WindowSize MainWindowSize(int version_code);
 
 // Status bar part 0: "2024年 1月 5日  金曜日".

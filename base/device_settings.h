@@ -31,9 +31,10 @@ inline constexpr std::size_t kTitleBufferBytes = 22;
 // Up to three decimal digits plus the terminator.
 inline constexpr std::size_t kHoldTimeBufferBytes = 4;
 
-// Field order is the order of the settings file. Numeric fields are list
-// indexes exactly as the dialogs show them; text fields hold NUL-terminated
-// Shift_JIS bytes.
+// Numeric fields are list indexes exactly as the dialogs show them; text
+// fields hold NUL-terminated Shift_JIS bytes. Every saved field has its entry
+// in the settings catalogue (settings_catalogue.h), which gives its place in
+// the settings file, its default, its range and the words that show it.
 struct DeviceSettings {
   int alarm_mode;                              // 0 Internal, 1 External
   int alarm_polarity;                          // 0 Make, 1 Break
@@ -80,7 +81,8 @@ struct DeviceSettings {
   int dirty;
 };
 
-// Puts every saved field to the device's factory defaults and lowers `dirty`.
+// Puts every saved field to the device's factory defaults (from the settings
+// catalogue), clears every other byte and lowers `dirty`.
 void LoadDefaultSettings(DeviceSettings& settings);
 
 // The one shared instance of the record. Every access takes the lock for the

@@ -1,5 +1,8 @@
 // Every setting of the record by field name, with what its value means:
-// "alarm_mode = 1 (External)". Titles are shown in UTF-8.
+// "alarm_mode = 1 (External)"; the comparison of two records; and a setting
+// in the words a person knows from the program's dialogs: "アラーム / モード:
+// External". Titles are shown in UTF-8. All of it walks the settings
+// catalogue.
 #pragma once
 
 #include <span>
@@ -9,6 +12,7 @@
 
 #include "base/device_settings.h"
 #include "base/platform.h"
+#include "base/settings_catalogue.h"
 
 namespace vqx {
 
@@ -18,7 +22,8 @@ struct ReportLine {
   bool operator==(const ReportLine&) const = default;
 };
 
-// One line per value, in the order of the settings file (153 lines).
+// One line per value, in the order of the settings file
+// (kSettingsValueCount lines).
 std::vector<ReportLine> DescribeSettings(const DeviceSettings& settings,
                                          TextCodec& codec);
 
@@ -54,5 +59,25 @@ std::string_view FieldOfListingName(std::string_view name);
 
 // "name: first -> second".
 std::string FormatDifference(const SettingsDifference& difference);
+
+// --- In the words of the program's dialogs ---
+// For the handover sheet and the comparison window; a value's place is the
+// dialog that edits it (its heading), the field's label there and the
+// entry's label, and its value is the item the dialog's list shows. A field
+// no dialog edits is placed by its description. A value the dialog cannot
+// show reads "7（範囲外）", an empty text "（空欄）".
+
+// "アラーム / モード", "タイトル ch.03", "ビデオロス ch.07",
+// "自動切換え / 時間（秒） 4分割A".
+std::string SettingPlaceInWords(SettingsValue value);
+// "External", "駐車場" (a title without its padding), "-64", "064".
+std::string SettingValueInWords(SettingsValue value, const DeviceSettings& s,
+                                TextCodec& codec);
+// "アラーム / モード: External".
+std::string SettingInWords(SettingsValue value, const DeviceSettings& s,
+                           TextCodec& codec);
+// "アラーム / モード: Internal → External".
+std::string DifferenceInWords(SettingsValue value, const DeviceSettings& first,
+                              const DeviceSettings& second, TextCodec& codec);
 
 }  // namespace vqx

@@ -17,6 +17,20 @@ inline constexpr int kNoSelection = -1;
 // DrawText's control id for the dialog's own client area.
 inline constexpr int kDialogClientArea = 0;
 
+// The density the dialogs' pixel positions are given for: 100 % scaling.
+inline constexpr int kDefaultDpi = 96;
+
+// A length of `pixels` at 96 dots per inch, at `dpi`: to the nearest pixel,
+// halves away from zero, as the system rounds. A window whose density is
+// unknown (0 or less) is taken to be at 96.
+constexpr int ScaleForDpi(int pixels, int dpi) {
+  if (dpi <= 0) return pixels;
+  const long long scaled = static_cast<long long>(pixels) * dpi;
+  const long long half = kDefaultDpi / 2;
+  return static_cast<int>(scaled >= 0 ? (scaled + half) / kDefaultDpi
+                                      : -((-scaled + half) / kDefaultDpi));
+}
+
 class DialogView {
  public:
   virtual ~DialogView() = default;
@@ -52,10 +66,18 @@ class DialogView {
 
   virtual void SetCaption(std::string_view caption) = 0;
 
-  // Draws `text` at pixel (x, y) of a control's client area (or of the
-  // dialog's with kDialogClientArea) over what is there, opaque background,
-  // outside the control's own painting.
-  virtual void DrawText(int control, int x, int y, std::string_view text) = 0;
+  // Draws `text` at (x, y) of a control's client area (or of the dialog's
+  // with kDialogClientArea) over what is there, opaque background, outside
+  // the control's own painting. The position is in pixels at 96 DPI: the
+  // frames and the font grow with the window's density, and so does the
+  // place the text goes.
+  void DrawText(int control, int x, int y, std::string_view text) {
+    const int dpi = Dpi();
+    DrawTextAtPixel(control, ScaleForDpi(x, dpi), ScaleForDpi(y, dpi), text);
+  }
+  // The window's density in dots per inch, asked at every drawing: a window
+  // moved to another monitor may have changed it.
+  virtual int Dpi() = 0;
 
   // Dialog timers; starting a running timer restarts it with the new period.
   virtual void StartTimer(int timer_id, int period_ms) = 0;
@@ -72,6 +94,11 @@ class DialogView {
 
   // Closes the dialog once the current message is handled.
   virtual void EndDialog(int result) = 0;
+
+ protected:
+  // DrawText at (x, y) in the window's own pixels.
+  virtual void DrawTextAtPixel(int control, int x, int y,
+                               std::string_view text) = 0;
 };
 
 }  // namespace vqx

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/settings_catalogue.h"
 #include "base/settings_report.h"
 #include "base/shift_jis.h"
 
@@ -22,60 +23,24 @@ bool IsWhiteSpace(char c) {
          c == '\r';
 }
 
-template <std::size_t N>
-void StoreText(char (&buffer)[N], std::string_view text) {
-  const std::size_t length = std::min(text.size(), N - 1);
-  std::memset(buffer, 0, N);
-  if (length > 0) std::memcpy(buffer, text.data(), length);
-}
-
-// Walks the record in file order. Every line of the file is one call of
-// Int, HoldTime or Title; arrays go element 0 first.
+// Walks the record in file order: every line of the file is one call of
+// Int, HoldTime or Title, with the value it is for.
 template <class Record, class Visitor>
 void VisitLines(Record& s, Visitor& v) {
-  auto ints = [&v](auto& array) {
-    for (auto& element : array) v.Int(element);
-  };
-  v.Int(s.alarm_mode);
-  v.Int(s.alarm_polarity);
-  v.HoldTime(s.alarm_hold_time);
-  v.Int(s.alarm_return);
-  v.Int(s.alarm_display);
-  ints(s.vloss_detect);
-  v.Int(s.vloss_display);
-  v.Int(s.vloss_signal_output);
-  v.Int(s.vloss_background);
-  v.Int(s.clock_display);
-  v.Int(s.clock_display_range);
-  v.Int(s.title_single_screen);
-  v.Int(s.title_split_screen);
-  v.Int(s.misc_osd_size_single);
-  v.Int(s.misc_osd_size_split);
-  v.Int(s.seq_mode);
-  ints(s.title_pos_x);
-  ints(s.title_pos_y);
-  ints(s.seq_dwell);
-  ints(s.adjust_brightness);
-  ints(s.adjust_contrast);
-  ints(s.adjust_sharpness);
-  ints(s.adjust_hue);
-  ints(s.adjust_saturation);
-  v.Int(s.misc_connector_input);
-  v.Int(s.misc_border_line);
-  v.Int(s.misc_power_on_screen);
-  v.Int(s.misc_dss_mode);
-  ints(s.format_video);
-  v.Int(s.misc_osd_offset_h);
-  v.Int(s.misc_osd_offset_v);
-  for (auto& title : s.title_text) v.Title(title);
-  ints(s.layout_2);
-  ints(s.layout_4a);
-  ints(s.layout_4b);
-  ints(s.layout_6a);
-  ints(s.layout_6b);
-  ints(s.layout_9);
-  v.Int(s.misc_ntsc_aspect);
-  ints(s.agc_enable);
+  for (const SettingsValue& value : SettingsValues()) {
+    const SettingsField& field = *value.field;
+    switch (field.kind) {
+      case FieldKind::kNumber:
+        v.Int(FieldNumbers(field, s)[value.entry]);
+        break;
+      case FieldKind::kHoldTime:
+        v.HoldTime(s, value);
+        break;
+      case FieldKind::kTitle:
+        v.Title(s, value);
+        break;
+    }
+  }
 }
 
 class LineWriter {
@@ -91,9 +56,9 @@ class LineWriter {
   // (and "-" reads back as empty), and each blank, tab or line break
   // becomes "_". Neither changes what the device is sent, since only
   // leading digits count there; every other value is written as it stands.
-  void HoldTime(const char (&hold_time)[kHoldTimeBufferBytes]) {
-    const std::string_view typed =
-        CutShiftJis(BufferText(hold_time), kHoldTimeBufferBytes - 1);
+  void HoldTime(const DeviceSettings& s, SettingsValue value) {
+    const std::string_view typed = CutShiftJis(
+        FieldText(*value.field, s, value.entry), value.field->text_bytes);
     if (typed.empty()) {
       text_ += kEmptyHoldTimeToken;
     } else {
@@ -106,8 +71,9 @@ class LineWriter {
   // brought) would split the title into two tokens when the file is read
   // by tokens; it is written as kTitleBlankStandIn, one byte for one, so
   // the title keeps its length and every character reads back in place.
-  void Title(const char (&title)[kTitleBufferBytes]) {
-    std::string token(CutShiftJis(BufferText(title), kTitleBytes));
+  void Title(const DeviceSettings& s, SettingsValue value) {
+    std::string token(CutShiftJis(FieldText(*value.field, s, value.entry),
+                                  value.field->text_bytes));
     for (char& c : token) {
       if (IsWhiteSpace(c)) c = kTitleBlankStandIn;
     }
@@ -250,32 +216,32 @@ class ValueReader {
   // "-" is the empty hold time. One longer than its three bytes keeps as
   // many whole characters as fit. A blank inside becomes "_", as the file
   // is written.
-  void HoldTime(char (&hold_time)[kHoldTimeBufferBytes]) {
+  void HoldTime(DeviceSettings& s, SettingsValue field_value) {
     const FileValue* value = Next();
     if (value == nullptr) return;
     std::string_view text = CutAtNul(value->text);
     if (TrimWhiteSpace(text) == kEmptyHoldTimeToken) text = {};
-    std::string stored(CutShiftJis(text, kHoldTimeBufferBytes - 1));
+    std::string stored(CutShiftJis(text, field_value.field->text_bytes));
     for (char& c : stored) {
       if (IsWhiteSpace(c)) c = '_';
     }
-    StoreText(hold_time, stored);
+    StoreFieldText(*field_value.field, s, field_value.entry, stored);
   }
 
   // "s" is the empty title. A title longer than 20 bytes keeps as many
   // whole characters as fit. The stand-in, and any white space a line
   // holds, is a half-width blank: the stand-in is no byte of a double-byte
   // character, and neither is white space.
-  void Title(char (&title)[kTitleBufferBytes]) {
+  void Title(DeviceSettings& s, SettingsValue field_value) {
     const FileValue* value = Next();
     if (value == nullptr) return;
     std::string_view text = CutAtNul(value->text);
     if (TrimWhiteSpace(text) == kEmptyTitleToken) text = {};
-    std::string stored(CutShiftJis(text, kTitleBytes));
+    std::string stored(CutShiftJis(text, field_value.field->text_bytes));
     for (char& c : stored) {
       if (c == kTitleBlankStandIn || IsWhiteSpace(c)) c = ' ';
     }
-    StoreText(title, stored);
+    StoreFieldText(*field_value.field, s, field_value.entry, stored);
   }
 
   const std::optional<SettingsFileError>& error() const { return error_; }

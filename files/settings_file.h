@@ -1,6 +1,6 @@
 // The settings file (".dat"): one value of `DeviceSettings` per line, in the
-// record's field order, 153 lines, Shift_JIS text, CR LF line ends. A value is
-// known by its line number alone; there is no header or key.
+// order of the settings catalogue, 153 lines, Shift_JIS text, CR LF line ends.
+// A value is known by its line number alone; there is no header or key.
 //
 // A file is read whole before the record is touched, and it is taken only
 // when it holds exactly the 153 values, each integer one whole number;
@@ -15,7 +15,8 @@
 // values do no harm. Files written here read back in place for every value
 // the record can hold.
 //
-// Depends on the settings record and the file helpers of base/ only.
+// Depends on the settings record, its catalogue and the file helpers of
+// base/ only.
 #pragma once
 
 #include <cstddef>
@@ -25,10 +26,12 @@
 
 #include "base/device_settings.h"
 #include "base/platform.h"
+#include "base/settings_catalogue.h"
 
 namespace vqx {
 
-inline constexpr int kSettingsFileLines = 153;
+// One line per value of the record (153).
+inline constexpr int kSettingsFileLines = kSettingsValueCount;
 // A settings file is about 2 KB. A larger file than this is not one, and is
 // refused rather than read into memory.
 inline constexpr std::size_t kMaxSettingsFileBytes = 4 * 1024 * 1024;

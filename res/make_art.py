@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strip (toolbar.bmp, ten 60x20 pictures) and the program
-icon (vqx460.ico, 16x16 and 32x32) from simple shapes and a 5x7 pixel font.
-Run it from any folder; it writes next to itself. Standard library only."""
+"""Draws the toolbar strips (toolbar.bmp, ten 60x20 pictures, and the same
+at 150 % and 200 % for high-density screens: toolbar_150.bmp, 90x30, and
+toolbar_200.bmp, 120x40) and the program icon (vqx460.ico, 16x16 and 32x32)
+from simple shapes and a 5x7 pixel font. Run it from any folder; it writes
+next to itself. Standard library only."""
 
 import os
 import struct
@@ -57,6 +59,65 @@ class Canvas:
                 d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
                 if (fill and d <= r + 0.3) or (not fill and abs(d - r) < 0.6):
                     self.put(x, y, colour)
+
+    def text(self, x, y, label, colour):
+        for ch in label:
+            for row, bits in enumerate(FONT[ch]):
+                for col, bit in enumerate(bits):
+                    if bit == '#':
+                        self.put(x + col, y + row, colour)
+            x += 6
+
+
+class Scaled:
+    """The drawing calls of a Canvas in the coordinates of the 100 % strip,
+    drawn `scale` times larger: a pixel becomes the block it covers, lines
+    and circles keep their shape and grow thicker."""
+
+    def __init__(self, canvas, scale):
+        self.canvas, self.scale = canvas, scale
+
+    def _edge(self, v):
+        return int(v * self.scale + 1e-9)
+
+    def put(self, x, y, colour):
+        self.canvas.rect(self._edge(x), self._edge(y), self._edge(x + 1) - 1,
+                         self._edge(y + 1) - 1, colour)
+
+    def rect(self, x0, y0, x1, y1, colour, fill=True):
+        if fill:
+            self.canvas.rect(self._edge(x0), self._edge(y0),
+                             self._edge(x1 + 1) - 1, self._edge(y1 + 1) - 1,
+                             colour)
+            return
+        for (a0, b0, a1, b1) in ((x0, y0, x1, y0), (x0, y1, x1, y1),
+                                 (x0, y0, x0, y1), (x1, y0, x1, y1)):
+            self.rect(a0, b0, a1, b1, colour)
+
+    def line(self, x0, y0, x1, y1, colour):
+        # Through the pixel centres, as thick as a scaled pixel.
+        s = self.scale
+        width = max(1, round(s))
+        steps = max(abs(x1 - x0), abs(y1 - y0), 1) * 4 * width
+        for i in range(steps + 1):
+            t = i / steps
+            cx = (x0 + 0.5 + (x1 - x0) * t) * s
+            cy = (y0 + 0.5 + (y1 - y0) * t) * s
+            left, top = int(cx - width / 2 + 0.5), int(cy - width / 2 + 0.5)
+            self.canvas.rect(left, top, left + width - 1, top + width - 1,
+                             colour)
+
+    def circle(self, cx, cy, r, colour, fill=True):
+        s = self.scale
+        mx, my, radius = (cx + 0.5) * s, (cy + 0.5) * s, r * s
+        width = 0.6 * s
+        for y in range(int(my - radius - 2 * s), int(my + radius + 2 * s) + 1):
+            for x in range(int(mx - radius - 2 * s),
+                           int(mx + radius + 2 * s) + 1):
+                d = ((x + 0.5 - mx) ** 2 + (y + 0.5 - my) ** 2) ** 0.5
+                if ((fill and d <= radius + 0.3 * s)
+                        or (not fill and abs(d - radius) < width)):
+                    self.canvas.put(x, y, colour)
 
     def text(self, x, y, label, colour):
         for ch in label:
@@ -163,12 +224,18 @@ def bmp24(canvas):
     return header + info + data
 
 
-def toolbar():
-    c = Canvas(60 * len(BUTTONS), 20, FACE)
+def toolbar(scale=1):
+    """The strip at `scale` (1, 1.5 or 2): each picture 60x20 times it."""
+    width, height = round(60 * scale), round(20 * scale)
+    c = Canvas(width * len(BUTTONS), height, FACE)
     for i, (draw, label) in enumerate(BUTTONS):
-        x = 60 * i
-        draw(c, x + 2, 3)
-        c.text(x + 17, 7, label, INK)
+        # Each picture on its own, so a rounding never runs into the next.
+        picture = Canvas(width, height, FACE)
+        pen = picture if scale == 1 else Scaled(picture, scale)
+        draw(pen, 2, 3)
+        pen.text(17, 7, label, INK)
+        for y in range(height):
+            c.pixels[y][width * i:width * (i + 1)] = picture.pixels[y]
     return c
 
 
@@ -213,7 +280,9 @@ def icon():
 
 
 if __name__ == "__main__":
-    with open(os.path.join(HERE, "toolbar.bmp"), "wb") as f:
-        f.write(bmp24(toolbar()))
+    for name, scale in (("toolbar.bmp", 1), ("toolbar_150.bmp", 1.5),
+                        ("toolbar_200.bmp", 2)):
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(bmp24(toolbar(scale)))
     with open(os.path.join(HERE, "vqx460.ico"), "wb") as f:
         f.write(icon())

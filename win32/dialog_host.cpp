@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "win32/dpi.h"
 #include "win32/text.h"
 
 namespace vqx::win32 {
@@ -104,7 +105,9 @@ class Win32DialogView : public DialogView {
   void SetCaption(std::string_view caption) override {
     SetWindowTextW(dialog_, Widen(caption).c_str());
   }
-  void DrawText(int control, int x, int y, std::string_view text) override {
+  int Dpi() override { return WindowDpi(dialog_); }
+  void DrawTextAtPixel(int control, int x, int y,
+                       std::string_view text) override {
     HWND target =
         control == kDialogClientArea ? dialog_ : GetDlgItem(dialog_, control);
     if (target == nullptr) return;

@@ -4,33 +4,65 @@
 #include <windowsx.h>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "app/commands.h"
+#include "win32/dpi.h"
 #include "win32/text.h"
 
 namespace vqx::win32 {
 namespace {
 
-// Where File Open draws the path into the client area.
+// Where File Open draws the path into the client area, at 96 DPI.
 constexpr int kFileNameX = 124;
 constexpr int kFileNameY = 132;
 
 constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED
 
-HWND CreateStatusBar(HWND window, HINSTANCE instance) {
+// The message font at `dpi`. Windows 10 (1607 on) gives it for any
+// density; before, a window has the system's density, whose font is the
+// one there is. Each font lives as long as the program.
+HFONT MessageFontAt(int dpi) {
+  static std::vector<std::pair<int, HFONT>> fonts;
+  for (const auto& [font_dpi, font] : fonts) {
+    if (font_dpi == dpi) return font;
+  }
+  using ForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  static const auto for_dpi =
+      User32Function<ForDpiFunction>("SystemParametersInfoForDpi");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  const BOOL found = for_dpi != nullptr
+                         ? for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics,
+                                   &metrics, 0, static_cast<UINT>(dpi))
+                         : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS,
+                                                 sizeof metrics, &metrics, 0);
+  HFONT font = found ? CreateFontIndirectW(&metrics.lfMessageFont) : nullptr;
+  if (font == nullptr) {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  fonts.emplace_back(dpi, font);
+  return font;
+}
+
+void SetStatusBarParts(HWND status, int dpi) {
+  std::array<int, 2> edges = kStatusBarPartEdges;
+  for (int& edge : edges) edge = ScaleForDpi(edge, dpi);
+  SendMessageW(status, SB_SETPARTS, edges.size(),
+               reinterpret_cast<LPARAM>(edges.data()));
+}
+
+HWND CreateStatusBar(HWND window, HINSTANCE instance, int dpi) {
   HWND status = CreateWindowExW(
       0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
       window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
       instance, nullptr);
-  if (status != nullptr) {
-    std::array<int, 2> edges = kStatusBarPartEdges;
-    SendMessageW(status, SB_SETPARTS, edges.size(),
-                 reinterpret_cast<LPARAM>(edges.data()));
-  }
+  if (status != nullptr) SetStatusBarParts(status, dpi);
   return status;
 }
 
-HWND CreateToolbar(HWND window, HINSTANCE instance) {
+HWND CreateToolbar(HWND window, HINSTANCE instance, const ToolbarArt& art) {
   std::array<TBBUTTON, kToolbarButtonCount> buttons{};
   for (int i = 0; i < kToolbarButtonCount; ++i) {
     buttons[i].iBitmap = i;
@@ -38,11 +70,30 @@ HWND CreateToolbar(HWND window, HINSTANCE instance) {
     buttons[i].fsState = TBSTATE_ENABLED;
     buttons[i].fsStyle = TBSTYLE_BUTTON;
   }
-  return CreateToolbarEx(
-      window, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, kToolbarId,
-      kToolbarButtonCount, instance, kToolbarBitmapId, buttons.data(),
-      kToolbarButtonCount, kToolbarImageWidth, kToolbarImageHeight,
-      kToolbarImageWidth, kToolbarImageHeight, sizeof(TBBUTTON));
+  return CreateToolbarEx(window, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS,
+                         kToolbarId, kToolbarButtonCount, instance,
+                         static_cast<UINT>(art.bitmap_id), buttons.data(),
+                         kToolbarButtonCount, art.image_width, art.image_height,
+                         art.image_width, art.image_height, sizeof(TBBUTTON));
+}
+
+// The window moved to a monitor of another density: the status bar takes
+// the font and the part edges for it, and the toolbar the strip drawn for
+// it (a new toolbar: its buttons take their size from the strip).
+void FollowDpi(HWND window, MainWindowContext& context, int dpi) {
+  if (context.status_bar != nullptr) {
+    SendMessageW(context.status_bar, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(MessageFontAt(dpi)), FALSE);
+    SetStatusBarParts(context.status_bar, dpi);
+  }
+  const ToolbarArt art = ToolbarArtFor(dpi);
+  if (art.bitmap_id != context.toolbar_bitmap_id) {
+    const auto instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+    if (context.toolbar != nullptr) DestroyWindow(context.toolbar);
+    context.toolbar = CreateToolbar(window, instance, art);
+    context.toolbar_bitmap_id = art.bitmap_id;
+  }
 }
 
 void OnToolbarTooltip(MainWindowContext& context, NMHDR* header) {
@@ -72,8 +123,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
   switch (message) {
     case WM_CREATE: {
       HINSTANCE instance = reinterpret_cast<CREATESTRUCTW*>(lparam)->hInstance;
-      context->status_bar = CreateStatusBar(window, instance);
-      context->toolbar = CreateToolbar(window, instance);
+      const int dpi = WindowDpi(window);
+      context->status_bar = CreateStatusBar(window, instance, dpi);
+      const ToolbarArt art = ToolbarArtFor(dpi);
+      context->toolbar = CreateToolbar(window, instance, art);
+      context->toolbar_bitmap_id = art.bitmap_id;
       INITCOMMONCONTROLSEX classes{sizeof classes, ICC_INTERNET_CLASSES};
       InitCommonControlsEx(&classes);
       context->core->link.receive_running = 1;
@@ -114,11 +168,18 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
       }
       return 0;
     case kDpiChangedMessage: {
+      // The bars first, so that the new size lays out the new ones.
+      FollowDpi(window, *context, LOWORD(wparam));
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left,
                    suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT client;
+      GetClientRect(window, &client);
+      SendMessageW(window, WM_SIZE, SIZE_RESTORED,
+                   MAKELPARAM(client.right, client.bottom));
+      InvalidateRect(window, nullptr, TRUE);
       return 0;
     }
     case WM_CLOSE:
@@ -138,28 +199,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }
-}
-
-// The window sizes are given for 96 dots per inch; a larger system setting
-// grows the frame, the menu bar and the bars, so the window grows with it.
-int ScaleForSystemDpi(int pixels) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return dpi > 96 ? MulDiv(pixels, dpi, 96) : pixels;
-}
-
-HFONT MessageFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics,
-                              0)) {
-      return CreateFontIndirectW(&metrics.lfMessageFont);
-    }
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  }();
-  return font;
 }
 
 }  // namespace
@@ -202,13 +241,20 @@ int RunningVersionCode() {
 }
 
 HWND CreateMainWindow(HINSTANCE instance, MainWindowContext& context) {
+  // The frame, the menu bar and the bars grow with the density, and so
+  // does the window. Its density is known once it exists (the monitor at
+  // the top-left corner may have another than the system's).
   const WindowSize size = MainWindowSize(RunningVersionCode());
   HWND window = CreateWindowExW(
       0, kWindowClassName, Widen(kFileCaption).c_str(),
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
-      ScaleForSystemDpi(size.width), ScaleForSystemDpi(size.height), nullptr,
-      nullptr, instance, &context);
+      size.width, size.height, nullptr, nullptr, instance, &context);
   if (window == nullptr) return nullptr;
+  if (const int dpi = WindowDpi(window); dpi != kDefaultDpi) {
+    SetWindowPos(window, nullptr, 0, 0, ScaleForDpi(size.width, dpi),
+                 ScaleForDpi(size.height, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   DrawMenuBar(window);
@@ -231,12 +277,13 @@ void Win32MainWindowView::PostQuit(int exit_code) {
 }
 
 void Win32MainWindowView::DrawFileName(std::string_view text) {
+  const int dpi = WindowDpi(window_);
   HDC dc = GetDC(window_);
   if (dc == nullptr) return;
-  HGDIOBJ previous = SelectObject(dc, MessageFont());
+  HGDIOBJ previous = SelectObject(dc, MessageFontAt(dpi));
   const std::wstring wide = Widen(text);
-  TextOutW(dc, kFileNameX, kFileNameY, wide.c_str(),
-           static_cast<int>(wide.size()));
+  TextOutW(dc, ScaleForDpi(kFileNameX, dpi), ScaleForDpi(kFileNameY, dpi),
+           wide.c_str(), static_cast<int>(wide.size()));
   SelectObject(dc, previous);
   ReleaseDC(window_, dc);
 }

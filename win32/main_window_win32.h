@@ -24,14 +24,16 @@ struct MainWindowContext {
   Core* core = nullptr;
   HWND status_bar = nullptr;
   HWND toolbar = nullptr;
-  std::wstring tooltip;  // the text handed to the last tooltip request
+  int toolbar_bitmap_id = 0;  // the picture strip the toolbar shows
+  std::wstring tooltip;       // the text handed to the last tooltip request
   // Runs when the session ends, after the behaviour has let the program
   // go; it does not return.
   std::function<void()> on_session_end;
 };
 
 // Creates (and shows) the main window at the top-left corner of the screen
-// with the size for the running system. nullptr on failure.
+// with the size for the running system and the window's density. nullptr
+// on failure.
 HWND CreateMainWindow(HINSTANCE instance, MainWindowContext& context);
 
 // MainWindowView on a created main window.

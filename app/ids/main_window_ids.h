@@ -41,9 +41,12 @@
 #define IDT_AGC 509
 #define IDT_OTHER_SETTINGS 510
 
-/* Child windows and the toolbar's picture strip */
+/* Child windows and the toolbar's picture strips: at 100 %, and drawn
+   larger for 150 % and 200 % scaling */
 #define IDC_TOOLBAR 132
 #define IDB_TOOLBAR 131
+#define IDB_TOOLBAR_150 161
+#define IDB_TOOLBAR_200 162
 #define IDC_STATUS_BAR 520
 
 #endif

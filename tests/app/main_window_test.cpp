@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/about_dialog.h"
@@ -46,6 +47,22 @@ TEST(MainWindowSizeTest, FollowsTheSystemVersion) {
   EXPECT_EQ(VersionCode(4, 10), 1);
   EXPECT_EQ(VersionCode(6, 3), 8);
   EXPECT_EQ(VersionCode(10, 0), 9);
+}
+
+TEST(ToolbarArtTest, LargestStripNotDrawnForMoreThanTheDensity) {
+  const std::pair<int, int> cases[] = {
+      {0, IDB_TOOLBAR},       {96, IDB_TOOLBAR},      {120, IDB_TOOLBAR},
+      {143, IDB_TOOLBAR},     {144, IDB_TOOLBAR_150}, {168, IDB_TOOLBAR_150},
+      {191, IDB_TOOLBAR_150}, {192, IDB_TOOLBAR_200}, {288, IDB_TOOLBAR_200},
+  };
+  for (auto [dpi, bitmap] : cases) {
+    EXPECT_EQ(ToolbarArtFor(dpi).bitmap_id, bitmap) << dpi;
+  }
+  // Each strip holds the 100 % pictures at its own scaling.
+  for (const ToolbarArt& art : kToolbarArts) {
+    EXPECT_EQ(art.image_width, ScaleForDpi(kToolbarImageWidth, art.dpi));
+    EXPECT_EQ(art.image_height, ScaleForDpi(kToolbarImageHeight, art.dpi));
+  }
 }
 
 LocalTime At(int year, int month, int day, int weekday, int hour, int minute,

@@ -177,10 +177,12 @@ TEST_F(FileOperationsTest, OpenOfAMissingFileWarns) {
 TEST_F(FileOperationsTest, OpenOfABadFileChangesNothing) {
   const std::pair<std::string, std::string> cases[] = {
       {"short.dat", "1\n1\n"}, {"notes.txt", "Meeting notes\n"}};
+  const std::string values = std::to_string(kSettingsFileLines);
   const std::string boxes[] = {
       "short.dat は設定ファイルとして読み込めません。\n"
-      "2 行目でファイルが終わっています。値が 153 個必要ですが、2 個しか"
-      "ありません。\n設定は変更していません。",
+      "2 行目でファイルが終わっています。値が " +
+          values +
+          " 個必要ですが、2 個しかありません。\n設定は変更していません。",
       "notes.txt は設定ファイルとして読み込めません。\n"
       "1 行目（alarm_mode）は整数のはずですが、「Meeting」です。\n"
       "設定は変更していません。"};
@@ -216,12 +218,14 @@ TEST_F(FileOperationsTest, CompareRefusesABadFileAndFlagsFieldsNotRead) {
   Put(PathOf("good.dat"), WriteSettingsText(file));
   chooser_.paths = {PathOf("bad.dat"), PathOf("good.dat")};
   EXPECT_FALSE(CompareWithFile(services_));
+  const std::string values = std::to_string(kSettingsFileLines);
   EXPECT_EQ(boxes_.Take(),
-            (std::vector<Box>{
-                {"warning",
-                 "bad.dat は設定ファイルとして読み込めません。\n"
-                 "2 行目でファイルが終わっています。値が 153 個必要ですが、2 "
-                 "個しかありません。\n設定は変更していません。"}}));
+            (std::vector<Box>{{"warning",
+                               "bad.dat は設定ファイルとして読み込めません。\n"
+                               "2 行目でファイルが終わっています。値が " +
+                                   values +
+                                   " 個必要ですが、2 個しかありません。\n"
+                                   "設定は変更していません。"}}));
   const std::string_view not_read[] = {"layout_2"};
   const std::optional<FileComparison> comparison =
       CompareWithFile(services_, not_read);

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/settings_catalogue.h"
+#include "tests/support/changed_settings.h"
 #include "tests/support/fakes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -58,37 +60,59 @@ bool SameRecord(const DeviceSettings& a, const DeviceSettings& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-TEST(SettingsFileText, DefaultsGiveTheFactoryFile) {
-  std::vector<std::string> expected = {"0", "0", "030", "1", "1"};
-  auto repeat = [&expected](int count, const std::string& value) {
-    for (int i = 0; i < count; ++i) expected.push_back(value);
-  };
-  auto list = [&expected](std::initializer_list<const char*> values) {
-    for (const char* value : values) expected.push_back(value);
-  };
-  repeat(8, "1");
-  list({"1", "0", "0", "1", "0", "1", "1", "1", "0", "2"});
-  repeat(8, "11");
-  repeat(8, "13");
-  repeat(13, "3");
-  repeat(8, "64");
-  repeat(8, "64");
-  repeat(8, "0");
-  repeat(8, "0");
-  repeat(8, "80");
-  list({"0", "0", "12", "0"});
-  repeat(8, "0");
-  list({"8", "8"});
-  for (int ch = 0; ch < 8; ++ch) expected.push_back(DefaultTitle(ch));
-  list({"0", "1", "0", "1", "2", "3", "4", "5", "6", "7", "0",
-        "1", "2", "3", "4", "5", "0", "1", "2", "3", "6", "7",
-        "0", "1", "2", "3", "4", "5", "6", "7", "0"});
-  repeat(8, "1");
-  ASSERT_EQ(expected.size(), 153u);
+// The factory settings file, as the writer must produce it from the
+// defaults byte for byte: 153 lines of Shift_JIS text ending in CR LF.
+std::string FactoryFile() {
+  const fs::path path =
+      fs::path(__FILE__).parent_path() / "factory_settings.dat";
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
+TEST(SettingsFileText, DefaultsGiveTheFactoryFile) {
+  const std::string factory = FactoryFile();
+  ASSERT_EQ(Lines(factory).size(), 153u) << "tests/files/factory_settings.dat";
+  ASSERT_EQ(kSettingsFileLines, 153);
   const std::string text = WriteSettingsText(Defaults());
-  EXPECT_EQ(Lines(text), expected);
-  EXPECT_EQ(text, JoinCrLf(expected));  // exact bytes, CR LF everywhere
+  EXPECT_EQ(Lines(text), Lines(factory));  // shows the lines that differ
+  EXPECT_EQ(text, factory);                // exact bytes, CR LF everywhere
+
+  // And the file reads back as the defaults, every byte of the record.
+  DeviceSettings loaded;
+  std::memset(&loaded, 0x5A, sizeof loaded);
+  loaded.dirty = 0;
+  ASSERT_TRUE(ReadSettingsText(factory, loaded));
+  EXPECT_TRUE(SameRecord(loaded, Defaults()));
+}
+
+// Every value of the catalogue, each changed from its factory value, reads
+// back in its own place.
+TEST(SettingsFileText, EveryValueReadsBackInPlace) {
+  const DeviceSettings changed = testing::EverySettingChanged();
+  const std::string text = WriteSettingsText(changed);
+  DeviceSettings loaded = Defaults();
+  ASSERT_TRUE(ReadSettingsText(text, loaded));
+  const DeviceSettings factory = Defaults();
+  for (const SettingsValue& value : SettingsValues()) {
+    const SettingsField& field = *value.field;
+    if (field.kind == FieldKind::kNumber) {
+      const int read = FieldNumbers(field, loaded)[value.entry];
+      EXPECT_EQ(read, FieldNumbers(field, changed)[value.entry])
+          << ListingName(value);
+      EXPECT_NE(read, FieldNumbers(field, factory)[value.entry])
+          << ListingName(value);
+    } else {
+      const std::string_view read = FieldText(field, loaded, value.entry);
+      EXPECT_EQ(read, FieldText(field, changed, value.entry))
+          << ListingName(value);
+      EXPECT_NE(read, FieldText(field, factory, value.entry))
+          << ListingName(value);
+    }
+  }
+  EXPECT_TRUE(SameRecord(loaded, changed));
+  EXPECT_EQ(WriteSettingsText(loaded), text);
 }
 
 template <std::size_t N>
@@ -125,7 +149,7 @@ DeviceSettings OddRecord() {
 TEST(SettingsFileText, OddValuesReadBackInPlace) {
   const DeviceSettings original = OddRecord();
   const std::string text = WriteSettingsText(original);
-  EXPECT_EQ(Lines(text).size(), 153u);
+  EXPECT_EQ(Lines(text).size(), std::size_t{kSettingsFileLines});
   DeviceSettings loaded = Defaults();
   ASSERT_TRUE(ReadSettingsText(text, loaded));
   EXPECT_TRUE(SameRecord(loaded, original));
@@ -164,7 +188,7 @@ TEST(SettingsFileText, HoldTimeStandInsKeepLaterValuesInPlace) {
     s.agc_enable[7] = 0;
     const std::string text = WriteSettingsText(s);
     const std::vector<std::string> lines = Lines(text);
-    ASSERT_EQ(lines.size(), 153u) << c.typed;
+    ASSERT_EQ(lines.size(), std::size_t{kSettingsFileLines}) << c.typed;
     EXPECT_EQ(lines[2], c.line) << c.typed;
 
     DeviceSettings loaded = Defaults();
@@ -214,7 +238,7 @@ TEST(SettingsFileText, TitleWithHalfWidthBlankKeepsEveryCharacter) {
     s.agc_enable[7] = 0;
     const std::string text = WriteSettingsText(s);
     EXPECT_EQ(Lines(text)[106], c.line);
-    EXPECT_EQ(Lines(text).size(), 153u);
+    EXPECT_EQ(Lines(text).size(), std::size_t{kSettingsFileLines});
     DeviceSettings loaded = Defaults();
     ASSERT_TRUE(ReadSettingsText(text, loaded));
     std::string expected = c.title;
@@ -431,6 +455,7 @@ TEST(SettingsFileReader, TakesWholeFilesAndRefusesEverythingElse) {
     return crlf ? JoinCrLf(lines) : JoinLf(lines);
   };
   const std::string factory = WriteSettingsText(Defaults());
+  const std::string values = std::to_string(kSettingsFileLines);
   std::string spaced;  // blank lines and blanks between the values
   for (const std::string& line : FactoryLines()) {
     spaced += "\r\n  " + line + " \t\r\n";
@@ -467,9 +492,10 @@ TEST(SettingsFileReader, TakesWholeFilesAndRefusesEverythingElse) {
          SetText(s.title_text[1], " A B ");
          s.agc_enable[7] = 0;
        }},
-      {"an empty file", "", "the file is empty: 153 values expected"},
+      {"an empty file", "",
+       "the file is empty: " + values + " values expected"},
       {"blank lines only", "\r\n \r\n\t\n",
-       "the file is empty: 153 values expected"},
+       "the file is empty: " + values + " values expected"},
       {"a text file", "Meeting notes\r\nbring the cables\r\n",
        "line 1: expected a whole number for alarm_mode, found \"Meeting\""},
       {"a letter O typed for a zero", with({{11, "O"}}),
@@ -485,7 +511,7 @@ TEST(SettingsFileReader, TakesWholeFilesAndRefusesEverythingElse) {
       {"control bytes are shown as such", with({{0, "\x1B[2J"}}),
        "line 1: expected a whole number for alarm_mode, found \"\\x1B[2J\""},
       {"a file cut after line 80", cut80,
-       "the file ends after line 80: 153 values expected, 80 found"},
+       "the file ends after line 80: " + values + " values expected, 80 found"},
       // Without lines to go by, every value after the missing one moves up
       // by one, until the first title lands where a number belongs.
       {"an empty hold-time line in a file read by tokens",
@@ -493,8 +519,10 @@ TEST(SettingsFileReader, TakesWholeFilesAndRefusesEverythingElse) {
        "line 108: expected a whole number for misc_osd_offset_v, found \"" +
            DefaultTitle(0) + "\""},
       {"a value after the last one", factory + "7\r\n",
-       "line 154: expected the end of the file after 153 values, found "
-       "\"7\""},
+       "line " + std::to_string(kSettingsFileLines + 1) +
+           ": expected the end of the file after " + values +
+           " values, found "
+           "\"7\""},
       {"two values on the last of 153 lines", with({{152, "1 1"}}),
        "line 153: expected a whole number for agc_enable[ch.08], found "
        "\"1 1\""},

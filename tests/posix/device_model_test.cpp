@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/settings_catalogue.h"
 #include "files/settings_file.h"
+#include "tests/support/changed_settings.h"
 
 namespace vqx::sim {
 namespace {
@@ -318,6 +322,39 @@ TEST(DeviceModelTest, LoadedStateIsBroughtIntoTheDeviceRanges) {
             "2121"
             "2341" +
                 Repeat("2121", 8));
+}
+
+// The device model keeps its own idea of what each setting takes; it must
+// agree with the catalogue's ranges: a value beyond either end is brought
+// back inside them, and a value inside them is kept.
+TEST(DeviceModelTest, LoadedNumbersStayWithinTheCatalogueRanges) {
+  for (const SettingsField& field : kSettingsCatalogue) {
+    if (field.kind != FieldKind::kNumber || !field.range) continue;
+    SCOPED_TRACE(std::string(field.name));
+    for (const int beyond :
+         {field.range->low - 1, field.range->high + 1, field.range->low - 1000,
+          field.range->high + 1000}) {
+      DeviceSettings s;
+      LoadDefaultSettings(s);
+      for (int& number : FieldNumbers(field, s)) number = beyond;
+      DeviceModel device;
+      device.set_state(s);
+      for (const int number : FieldNumbers(field, device.state())) {
+        EXPECT_GE(number, field.range->low) << "from " << beyond;
+        EXPECT_LE(number, field.range->high) << "from " << beyond;
+      }
+    }
+  }
+  const DeviceSettings changed = testing::EverySettingChanged();
+  DeviceModel device;
+  device.set_state(changed);
+  for (const SettingsField& field : kSettingsCatalogue) {
+    if (field.kind != FieldKind::kNumber) continue;
+    const std::span<const int> kept = FieldNumbers(field, device.state());
+    const std::span<const int> given = FieldNumbers(field, changed);
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), given.begin()))
+        << field.name;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "posix/platform_posix.h"
 
@@ -26,9 +27,10 @@ TEST(SettingsReportTest, NamesEveryValueWithItsMeaning) {
   std::memcpy(s.title_text[4], "\x93\xFA\x96\x7B", 5);  // 日本
   IconvTextCodec codec;
   auto lines = DescribeSettings(s, codec);
-  ASSERT_EQ(lines.size(), 153u);  // one per line of the settings file
+  // One per line of the settings file.
+  ASSERT_EQ(lines.size(), std::size_t{kSettingsValueCount});
   EXPECT_EQ(lines.front().name, "alarm_mode");
-  EXPECT_EQ(lines.back().name, "agc_enable[ch.08]");
+  EXPECT_EQ(lines[152].name, "agc_enable[ch.08]");
   EXPECT_EQ(Find(lines, "alarm_hold_time"), "\"030\" (seconds)");
   EXPECT_EQ(Find(lines, "adjust_brightness[ch.03]"), "0 (brightness -64)");
   EXPECT_EQ(Find(lines, "adjust_brightness[ch.04]"), "64 (brightness +0)");
@@ -56,6 +58,28 @@ TEST(SettingsReportTest, OutOfRangeValuesAreShownNotIndexed) {
   EXPECT_EQ(Find(lines, "adjust_hue[ch.01]"), "300 (out of range)");
   EXPECT_EQ(Find(lines, "title_text[ch.01]"),
             "\"" + std::string(kTitleBufferBytes, 'x') + "\" (22 bytes)");
+}
+
+// Titles read as they show on the screen: in Japanese, without the padding
+// the device adds, blanks in front kept.
+TEST(SettingsReportTest, TitlesInWordsAreJapaneseWithoutPadding) {
+  IconvTextCodec codec;
+  const SettingsValue title = *SettingsValueNamed("title_text[ch.03]");
+  auto with_title = [&](const std::string& utf8) {
+    DeviceSettings s;
+    LoadDefaultSettings(s);
+    StoreFieldText(*title.field, s, title.entry, codec.Utf8ToShiftJis(utf8));
+    return s;
+  };
+  EXPECT_EQ(DifferenceInWords(title, with_title("駐車場　　　　　　　"),
+                              with_title("事務所１"), codec),
+            "タイトル ch.03: 駐車場 → 事務所１");
+  DeviceSettings factory;
+  LoadDefaultSettings(factory);
+  EXPECT_EQ(SettingInWords(title, factory, codec),
+            "タイトル ch.03: 　　　ＣＨ０３");
+  EXPECT_EQ(SettingValueInWords(title, with_title(""), codec), "（空欄）");
+  EXPECT_EQ(SettingValueInWords(title, with_title("　　"), codec), "（空欄）");
 }
 
 TEST(IconvTextCodecTest, ConvertsAndReplacesWhatDoesNotConvert) {

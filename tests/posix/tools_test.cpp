@@ -23,6 +23,7 @@
 #include "files/settings_file.h"
 #include "posix/platform_posix.h"
 #include "protocol/read_all.h"
+#include "tests/support/changed_settings.h"
 
 extern char** environ;
 
@@ -194,7 +195,8 @@ TEST_F(ToolsTest, DefaultsAndShow) {
   std::string output;
   ASSERT_EQ(RunProgram({ctl_, "defaults", "-o", file}, output), 0) << output;
   EXPECT_EQ(RunProgram({ctl_, "show", file}, output), 0);
-  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 153);
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'),
+            vqx::kSettingsFileLines);
   EXPECT_NE(output.find("title_text[ch.01] = \"　　　ＣＨ０１　　　\""),
             std::string::npos)
       << output;
@@ -219,7 +221,8 @@ TEST_F(ToolsTest, DefaultsThroughASymbolicLinkWriteItsTarget) {
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::read_symlink(link), "real.dat");
   const std::string written = ReadText(real);
-  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 153);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
+            vqx::kSettingsFileLines);
   EXPECT_EQ(written.substr(0, 3), "0\r\n");
   EXPECT_EQ(
       fs::status(real).permissions() & fs::perms::all,
@@ -461,10 +464,12 @@ TEST_F(ToolsTest, BadSettingsFilesAreRefusedWithTheLine) {
   Child sim = StartSimulator(sim_, {"--link", link, "--log", log});
   for (auto [name, bytes, reason] : {
            std::tuple{"notes.txt", "call the installer\n",
-                      "line 1: expected a whole number for alarm_mode, "
-                      "found \"call\""},
-           std::tuple{"empty.dat", "",
-                      "the file is empty: 153 values expected"},
+                      std::string("line 1: expected a whole number for "
+                                  "alarm_mode, found \"call\"")},
+           std::tuple{
+               "empty.dat", "",
+               "the file is empty: " + std::to_string(vqx::kSettingsFileLines) +
+                   " values expected"},
        }) {
     const std::string file = Path(name);
     std::ofstream(file, std::ios::binary) << bytes;
@@ -481,55 +486,6 @@ TEST_F(ToolsTest, BadSettingsFilesAreRefusedWithTheLine) {
   }
   StopSimulator(sim);
   EXPECT_EQ(ReadText(log).find(" RX "), std::string::npos) << ReadText(log);
-}
-
-// Every setting different from the factory settings, in the device's
-// ranges: each pane of a layout moved on by some channels, titles "ＡＢ"
-// and a full-width digit.
-vqx::DeviceSettings EverySettingChanged() {
-  vqx::DeviceSettings s;
-  vqx::LoadDefaultSettings(s);
-  for (int* flag :
-       {&s.alarm_mode, &s.alarm_polarity, &s.alarm_return, &s.alarm_display,
-        &s.vloss_display, &s.vloss_signal_output, &s.vloss_background,
-        &s.clock_display, &s.title_single_screen, &s.title_split_screen,
-        &s.misc_osd_size_single, &s.misc_osd_size_split,
-        &s.misc_connector_input, &s.misc_dss_mode, &s.misc_ntsc_aspect}) {
-    *flag = 1 - *flag;
-  }
-  std::memcpy(s.alarm_hold_time, "045", 4);
-  s.clock_display_range = 3;
-  s.seq_mode = 1;
-  s.misc_border_line = 2;
-  s.misc_power_on_screen = 3;
-  s.misc_osd_offset_h = 3;
-  s.misc_osd_offset_v = 4;
-  for (int i = 0; i < vqx::kSequenceEntryCount; ++i) s.seq_dwell[i] = 10 + i;
-  for (int ch = 0; ch < vqx::kChannelCount; ++ch) {
-    s.vloss_detect[ch] = s.agc_enable[ch] = 0;
-    s.title_pos_x[ch] = 20 + ch;
-    s.title_pos_y[ch] = 30 + ch;
-    s.adjust_brightness[ch] = 10 + ch;
-    s.adjust_contrast[ch] = 20 + ch;
-    s.adjust_sharpness[ch] = 5 + ch;
-    s.adjust_hue[ch] = 100 + ch;
-    s.adjust_saturation[ch] = 30 + ch;
-    s.format_video[ch] = 1 + ch % 6;
-    const char title[] = "\x82\x60\x82\x61\x82";
-    std::memset(s.title_text[ch], 0, sizeof s.title_text[ch]);
-    std::memcpy(s.title_text[ch], title, 5);
-    s.title_text[ch][5] = static_cast<char>(0x50 + ch);
-  }
-  auto move_on = [](auto& panes, int by) {
-    for (int& pane : panes) pane = (pane + by) % vqx::kChannelCount;
-  };
-  move_on(s.layout_2, 2);
-  move_on(s.layout_4a, 4);
-  move_on(s.layout_4b, 4);
-  move_on(s.layout_6a, 2);
-  move_on(s.layout_6b, 4);
-  move_on(s.layout_9, 1);
-  return s;
 }
 
 // The fields (listing names before "[") with a row alike in both.
@@ -554,7 +510,7 @@ std::set<std::string> FieldsAlike(const vqx::DeviceSettings& a,
 TEST_F(ToolsTest, ReadAllLeavesExactlyTheFieldsItDoesNotRead) {
   vqx::DeviceSettings factory;
   vqx::LoadDefaultSettings(factory);
-  vqx::DeviceSettings changed = EverySettingChanged();
+  vqx::DeviceSettings changed = vqx::testing::EverySettingChanged();
   ASSERT_TRUE(FieldsAlike(factory, changed).empty());
   const std::string state = Path("state.dat");
   ASSERT_TRUE(vqx::WriteSettingsFile(state, changed));
@@ -575,7 +531,7 @@ TEST_F(ToolsTest, ReadAllLeavesExactlyTheFieldsItDoesNotRead) {
   EXPECT_EQ(RunProgram({ctl_, "diff", state, read}, output), 1);
   EXPECT_EQ(output.rfind("Not read by a read-all (a file read from a device "
                          "holds the values it started from):\n"
-                         "title_pos_x[ch.01]: 20 -> 11\n",
+                         "title_pos_x[ch.01]: 12 -> 11\n",
                          0),
             0u)
       << output;

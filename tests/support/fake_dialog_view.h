@@ -1,7 +1,8 @@
 // A recording DialogView for dialog tests: keeps each control's state the
 // way the real dialog manager would (list items, selection, enabled, text),
-// and logs drawing, timers and the end of the dialog; and the recording
-// services a settings dialog is constructed with.
+// and logs drawing (where it lands at the window's density), timers and the
+// end of the dialog; and the recording services a settings dialog is
+// constructed with.
 #pragma once
 
 #include <functional>
@@ -105,7 +106,9 @@ class FakeDialogView : public DialogView {
   void SetCaption(std::string_view text) override {
     caption = std::string(text);
   }
-  void DrawText(int control, int x, int y, std::string_view text) override {
+  int Dpi() override { return dpi; }
+  void DrawTextAtPixel(int control, int x, int y,
+                       std::string_view text) override {
     drawn.push_back({control, x, y, std::string(text)});
   }
   void StartTimer(int timer_id, int period_ms) override {
@@ -177,8 +180,9 @@ class FakeDialogView : public DialogView {
 
   std::map<int, FakeControl> controls;
   std::string caption;  // "" until SetCaption: the template's caption stays
-  std::vector<DrawnText> drawn;
-  std::map<int, int> timers;  // running timer id -> period
+  std::vector<DrawnText> drawn;  // in the window's pixels, at `dpi`
+  int dpi = kDefaultDpi;         // the window's density
+  std::map<int, int> timers;     // running timer id -> period
   bool input_method_open = false;
   bool ended = false;
   int end_result = -1;

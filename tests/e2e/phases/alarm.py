@@ -201,5 +201,6 @@ def run(s, only):
         alarm.click(IDCANCEL)
         alarm.is_gone(3)
 
-    with s.report.part("quit without unsaved changes"):
-        s.quit_check()
+    # The alarm choices made above are unsaved work.
+    with s.report.part("quit with unsaved work"):
+        s.quit_unsaved()

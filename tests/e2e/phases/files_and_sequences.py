@@ -19,6 +19,14 @@ from phases.settings_dialogs import open_by_toolbar
 KANJI_TITLE = "玄関カメラ"
 KANJI_TITLE_LINE = b"CJ01383C3458252B2561256921212121212121212121\r\n"
 FACTORY_TITLE_1 = "　　　ＣＨ０１　　　"
+FACTORY_TITLE_LINE = b"CJ012121212121212343234823302331212121212121\r\n"
+REFUSAL_WARNING = ("次の設定は機器が受け付けませんでした（Mode Error）。\n"
+                   "タイトル ch.03 (3)\n"
+                   "オート・ゲイン・コントロール ch.01-ch.08 (78)")
+NOTES_TEXT = "VQX-460 設置メモ\r\nCOM1 9600\r\n".encode("cp932")
+NOTES_REFUSAL = ("notes.txt は設定ファイルとして読み込めません。\n"
+                 "1 行目（alarm_mode）は整数のはずですが、「VQX-460」です。\n"
+                 "設定は変更していません。")
 
 
 def ctl(s, *arguments):
@@ -236,6 +244,22 @@ def files(s):
                 "the files differ")
         caption_check(s, "again.dat")
 
+    with s.report.part("a text file is no settings file"):
+        # Refused with the line and what it holds; the record, the current
+        # file and the caption stay, so 上書き保存 still writes again.dat.
+        notes = work / "notes.txt"
+        notes.write_bytes(NOTES_TEXT)
+        s.main.menu(ids.IDM_FILE_OPEN)
+        s.file_dialog("ファイルのオープン", notes)
+        s.expect_box("Error", NOTES_REFUSAL, 5, "50-box-not-a-settings-file")
+        caption_check(s, "again.dat")
+        again.unlink(missing_ok=True)
+        s.main.menu(ids.IDM_FILE_SAVE)
+        s.wait_for("上書き保存 then writes again.dat, unchanged",
+                   lambda: again.read_bytes() if again.exists() else b"", site.read_bytes(),
+                   timeout=3)
+        s.equal("notes.txt is left as it was", notes.read_bytes(), NOTES_TEXT)
+
 
 def send_all(s):
     ids = s.ids
@@ -312,6 +336,33 @@ def send_all_stopped(s):
         s.close_dialog(dialog)
 
 
+def send_all_refused(s):
+    """A device that refuses two lines of each send-all with "GN" (its
+    replies 3, 78, 81 and 156): at both paces the run goes on to the 78th
+    line, and one warning that names both settings replaces "Success",
+    with no "Mode Error" box of its own."""
+    ids = s.ids
+    for fast, pace, shot in ((False, "fixed pace", "49-box-send-all-refused"),
+                             (True, "高速", None)):
+        with s.report.part(f"send-all refused in part, {pace}"):
+            dialog = s.open_dialog(ids.IDM_SEND_ALL, "全項目の設定")
+            if dialog.checked(ids.IDC_SEND_ALL_FAST) != fast:
+                dialog.click(ids.IDC_SEND_ALL_FAST)
+                s.expect_ini(f"高速 is {'ticked' if fast else 'unticked'}", "fast", int(fast))
+            s.wire.skip()
+            dialog.click(ids.IDC_SEND_ALL_START)
+            s.expect_box("Error", REFUSAL_WARNING, 15 if fast else 45, shot)
+            s.check("the dialog closes after the warning", dialog.is_gone(3),
+                    "still open after 3 s")
+            s.expect_line("all 78 lines went out", send_all_lines(FACTORY_TITLE_LINE), 78)
+            s.no_box("no \"Mode Error\" after the warning", "Error", 1000)
+            s.no_box("no \"Success\"", "Success", 200)
+    dialog = s.open_dialog(ids.IDM_SEND_ALL, "全項目の設定")
+    dialog.click(ids.IDC_SEND_ALL_FAST)  # as the phases after this expect
+    s.expect_ini("高速 is unticked again", "fast", 0)
+    s.close_dialog(dialog)
+
+
 def run(s, only):
     ids = s.ids
     work = s.env.work
@@ -335,5 +386,11 @@ def run(s, only):
     s.start_device("stopped", "--reply", "10=E3")
     s.start_program()
     send_all_stopped(s)
+    with s.report.part("quit"):
+        s.quit_check()
+
+    s.start_device("refused", *[a for n in (3, 78, 81, 156) for a in ("--reply", f"{n}=GN")])
+    s.start_program()
+    send_all_refused(s)
     with s.report.part("quit"):
         s.quit_check()

@@ -106,7 +106,7 @@ class Environment:
         self.sim = None
         self.tap = None
         self.sim_name = None
-        self.programs = []  # every `wine vqx460.exe` started
+        self.programs = []  # every Wine process started: the program, wineboot
 
     # --- Wine ----------------------------------------------------------------
 
@@ -242,6 +242,17 @@ class Environment:
     def start_program(self, log_name):
         log = open(self.out / f"program-{log_name}.log", "ab")
         process = subprocess.Popen(["wine", str(self.builds.exe)], cwd=self.work,
+                                   stdout=log, stderr=subprocess.STDOUT, env=self.env)
+        log.close()
+        self.programs.append(process)
+        return process
+
+    def end_session(self, log_name):
+        """`wineboot --end-session` in the suite's prefix: what a logoff does
+        to every program. In the background, its output to a file: a pipe
+        would be inherited by the Wine helpers it may start."""
+        log = open(self.out / f"wineboot-{log_name}.log", "ab")
+        process = subprocess.Popen(["wineboot", "--end-session"], cwd=self.work,
                                    stdout=log, stderr=subprocess.STDOUT, env=self.env)
         log.close()
         self.programs.append(process)

@@ -9,7 +9,7 @@ import codecs
 import subprocess
 import time
 
-from .driver import FILE_NAME_EDIT, IDCANCEL, IDOK, DriverError
+from .driver import FILE_NAME_EDIT, IDCANCEL, IDOK, IDYES, DriverError
 from .report import StepFailed, shown
 from .wire import Wire, poll
 
@@ -17,6 +17,12 @@ MAIN_CLASS = "VQX460"
 MAIN_TITLE = "VQX-460"
 DIALOG_CLASS = "#32770"
 INI_SECTION = "VQX-460J_Section"
+
+# The questions of 新規作成, 開く and 終了 (and of the end of a session)
+# while the settings hold unsaved work.
+NEW_QUESTION = "データを保存せずに新規作成しますか？"
+OPEN_QUESTION = "データを保存せずに別のファイルを開きますか？"
+QUIT_QUESTION = "データを保存せずに終了しますか？"
 
 # How long the program may take to react to a click before a check gives
 # up: far above what it needs, so a slow machine does not fail the run.
@@ -197,22 +203,34 @@ class Session:
         except subprocess.TimeoutExpired:
             return None
 
+    def expect_exit(self, name, timeout_s=10):
+        """The program ends, with exit code 0; one that does not is killed
+        so the next phase can start its own."""
+        code = self.wait_exit(self.program, timeout_s)
+        if code is None:
+            windows = _reading(lambda: self.drv("list", DIALOG_CLASS).line)
+            self.report.fails(name, f"still running; windows: {windows}")
+            self.program.kill()
+            self.program.wait()
+        else:
+            self.report.passes(name)
+            self.equal("exit code", code, 0)
+        self.program = None
+        self.main = None
+        return code
+
     def quit_check(self):
         """File > Exit with nothing unsaved asks nothing and ends the
         program with exit code 0."""
         self.main.menu(self.ids.IDM_FILE_EXIT)
-        code = self.wait_exit(self.program, 10)
-        if code is None:
-            windows = _reading(lambda: self.drv("list", DIALOG_CLASS).line)
-            self.report.fails("quit without unsaved changes ends the program",
-                              f"still running; windows: {windows}")
-            self.program.kill()
-            self.program.wait()
-        else:
-            self.report.passes("quit without unsaved changes asks nothing and ends the program")
-            self.equal("exit code", code, 0)
-        self.program = None
-        self.main = None
+        self.expect_exit("quit without unsaved changes asks nothing and ends the program")
+
+    def quit_unsaved(self):
+        """File > Exit with unsaved work asks first; Yes ends the program
+        with exit code 0."""
+        self.main.menu(self.ids.IDM_FILE_EXIT)
+        self.answer_question(QUIT_QUESTION, IDYES)
+        self.expect_exit("quit with unsaved work: Yes ends the program")
 
     # --- Dialogs and boxes -------------------------------------------------------
 
@@ -241,10 +259,12 @@ class Session:
     def expect_box(self, caption, text, timeout_s=5.0, shot=None):
         """A message box with that caption and text shows; it is
         photographed and closed with OK."""
+        # A text of several lines is named by its first.
+        named = text.split("\n")[0] + (" ..." if "\n" in text else "")
         try:
             answer = self.drv("box", caption, int(timeout_s * 1000))
         except DriverError as error:
-            self.report.fails(f"box \"{caption}\" \"{text}\" shows", str(error))
+            self.report.fails(f"box \"{caption}\" \"{named}\" shows", str(error))
             return False
         box = Window(self, answer.word(0), caption)
         found = answer.word(1)
@@ -258,7 +278,7 @@ class Session:
             self.log(f"closing the box: {error}")
         if not closed:
             self.report.fails(f"box \"{caption}\" closes with OK", "still open after 3 s")
-        return self.equal(f"box \"{caption}\" says \"{text}\"", found, text)
+        return self.equal(f"box \"{caption}\" says \"{named}\"", found, text)
 
     def no_box(self, name, caption, ms):
         try:
@@ -328,7 +348,7 @@ class Session:
         return self.check(f"file dialog \"{caption}\" cancelled", chooser.is_gone(5),
                           "still open after 5 s")
 
-    def answer_question(self, question, button):
+    def answer_question(self, question, button, shot=None):
         """The question box (caption "VQX-460") says `question` and gets
         `button`."""
         try:
@@ -337,8 +357,13 @@ class Session:
             return self.check(f"question \"{question}\"", False, str(error))
         self.equal(f"question \"{question}\"", answer.word(1), question)
         box = Window(self, answer.word(0))
+        if shot:
+            self.shot(shot, box)
         box.click(button)
         return box.is_gone(3)
+
+    def no_question(self, name, ms=800):
+        return self.no_box(name, MAIN_TITLE, ms)
 
     # --- The INI file ------------------------------------------------------------
 
