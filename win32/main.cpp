@@ -7,9 +7,7 @@
 #include "base/ini_file.h"
 #include "base/link_config.h"
 #include "files/settings_file.h"
-#include "protocol/reply_dispatch.h"
-#include "transport/link.h"
-#include "transport/receive_loop.h"
+#include "protocol/connection.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"
@@ -33,24 +31,27 @@ struct Program {
   explicit Program(HINSTANCE instance)
       : locations(CurrentUserProfileLocations()),
         profile(locations.user_file, locations.legacy_file),
-        link(core.link, core.config, core.slave_address, steady_clock),
-        dispatcher(core.link, core.config, core.settings, boxes, steady_clock),
+        connection(core, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
-        dialog_services{core,        selections,
-                        link,        boxes,
-                        codec,       clock,
-                        read_backs,  steady_clock,
-                        link,        dispatcher.version_replies(),
-                        traffic_log, profile,
+        dialog_services{core,
+                        selections,
+                        connection.link(),
+                        boxes,
+                        codec,
+                        clock,
+                        connection.read_backs(),
+                        steady_clock,
+                        connection.link(),
+                        connection.version_replies(),
+                        traffic_log,
+                        profile,
                         chooser},
-        behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
-                   codec},
+        behaviour({core, boxes, clock, chooser, dialog_runner, view,
+                   connection.read_backs(), codec},
                   {dialog_services, profile, ports}) {
-    dispatcher.SetReadBackRecord(&read_backs);
     // Every line both ways, for the traffic log window.
-    link.AttachTap(&traffic_log);
-    dispatcher.SetTrafficLog(&traffic_log);
+    connection.SetTrafficLog(&traffic_log);
   }
 
   Core core;
@@ -64,34 +65,20 @@ struct Program {
   IniFileProfileStore profile;
   Win32SerialPort port;
   Win32SerialPortList ports;
-  Link link;
-  ReadBackRecord read_backs;
-  ReplyDispatcher dispatcher;
+  Connection connection;
   TrafficLog traffic_log;
   Win32DialogRunner dialog_runner;
   DialogServices dialog_services;
   Win32MainWindowView view;
   MainWindow behaviour;
   MainWindowContext window_context;
-  HANDLE receive_thread = nullptr;
 };
 
-DWORD WINAPI ReceiveThread(LPVOID parameter) {
-  auto* program = static_cast<Program*>(parameter);
-  RunReceiveLoop(program->port, program->core.link, program->dispatcher);
-  return 0;
-}
-
-// Ends the receive thread: Exit (or the end of the session) cleared
-// receive_running; waking the thread's wait lets it see that.
+// Ends the receive thread before the port closes with the process: Exit
+// (or the end of the session) cleared receive_running; waking the thread's
+// wait lets it see that.
 void StopReception(Program& program) {
-  program.core.link.receive_running = 0;
-  program.port.CancelRead();
-  if (program.receive_thread != nullptr) {
-    WaitForSingleObject(program.receive_thread, kReceiveThreadExitWaitMs);
-    CloseHandle(program.receive_thread);
-    program.receive_thread = nullptr;
-  }
+  program.connection.Stop(std::chrono::milliseconds(kReceiveThreadExitWaitMs));
 }
 
 int Run(HINSTANCE instance) {
@@ -128,11 +115,8 @@ int Run(HINSTANCE instance) {
   program->chooser.set_owner(window);
 
   program->port.Open(program->core.config.com_port, program->boxes);
-  program->link.AttachPort(&program->port);
-
-  program->receive_thread =
-      CreateThread(nullptr, 0, ReceiveThread, program, 0, nullptr);
-  if (program->receive_thread == nullptr) {
+  program->connection.Attach(&program->port);
+  if (!program->connection.Start()) {
     program->boxes.ShowWarningBox("error creating read thread");
   }
 
