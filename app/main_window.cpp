@@ -259,7 +259,10 @@ void MainWindow::OnTimerTick() {
     services_.boxes.ShowWarningBox(ReadAllIncompleteMessage(*missing));
   }
   const LocalTime now = services_.clock.Now();
-  services_.view.SetStatusText(0, StatusDateText(now));
+  services_.view.SetStatusText(
+      0, connection_place_.empty()
+             ? StatusDateText(now)
+             : StatusDateText(now) + "    " + connection_place_);
   services_.view.SetStatusText(1, StatusTimeText(now));
 }
 

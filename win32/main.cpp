@@ -1,19 +1,24 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
+#include <memory>
+
 #include "app/main_window.h"
+#include "app/network_choice.h"
 #include "base/core.h"
 #include "base/file_io.h"
 #include "base/ini_file.h"
 #include "base/link_config.h"
 #include "files/settings_file.h"
 #include "protocol/connection.h"
+#include "transport/writer_thread_port.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"
 #include "win32/platform_services.h"
 #include "win32/serial_port_list.h"
 #include "win32/serial_port_win32.h"
+#include "win32/tcp_port_win32.h"
 #include "win32/text.h"
 
 namespace vqx::win32 {
@@ -64,6 +69,11 @@ struct Program {
   ProfileLocations locations;
   IniFileProfileStore profile;
   Win32SerialPort port;
+  // Instead of the COM port when the network is chosen: the server, and
+  // its writes on a thread of their own so connecting never holds up the
+  // window.
+  std::unique_ptr<Win32TcpPort> network_port;
+  std::unique_ptr<WriterThreadPort> network_writer;
   Win32SerialPortList ports;
   Connection connection;
   TrafficLog traffic_log;
@@ -79,6 +89,37 @@ struct Program {
 // wait lets it see that.
 void StopReception(Program& program) {
   program.connection.Stop(std::chrono::milliseconds(kReceiveThreadExitWaitMs));
+}
+
+// The port chosen in the serial settings dialog: the COM port, opened now
+// (its failures show their boxes), or the serial server on the network,
+// connected in the background; a failure to connect, now or when a lost
+// connection is made again for a later command, shows a box naming the
+// server, and the command it carried ends in the watchdog's "No Connect"
+// as on a silent device.
+SerialPort* OpenChosenPort(Program& program) {
+  const NetworkChoice network = ReadNetworkChoice(program.profile);
+  if (!network.chosen) {
+    program.port.Open(program.core.config.com_port, program.boxes);
+    return &program.port;
+  }
+  const std::optional<PortAddress> address = network.Address();
+  if (!address) {
+    program.boxes.ShowErrorBox(NetworkAddressInvalidText());
+    return nullptr;
+  }
+  program.network_port = std::make_unique<Win32TcpPort>(*address);
+  Win32TcpPort* tcp = program.network_port.get();
+  const auto report = [&program, tcp] {
+    program.boxes.ShowErrorBox(
+        NetworkConnectFailedText(tcp->address(), tcp->last_error()));
+  };
+  program.network_writer = std::make_unique<WriterThreadPort>(*tcp, report);
+  program.network_writer->Post([tcp, report] {
+    if (!tcp->Open()) report();
+  });
+  program.behaviour.SetConnectionPlace(address->ToString());
+  return program.network_writer.get();
 }
 
 int Run(HINSTANCE instance) {
@@ -114,9 +155,10 @@ int Run(HINSTANCE instance) {
   program->dialog_runner.set_owner(window);
   program->chooser.set_owner(window);
 
-  program->port.Open(program->core.config.com_port, program->boxes);
-  program->connection.Attach(&program->port);
-  if (!program->connection.Start()) {
+  if (SerialPort* port = OpenChosenPort(*program)) {
+    program->connection.Attach(port);
+  }
+  if (program->connection.port() != nullptr && !program->connection.Start()) {
     program->boxes.ShowWarningBox("error creating read thread");
   }
 

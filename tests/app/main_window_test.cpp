@@ -256,6 +256,16 @@ TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
   EXPECT_EQ(fakes_.boxes.shown, (std::vector<Box>{{"error", "No Connect"}}));
 }
 
+// A network connection is named after the date; a COM port adds nothing.
+TEST_F(MainWindowTest, StatusBarNamesANetworkConnection) {
+  clock_.now = At(2024, 1, 5, 5, 9, 5, 3);
+  window_.SetConnectionPlace("rfc2217://127.0.0.1:2217");
+  window_.OnTimerTick();
+  EXPECT_EQ(view_.status[0],
+            "2024年 1月 5日  金曜日    rfc2217://127.0.0.1:2217");
+  EXPECT_EQ(view_.status[1], "09：05：03");
+}
+
 // File > New returns the record, the dialogs' choices and the link flags to
 // their start, and keeps what lives for the whole run: the slave address,
 // the front button lock and the common video format.
