@@ -65,15 +65,15 @@ class Bridge:
         return False
 
     def stop(self):
-        for process in (self.server, self.sim):
-            if process and process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
-
+        running = [p for p in (self.server, self.sim) if p and p.poll() is None]
+        for process in running:
+            process.terminate()
+        for process in running:
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
 
 def run(s, only):
     ids = s.ids
