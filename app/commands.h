@@ -125,6 +125,7 @@ template <>
 inline std::unique_ptr<Dialog> MakeDialog<SerialSettingsDialog>(
     const DialogSources& sources) {
   return std::make_unique<SerialSettingsDialog>(sources.services.core,
+                                                sources.services.selections,
                                                 sources.profile, sources.ports);
 }
 

@@ -129,11 +129,17 @@ bool CountHiddenAccess(int& counter, int x, int y) {
 MainWindow::MainWindow(MainWindowServices services, DialogSources dialogs)
     : services_(services),
       dialogs_(dialogs),
-      files_{services.core, services.boxes, services.chooser, services.codec,
+      files_{services.core,
+             services.boxes,
+             services.chooser,
+             services.codec,
              [view = &services.view](std::optional<std::string_view> text,
                                      std::string_view caption) {
                if (text) view->DrawFileName(*text);
                view->SetCaption(caption);
+             },
+             [selections = &dialogs.services.selections] {
+               selections->ResetForNew();
              }} {}
 
 void MainWindow::OpenDialog(DialogMaker make) {
@@ -252,7 +258,8 @@ void MainWindow::EndSession(bool ending) {
 }
 
 void MainWindow::OnContextMenu(int x, int y) {
-  if (CountHiddenAccess(services_.core.working.hidden_access_count, x, y)) {
+  if (CountHiddenAccess(dialogs_.services.selections.hidden_access_count, x,
+                        y)) {
     OpenDialog(FindCommand(IDM_READ_ALL)->dialog);
   }
 }
@@ -265,7 +272,10 @@ void MainWindow::OnTimerTick() {
     services_.boxes.ShowWarningBox(ReadAllIncompleteMessage(*missing));
   }
   const LocalTime now = services_.clock.Now();
-  services_.view.SetStatusText(0, StatusDateText(now));
+  services_.view.SetStatusText(
+      0, connection_place_.empty()
+             ? StatusDateText(now)
+             : StatusDateText(now) + "    " + connection_place_);
   services_.view.SetStatusText(1, StatusTimeText(now));
 }
 

@@ -114,6 +114,13 @@ class MainWindow {
 
   bool quitting() const { return quitting_; }
 
+  // Where the program reaches the device when that is not a COM port
+  // ("rfc2217://host:4001"); the status bar shows it after the date from
+  // the next tick. "" (a COM port) shows nothing more.
+  void SetConnectionPlace(std::string place) {
+    connection_place_ = std::move(place);
+  }
+
  private:
   void OpenDialog(DialogMaker make);
   void ShowWindow(DialogMaker make);
@@ -129,6 +136,7 @@ class MainWindow {
   MainWindowServices services_;
   DialogSources dialogs_;
   FileMenuServices files_;
+  std::string connection_place_;
   bool quitting_ = false;
   bool asking_ = false;  // the Exit question is open
   bool block_reason_shown_ = false;

@@ -12,6 +12,9 @@ namespace {
 constexpr std::array<std::string_view, SerialSettingsDialog::kListedPorts>
     kPortItems = {"COM 1", "COM 2", "COM 3", "COM 4", "COM 5", "COM 6"};
 constexpr std::array<std::string_view, 2> kLineItems = {"RS-232C", "RS-485"};
+constexpr std::array<std::string_view, 2> kProtocolItems = {"RFC 2217", "TCP"};
+// The longest name a host may have.
+constexpr int kHostCharacters = 253;
 
 bool IsPortValue(int com_port) {
   return com_port >= 0 && com_port <= kHighestComPort;
@@ -64,7 +67,26 @@ void SerialSettingsDialog::OnInit(DialogView& view) {
   Preselect(view, kLineList, core_.config.rs_control.load());
   view.SetCheck(kEchoBox, core_.config.echo.load() != 0);
   ShowDescription(view, configured);
-  core_.working.hidden_access_count = 0;
+
+  network_ = ReadNetworkChoice(profile_);
+  FillList(view, kProtocolList, kProtocolItems);
+  view.SelectItem(kProtocolList, network_.kind == PortKind::kRawTcp ? 1 : 0);
+  view.LimitText(kHostEdit, kHostCharacters);
+  view.LimitText(kNetPortEdit, 5);
+  // Shown as stored; the change notifications these raise write nothing,
+  // since nothing differs from what the file holds.
+  view.SetControlText(kHostEdit, network_.host);
+  view.SetControlText(kNetPortEdit,
+                      network_.port > 0 ? std::to_string(network_.port) : "");
+  view.SetCheck(kNetworkBox, network_.chosen);
+  EnableNetwork(view);
+  selections_.hidden_access_count = 0;
+}
+
+void SerialSettingsDialog::EnableNetwork(DialogView& view) {
+  for (int control : {kHostEdit, kNetPortEdit, kProtocolList}) {
+    view.EnableControl(control, network_.chosen);
+  }
 }
 
 void SerialSettingsDialog::ShowDescription(DialogView& view, int com_port) {
@@ -106,6 +128,40 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
         // Lines noted under the other setting say nothing about this one.
         if (echo != (core_.config.echo.load() != 0)) core_.link.echoes.Clear();
         WriteEcho(profile_, core_.config, echo);
+      }
+      return;
+    case kNetworkBox:
+      if (notification == ControlNotification::kClicked) {
+        // Used from the next start, as a newly chosen COM port is.
+        network_.chosen = view.IsChecked(kNetworkBox);
+        WriteNetworkChosen(profile_, network_.chosen, network_.kind);
+        EnableNetwork(view);
+      }
+      return;
+    case kProtocolList:
+      if (std::optional<int> index = ChosenIndex(view, control, notification)) {
+        network_.kind = *index == 1 ? PortKind::kRawTcp : PortKind::kRfc2217;
+        WriteNetworkChosen(profile_, network_.chosen, network_.kind);
+      }
+      return;
+    case kHostEdit:
+      if (notification == ControlNotification::kEditChange) {
+        const std::string host = view.ControlText(kHostEdit);
+        if (host != network_.host) {
+          network_.host = host;
+          WriteNetworkHost(profile_, host);
+        }
+      }
+      return;
+    case kNetPortEdit:
+      // Only a port 1..65535 is kept; anything else leaves the last one.
+      if (notification == ControlNotification::kEditChange) {
+        const std::optional<int> port =
+            ParseNetworkPort(view.ControlText(kNetPortEdit));
+        if (port && *port != network_.port) {
+          network_.port = *port;
+          WriteNetworkPort(profile_, *port);
+        }
       }
       return;
     case kIdOk:

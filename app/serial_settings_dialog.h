@@ -8,6 +8,12 @@
 // system calls it; a configured port the system does not have is shown
 // marked absent, never replaced by another. com_port is n - 1 for COMn
 // whatever item shows it, so INI files of any age keep their meaning.
+//
+// Below, the network: a box that makes the program reach the device through
+// a serial device server instead of the COM port, with the server's host,
+// port and protocol (RFC 2217 or raw TCP). Each is written to the INI file
+// as it changes (`NetworkChoice`); the controls are greyed while the box is
+// off, and nothing about the network is written until the user touches it.
 #pragma once
 
 #include <string>
@@ -15,6 +21,7 @@
 #include <vector>
 
 #include "app/ids/serial_settings_ids.h"
+#include "app/network_choice.h"
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
@@ -37,11 +44,20 @@ class SerialSettingsDialog : public Dialog {
   // Echo tolerance: the line adapter sends every line back; such an echo is
   // no reply.
   static constexpr int kEchoBox = IDC_SERIAL_ECHO;
+  static constexpr int kNetworkBox = IDC_SERIAL_NET_USE;
+  static constexpr int kHostEdit = IDC_SERIAL_NET_HOST;
+  static constexpr int kNetPortEdit = IDC_SERIAL_NET_PORT;
+  // "RFC 2217", "TCP".
+  static constexpr int kProtocolList = IDC_SERIAL_NET_KIND;
   // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 
-  SerialSettingsDialog(Core& core, ProfileStore& profile, SerialPortList& ports)
-      : core_(core), profile_(profile), ports_(ports) {}
+  SerialSettingsDialog(Core& core, DialogSelections& selections,
+                       ProfileStore& profile, SerialPortList& ports)
+      : core_(core),
+        selections_(selections),
+        profile_(profile),
+        ports_(ports) {}
 
   int template_id() const override { return kTemplateId; }
   void OnInit(DialogView& view) override;
@@ -50,13 +66,17 @@ class SerialSettingsDialog : public Dialog {
 
  private:
   void ShowDescription(DialogView& view, int com_port);
+  void EnableNetwork(DialogView& view);
 
   Core& core_;
+  DialogSelections& selections_;
   ProfileStore& profile_;
   SerialPortList& ports_;
   // The com_port value of each item of the port list.
   std::vector<int> item_ports_;
   std::vector<SerialPortInfo> present_;
+  // What the INI file holds, kept current as the user changes it.
+  NetworkChoice network_;
 };
 
 }  // namespace vqx

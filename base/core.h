@@ -1,6 +1,6 @@
 // The single process-wide state of the program: the settings record, the
-// working selections, the link flags and configuration, the slave address
-// and the current settings file. The Win32 program and the POSIX tools each
+// link flags and configuration, the slave address and the current settings
+// file. The Win32 program and the POSIX tools each
 // own exactly one; the portable code is handed the parts it needs.
 #pragma once
 
@@ -14,16 +14,15 @@ namespace vqx {
 
 struct Core {
   SettingsStore settings;
-  WorkingState working;  // user-interface thread only
   LinkState link;
   LinkConfig config;
   std::atomic<int> slave_address{0};  // SlaveAddress, 0..32
   std::string current_file_path;      // UTF-8; empty until Open or Save As
 };
 
-// Start-up state and File > New: the record's defaults (dirty lowered), the
-// working selections and the link flags. Leaves the slave address, the
-// current file path, the button lock and the common video format alone.
+// Start-up state and File > New: the record's defaults (dirty lowered) and
+// the link flags. Leaves the slave address and the current file path
+// alone.
 void LoadDefaults(Core& core);
 
 }  // namespace vqx

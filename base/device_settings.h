@@ -1,5 +1,4 @@
-// The settings record that mirrors the VQX-460, its defaults, and the
-// process-wide working state that belongs with it.
+// The settings record that mirrors the VQX-460, its defaults and its store.
 //
 // Depends on nothing but the standard library. The record is shared between
 // the user-interface thread and the receive thread; `SettingsStore` is the
@@ -107,20 +106,6 @@ class SettingsStore {
  private:
   mutable std::mutex mutex_;
   DeviceSettings settings_{};
-};
-
-// Working selections that live beside the record for the whole run. They are
-// used on the user-interface thread only.
-struct WorkingState {
-  // Reset by LoadDefaults.
-  int selected_channel = 0;     // 0..7 channels; 8..13 split screens, automatic
-  int seq_selected_entry = 0;   // 0..12
-  int seq_common_dwell = 3;     // initial selection of the common dwell list
-  int redraw_pending = 0;       // deferred drawing of a dialog's preview
-  int hidden_access_count = 0;  // context-menu requests in the corner
-  // Not reset by LoadDefaults; 0 when the program starts.
-  int misc_button_lock = 0;  // 0 off, 1 on; never saved or read back
-  int format_common = 0;     // last choice of the video format common list
 };
 
 }  // namespace vqx

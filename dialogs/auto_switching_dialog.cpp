@@ -25,7 +25,7 @@ std::string AutoSwitchingDialog::ListLine(int entry, int seconds) {
 }
 
 int AutoSwitchingDialog::Entry() const {
-  return std::clamp(services_.core.working.seq_selected_entry, 0,
+  return std::clamp(services_.selections.seq_selected_entry, 0,
                     kSequenceEntryCount - 1);
 }
 
@@ -46,11 +46,11 @@ void AutoSwitchingDialog::OnInit(DialogView& view) {
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
   view.SelectItem(kEntryList, Entry());
   Preselect(view, kTimeList, settings.seq_dwell[Entry()]);
-  Preselect(view, kCommonList, core.working.seq_common_dwell);
+  Preselect(view, kCommonList, services_.selections.seq_common_dwell);
   Preselect(view, kModeList, settings.seq_mode);
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
-  core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kRedrawTimer, kFirstDrawDelayMs);
 }
 
@@ -76,7 +76,7 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
   switch (control) {
     case kEntryList:
       if (chosen) {
-        core.working.seq_selected_entry = *chosen;
+        services_.selections.seq_selected_entry = *chosen;
         DrawList(view);
         ShowEntryTime(view);
       }
@@ -119,15 +119,14 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
 }
 
 void AutoSwitchingDialog::OnTimer(DialogView& view, int /*timer_id*/) {
-  WorkingState& working = services_.core.working;
-  if (working.redraw_pending != 1) return;
+  if (services_.selections.redraw_pending != 1) return;
   DrawList(view);
-  working.redraw_pending = 0;
+  services_.selections.redraw_pending = 0;
   view.StopTimer(kRedrawTimer);
 }
 
 void AutoSwitchingDialog::OnPaint(DialogView& view) {
-  services_.core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kRedrawTimer, kRepaintDrawDelayMs);
 }
 

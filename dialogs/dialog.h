@@ -8,6 +8,7 @@
 #include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog_view.h"
+#include "dialogs/selections.h"
 #include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/traffic_log.h"
@@ -57,13 +58,15 @@ class Dialog {
   }
 };
 
-// What the dialogs work with: the process-wide state, the link to send
-// through (and to probe single addresses), the result boxes, the Shift_JIS
-// conversion, the PC's clock and a steady one, the record of the read-back
-// lines that arrived and of the versions by address, the traffic log, the
-// program's INI file and the file dialog.
+// What the dialogs work with: the process-wide state, what they remember
+// between openings, the link to send through (and to probe single
+// addresses), the result boxes, the Shift_JIS conversion, the PC's clock and
+// a steady one, the record of the read-back lines that arrived and of the
+// versions by address, the traffic log, the program's INI file and the file
+// dialog.
 struct DialogServices {
   Core& core;
+  DialogSelections& selections;
   CommandSink& sink;
   MessageBoxes& boxes;
   TextCodec& codec;

@@ -68,7 +68,7 @@ void DisplayChannelDialog::OnInit(DialogView& view) {
   }
   FillList(view, kScreenList, ScreenItems());
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  Preselect(view, kScreenList, core.working.selected_channel);
+  Preselect(view, kScreenList, services_.selections.selected_channel);
   for (const LayoutControls& layout : kLayouts) {
     const std::span<const int> entries = LayoutEntries(settings, layout.layout);
     for (int pane = 0; pane < layout.pane_count; ++pane) {
@@ -77,7 +77,7 @@ void DisplayChannelDialog::OnInit(DialogView& view) {
   }
   ApplyDialogCaption(view, core.config, kHeading);
   // The layout on the device's screen, when it is one; else the first.
-  shown_layout_ = SplitLayoutOfScreen(core.working.selected_channel)
+  shown_layout_ = SplitLayoutOfScreen(services_.selections.selected_channel)
                       .value_or(SplitLayout::k4A);
   view.StartTimer(kPictureTimer, kFirstDrawDelayMs);
 }
@@ -193,7 +193,7 @@ void DisplayChannelDialog::OnCommand(DialogView& view, int control,
   if (control == kScreenList) {
     if (const std::optional<int> screen =
             ChosenIndex(view, control, notification)) {
-      core.working.selected_channel = *screen;
+      services_.selections.selected_channel = *screen;
       if (const std::optional<SplitLayout> layout =
               SplitLayoutOfScreen(*screen)) {
         Show(view, *layout);
@@ -202,7 +202,7 @@ void DisplayChannelDialog::OnCommand(DialogView& view, int control,
     return;
   }
   if (control == kScreenSet && notification == ControlNotification::kClicked) {
-    SendScreenSelection(services_.sink, core.working.selected_channel);
+    SendScreenSelection(services_.sink, services_.selections.selected_channel);
   }
 }
 

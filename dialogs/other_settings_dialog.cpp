@@ -73,9 +73,9 @@ void OtherSettingsDialog::OnInit(DialogView& view) {
   Preselect(view, kOsdOffsetVList, settings.misc_osd_offset_v);
   Preselect(view, kOsdSizeSingleList, settings.misc_osd_size_single);
   Preselect(view, kOsdSizeSplitList, settings.misc_osd_size_split);
-  Preselect(view, kButtonLockList, core.working.misc_button_lock);
+  Preselect(view, kButtonLockList, services_.selections.misc_button_lock);
   Preselect(view, kNtscAspectList, settings.misc_ntsc_aspect);
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
 }
 
@@ -104,12 +104,12 @@ void OtherSettingsDialog::OnCommand(DialogView& view, int control,
   if (control == kButtonLockList) {
     if (const std::optional<int> lock =
             ChosenIndex(view, control, notification)) {
-      core.working.misc_button_lock = *lock;
+      services_.selections.misc_button_lock = *lock;
     }
     return;
   }
   if (control == kButtonLockSet && clicked) {
-    SendButtonLock(services_.sink, core.working.misc_button_lock);
+    SendButtonLock(services_.sink, services_.selections.misc_button_lock);
   }
 }
 

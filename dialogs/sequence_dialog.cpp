@@ -24,7 +24,7 @@ void SequenceDialog::OnInit(DialogView& view) {
   // A broadcast address where the list has none leaves it without a
   // selection.
   ApplySlaveAddressRule(view, core.config, core.slave_address.load());
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, layout_.heading);
   run_.Init(view);
 }

@@ -27,7 +27,7 @@ void SlaveAddressDialog::OnInit(DialogView& view) {
   view.EnableControl(kScanButton, IsRs485(core.config.rs_control.load()));
   view.SetProgressRange(kScanProgress, 0, kScanAddresses);
   view.SetProgressStep(kScanProgress, 1);
-  core.working.hidden_access_count = 0;
+  services_.selections.hidden_access_count = 0;
   ApplyDialogCaption(view, core.config, kHeading);
 }
 

@@ -66,7 +66,7 @@ TitleDialog::TitleDialog(DialogServices& services)
            [](int step) { return TitleSettingName(step - 1); }) {}
 
 int TitleDialog::EffectiveChannel() const {
-  const int channel = services_.core.working.selected_channel;
+  const int channel = services_.selections.selected_channel;
   return channel >= 0 && channel < kChannelCount ? channel : 0;
 }
 
@@ -138,7 +138,7 @@ void TitleDialog::OnInit(DialogView& view) {
   ApplyDialogCaption(view, core.config, kHeading);
   view.OpenInputMethod();
   run_.Init(view);
-  core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kTimer, kFirstDrawDelayMs);
 }
 
@@ -179,7 +179,7 @@ void TitleDialog::OnCommand(DialogView& view, int control,
     case kChannelList:
       if (const std::optional<int> channel =
               ChosenIndex(view, control, notification)) {
-        core.working.selected_channel = *channel;
+        services_.selections.selected_channel = *channel;
         view.SelectItem(kChannelList, *channel);
         DrawPreview(view);
         ShowTitle(view);
@@ -223,10 +223,9 @@ void TitleDialog::OnCommand(DialogView& view, int control,
 
 void TitleDialog::OnTimer(DialogView& view, int timer_id) {
   if (timer_id != kTimer) return;
-  WorkingState& working = services_.core.working;
-  if (working.redraw_pending == 1) {
+  if (services_.selections.redraw_pending == 1) {
     DrawPreview(view);
-    working.redraw_pending = 0;
+    services_.selections.redraw_pending = 0;
     // A running set-all keeps its pace and goes on at the next tick.
     if (!set_all_.running()) view.StopTimer(kTimer);
     return;
@@ -235,7 +234,7 @@ void TitleDialog::OnTimer(DialogView& view, int timer_id) {
 }
 
 void TitleDialog::OnPaint(DialogView& view) {
-  services_.core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   if (!set_all_.running()) view.StartTimer(kTimer, kRepaintDrawDelayMs);
 }
 

@@ -49,7 +49,7 @@ VideoAdjustmentDialog::VideoAdjustmentDialog(DialogServices& services)
            }) {}
 
 int VideoAdjustmentDialog::EffectiveChannel() const {
-  const int channel = services_.core.working.selected_channel;
+  const int channel = services_.selections.selected_channel;
   return channel >= 0 && channel < kChannelCount ? channel : 0;
 }
 
@@ -83,7 +83,7 @@ void VideoAdjustmentDialog::OnInit(DialogView& view) {
   ShowChannelValues(view);
   view.SelectItem(kChannelList, EffectiveChannel());
   ApplyDialogCaption(view, core.config, kHeading);
-  core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kFirstDrawDelayMs);
   run_.Init(view);
 }
@@ -127,7 +127,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
   if (control == kChannelList) {
     if (const std::optional<int> channel =
             ChosenIndex(view, control, notification)) {
-      core.working.selected_channel = *channel;
+      services_.selections.selected_channel = *channel;
       DrawTable(view);
       ShowChannelValues(view);
     }
@@ -163,16 +163,15 @@ void VideoAdjustmentDialog::OnTimer(DialogView& view, int timer_id) {
     run_.Tick(view);
     return;
   }
-  WorkingState& working = services_.core.working;
-  if (timer_id == kDrawTimer && working.redraw_pending == 1) {
+  if (timer_id == kDrawTimer && services_.selections.redraw_pending == 1) {
     DrawTable(view);
-    working.redraw_pending = 0;
+    services_.selections.redraw_pending = 0;
     view.StopTimer(kDrawTimer);
   }
 }
 
 void VideoAdjustmentDialog::OnPaint(DialogView& view) {
-  services_.core.working.redraw_pending = 1;
+  services_.selections.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kRepaintDrawDelayMs);
 }
 

@@ -26,7 +26,7 @@ VideoFormatDialog::VideoFormatDialog(DialogServices& services)
 void VideoFormatDialog::InitMore(DialogView& view,
                                  const DeviceSettings& /*settings*/) {
   FillList(view, kCommonList, kFormatItems);
-  Preselect(view, kCommonList, services_.core.working.format_common);
+  Preselect(view, kCommonList, services_.selections.format_common);
 }
 
 bool VideoFormatDialog::HandleMore(DialogView& view, int control,
@@ -36,7 +36,7 @@ bool VideoFormatDialog::HandleMore(DialogView& view, int control,
     // The common choice goes into every channel at once; nothing is sent.
     if (const std::optional<int> format =
             ChosenIndex(view, control, notification)) {
-      core.working.format_common = *format;
+      services_.selections.format_common = *format;
       StoreUserChange(core.settings, [&](DeviceSettings& s) {
         for (int& entry : s.format_video) entry = *format;
       });

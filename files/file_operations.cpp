@@ -117,6 +117,7 @@ void NewSettings(FileMenuServices& services) {
     return;
   }
   LoadDefaults(core);
+  if (services.on_new) services.on_new();
   core.current_file_path.clear();
   Show(services, kNoFileNameText, kFileCaption);
 }

@@ -59,12 +59,16 @@ struct FileMenuServices {
   FileChooser& chooser;
   TextCodec& codec;                 // for the refusal of a file
   FileShownCallback on_file_shown;  // may be empty
+  // What else File > New returns to its start-up state with the record:
+  // the dialogs' selections. May be empty.
+  std::function<void()> on_new;
 };
 
 // File > New. Does nothing while a sequence runs; asks first when a title
-// edit is unsaved; then returns the record and working state to their
-// defaults and forgets the current file, so a later Save cannot overwrite
-// the file that was open before with the defaults.
+// edit is unsaved; then returns the record, the link flags and whatever
+// `on_new` resets to their defaults and forgets the current file, so a
+// later Save cannot overwrite the file that was open before with the
+// defaults.
 void NewSettings(FileMenuServices& services);
 
 // File > Open. Does nothing while a sequence runs; asks first when a title

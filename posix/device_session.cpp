@@ -1,8 +1,10 @@
 #include "posix/device_session.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
+#include "posix/posix_error.h"
 #include "protocol/read_all.h"
 #include "protocol/reply_table.h"
 #include "protocol/send_all.h"
@@ -75,29 +77,22 @@ class DeviceSession::RecordingBoxes : public MessageBoxes {
     std::lock_guard<std::mutex> lock(mutex_);
     return first_failure_;
   }
-  bool no_connect() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return no_connect_;
-  }
   void Clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     failures_ = 0;
     first_failure_.clear();
-    no_connect_ = false;
   }
 
  private:
   void Record(std::string_view text) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (failures_++ == 0) first_failure_ = text;
-    if (text == "No Connect") no_connect_ = true;
   }
 
   MessageBoxes& target_;
   mutable std::mutex mutex_;
   int failures_ = 0;
   std::string first_failure_;
-  bool no_connect_ = false;
 };
 
 // Counts the lines that actually go to the port.
@@ -139,27 +134,23 @@ struct DeviceSession::Replies {
 DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
     : boxes_(std::make_unique<RecordingBoxes>(boxes)),
       port_(OpenPort(options.port_path, options.on_note)),
-      link_(core_.link, core_.config, core_.slave_address, steady_clock_),
-      sink_(std::make_unique<CountingSink>(link_)),
-      dispatcher_(core_.link, core_.config, core_.settings, *boxes_,
-                  steady_clock_),
+      connection_(core_, *boxes_, steady_clock_),
+      sink_(std::make_unique<CountingSink>(connection_.link())),
       replies_(std::make_unique<Replies>()),
       reply_observer_(options.reply_observer) {
   core_.config.rs_control = options.rs485 ? 1 : 0;
   core_.config.echo = options.echo ? 1 : 0;
   core_.slave_address = std::clamp(options.address, 0, kBroadcastAddress);
-  link_.AttachPort(port_.get());
-  link_.AttachTap(options.traffic_log);
-  dispatcher_.SetTrafficLog(options.traffic_log);
-  dispatcher_.SetObserver(
+  connection_.SetTrafficLog(options.traffic_log);
+  connection_.dispatcher().SetObserver(
       [this](std::string_view work_copy) { OnReply(work_copy); });
-  dispatcher_.SetReadBackRecord(&read_backs_);
-  receive_ = std::make_unique<ReceiveThread>(*port_, core_.link, dispatcher_);
+  connection_.Attach(port_.get());
+  if (!connection_.Start()) {
+    throw PosixError("start the receive thread", EAGAIN);
+  }
 }
 
-DeviceSession::~DeviceSession() {
-  if (receive_) receive_->Stop();
-}
+DeviceSession::~DeviceSession() { connection_.Stop(); }
 
 bool DeviceSession::broadcast() const {
   return IsBroadcast(core_.config.rs_control, core_.slave_address);
@@ -170,10 +161,10 @@ void DeviceSession::OnReply(std::string_view work_copy) {
   // The dispatch judged whether this line answered what was awaited, by the
   // rule the run declared for its step: an echo, another device's reply or
   // a read-back of another setting is no answer.
-  const ReplyKind kind = dispatcher_.last_kind();
+  const ReplyKind kind = connection_.dispatcher().last_kind();
   {
     std::lock_guard<std::mutex> lock(replies_->mutex);
-    if (dispatcher_.last_answered()) {
+    if (connection_.dispatcher().last_answered()) {
       replies_->last = work_copy;
       replies_->last_kind = kind;
     } else {
@@ -191,6 +182,7 @@ void DeviceSession::ResetRun() {
   sink_->Reset();
   sends_mark_ = core_.link.sends_awaiting_reply;
   answers_mark_ = core_.link.answers.answers();
+  timeouts_mark_ = core_.link.reply_timeouts;
 }
 
 unsigned DeviceSession::Answered() const {
@@ -238,44 +230,56 @@ std::string DeviceSession::RefusalsMessage(
          " line(s) with GN (Mode Error): " + lines;
 }
 
-bool DeviceSession::WaitUntil(Steady::time_point due,
-                              const std::function<bool()>& woken) {
-  if (!woken) {
-    std::this_thread::sleep_until(due);
-    return false;
-  }
-  std::unique_lock<std::mutex> lock(replies_->mutex);
-  return replies_->changed.wait_until(lock, due, woken);
-}
-
-bool DeviceSession::AwaitAnswers(const Pacing& pacing,
-                                 Steady::time_point& next_timer) {
-  if (broadcast()) return true;
-  const Steady::time_point deadline =
-      Steady::now() + pacing.final_reply_timeout;
-  const auto all_answered = [&] { return Answered() >= AwaitingAnswers(); };
+DeviceSession::Woke DeviceSession::Wait(Steady::time_point due,
+                                        const std::function<bool()>& until,
+                                        TimerDuty* duty) {
   for (;;) {
-    if (WaitUntil(std::min(deadline, next_timer), all_answered)) return true;
-    Steady::time_point now = Steady::now();
-    if (now >= next_timer) {
-      RunLinkTimerDuty(core_.link, *boxes_);
-      next_timer = NextDue(next_timer, pacing.timer_period, now);
-      if (boxes_->no_connect()) return false;
+    const Steady::time_point wake =
+        duty != nullptr ? std::min(due, duty->next) : due;
+    if (until) {
+      std::unique_lock<std::mutex> lock(replies_->mutex);
+      if (replies_->changed.wait_until(lock, wake, until)) return Woke::kUntil;
+    } else {
+      std::this_thread::sleep_until(wake);
     }
-    if (now >= deadline) return all_answered();
+    const Steady::time_point now = Steady::now();
+    if (duty != nullptr && now >= duty->next) {
+      RunLinkTimerDuty(core_.link, *boxes_);
+      duty->next = NextDue(duty->next, duty->period, now);
+      // The watchdog gave up on the device ("No Connect").
+      if (core_.link.reply_timeouts != timeouts_mark_) return Woke::kSilent;
+    }
+    if (now >= due) return Woke::kDue;
   }
 }
 
-std::optional<SequenceTick> DeviceSession::RunTicks(
-    TimedSequence& sequence, const Pacing& pacing, const ProgressFn& progress,
-    int& steps, Steady::time_point& next_timer) {
+bool DeviceSession::AwaitAnswers(const Pacing& pacing, TimerDuty& duty) {
+  if (broadcast()) return true;
+  const auto all_answered = [&] { return Answered() >= AwaitingAnswers(); };
+  switch (
+      Wait(Steady::now() + pacing.final_reply_timeout, all_answered, &duty)) {
+    case Woke::kUntil:
+      return true;
+    case Woke::kSilent:
+      return false;
+    case Woke::kDue:
+      break;
+  }
+  return all_answered();
+}
+
+std::optional<SequenceTick> DeviceSession::RunTicks(TimedSequence& sequence,
+                                                    const Pacing& pacing,
+                                                    const ProgressFn& progress,
+                                                    int& steps,
+                                                    TimerDuty& duty) {
   const bool reply_paced = pacing.reply_paced;
   const milliseconds tick_period = reply_paced
                                        ? milliseconds(sequence.tick_period_ms())
                                        : pacing.step_period;
   Steady::time_point start = Steady::now();
   Steady::time_point next_tick = start + tick_period;
-  next_timer = start + pacing.timer_period;
+  duty = {start + pacing.timer_period, pacing.timer_period};
   unsigned seen = core_.link.answers.answers();
   // A reply-paced run wakes as soon as its step is answered.
   const std::function<bool()> answered =
@@ -283,40 +287,34 @@ std::optional<SequenceTick> DeviceSession::RunTicks(
                         [&] { return core_.link.answers.answers() != seen; })
                   : std::function<bool()>();
   for (;;) {
-    const bool answer_came =
-        WaitUntil(std::min(next_tick, next_timer), answered);
-    Steady::time_point now = Steady::now();
-    if (now >= next_timer) {
-      RunLinkTimerDuty(core_.link, *boxes_);
-      next_timer = NextDue(next_timer, pacing.timer_period, now);
-      if (boxes_->no_connect()) {
-        sequence.Abort();
-        return std::nullopt;
-      }
+    const Woke woke = Wait(next_tick, answered, &duty);
+    if (woke == Woke::kSilent) {
+      sequence.Abort();
+      return std::nullopt;
     }
-    if (reply_paced || now >= next_tick) {
-      seen = core_.link.answers.answers();
-      const int before = sequence.bar_position();
-      SequenceTick tick = sequence.OnTick();
-      // A step ran when the bar moved; a finished fixed run has cleared it
-      // after its last step, a finished reply-paced one after the answer
-      // to its last step (which was counted when it went out).
-      const bool stepped = tick == SequenceTick::kRunning
-                               ? sequence.bar_position() != before
-                               : tick == SequenceTick::kFinished &&
-                                     before < sequence.plan().steps &&
-                                     !reply_paced;
-      if (stepped) {
-        ++steps;
-        if (progress) progress(steps, sequence.percent_text());
-      }
-      if (!KeepsTicking(tick)) return tick;
-      if (answer_came) {
-        // Due once the guard gap after this answer is over.
-        next_tick = Steady::now() + milliseconds(kReplyGuardMs);
-      } else if (now >= next_tick) {
-        next_tick = NextDue(next_tick, tick_period, now);
-      }
+    const bool answer_came = woke == Woke::kUntil;
+    const Steady::time_point now = Steady::now();
+    seen = core_.link.answers.answers();
+    const int before = sequence.bar_position();
+    SequenceTick tick = sequence.OnTick();
+    // A step ran when the bar moved; a finished fixed run has cleared it
+    // after its last step, a finished reply-paced one after the answer
+    // to its last step (which was counted when it went out).
+    const bool stepped = tick == SequenceTick::kRunning
+                             ? sequence.bar_position() != before
+                             : tick == SequenceTick::kFinished &&
+                                   before < sequence.plan().steps &&
+                                   !reply_paced;
+    if (stepped) {
+      ++steps;
+      if (progress) progress(steps, sequence.percent_text());
+    }
+    if (!KeepsTicking(tick)) return tick;
+    if (answer_came) {
+      // Due once the guard gap after this answer is over.
+      next_tick = Steady::now() + milliseconds(kReplyGuardMs);
+    } else if (now >= next_tick) {
+      next_tick = NextDue(next_tick, tick_period, now);
     }
   }
 }
@@ -333,8 +331,8 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
     result.message = "send-all: another sequence is running";
     return result;
   }
-  Steady::time_point next_timer;
-  auto tick = RunTicks(sequence, pacing, progress, result.steps, next_timer);
+  TimerDuty duty;
+  auto tick = RunTicks(sequence, pacing, progress, result.steps, duty);
   const std::string total = std::to_string(kSendAllSteps);
   if (!tick) {
     result.message = "send-all stopped after " + std::to_string(result.steps) +
@@ -347,7 +345,7 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
                      " of " + total + " lines: " + boxes_->first_failure();
     return result;
   }
-  const bool answered = AwaitAnswers(pacing, next_timer);
+  const bool answered = AwaitAnswers(pacing, duty);
   const std::string refused = RefusalsMessage("send-all", SendAllSettingName);
   if (!refused.empty()) {
     result.message = refused;
@@ -381,15 +379,15 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   DeviceSettings defaults;
   LoadDefaultSettings(defaults);
   core_.settings.Replace(defaults);
-  read_backs_.Clear();
+  connection_.read_backs().Clear();
   ReadAllSequence sequence(core_.link, *sink_);
   if (pacing.reply_paced) sequence.PaceByReplies(steady_clock_);
   if (!sequence.Start()) {
     result.message = "read-all: another sequence is running";
     return result;
   }
-  Steady::time_point next_timer;
-  auto tick = RunTicks(sequence, pacing, progress, result.steps, next_timer);
+  TimerDuty duty;
+  auto tick = RunTicks(sequence, pacing, progress, result.steps, duty);
   const std::string total = std::to_string(kReadAllSteps);
   if (!tick) {
     result.message = "read-all stopped after " + std::to_string(result.steps) +
@@ -403,7 +401,7 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
     return result;
   }
   // The answers still on their way, up to the version asked last.
-  AwaitAnswers(pacing, next_timer);
+  AwaitAnswers(pacing, duty);
   const std::string refused = RefusalsMessage("read-all", ReadAllSettingName);
   if (!refused.empty()) {
     result.message = refused;
@@ -429,13 +427,13 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   // Every read must have been answered by its own read-back line; a lost
   // reply would otherwise leave a default value in the file unnoticed.
   std::string missing;
-  for (int step : read_backs_.MissingSteps()) {
+  for (int step : connection_.read_backs().MissingSteps()) {
     missing +=
         (missing.empty() ? "" : ", ") + WithoutLineEnd(ReadAllCommand(step));
   }
   if (!missing.empty()) {
     std::string groups;
-    for (SettingsGroup group : read_backs_.MissingGroups()) {
+    for (SettingsGroup group : connection_.read_backs().MissingGroups()) {
       groups += (groups.empty() ? "" : ", ") +
                 std::string(SettingsGroupEnglishName(group));
     }
@@ -473,8 +471,8 @@ SessionResult DeviceSession::SendLine(std::string_view command,
   }
   // The answer is counted by the dispatch before the observer keeps its
   // text: wait for the text, which the predicate reads under the lock.
-  if (!WaitUntil(Steady::now() + timeout,
-                 [&] { return !replies_->last.empty(); })) {
+  if (Wait(Steady::now() + timeout, [&] { return !replies_->last.empty(); }) !=
+      Woke::kUntil) {
     result.message = "no reply from the device within " +
                      std::to_string(timeout.count()) + " ms";
     return result;
@@ -493,8 +491,8 @@ SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
   ResetRun();
   answers.clear();
   SessionResult result;
-  AddressScan scan(core_.link, core_.config, link_,
-                   dispatcher_.version_replies(), steady_clock_, timeout);
+  AddressScan scan(core_.link, core_.config, connection_.link(),
+                   connection_.version_replies(), steady_clock_, timeout);
   switch (scan.Start()) {
     case ScanStart::kStarted:
       break;
@@ -511,7 +509,7 @@ SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
   unsigned seen = core_.link.lines_received;
   for (;;) {
     // An answer wakes the scan at once.
-    WaitUntil(next_tick, [&] { return core_.link.lines_received != seen; });
+    Wait(next_tick, [&] { return core_.link.lines_received != seen; });
     Steady::time_point now = Steady::now();
     seen = core_.link.lines_received;
     const ScanTick tick = scan.OnTick();

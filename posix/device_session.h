@@ -33,8 +33,8 @@
 #include "base/platform.h"
 #include "posix/open_port.h"
 #include "posix/platform_posix.h"
-#include "posix/receive_thread.h"
 #include "protocol/address_scan.h"
+#include "protocol/connection.h"
 #include "protocol/read_all.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/traffic_log.h"
@@ -131,19 +131,28 @@ class DeviceSession {
   struct Replies;
 
   void OnReply(std::string_view work_copy);
+  // The link's timer duty (the reply watchdog) on its grid of due times.
+  struct TimerDuty {
+    std::chrono::steady_clock::time_point next;
+    std::chrono::milliseconds period{300};
+  };
+  enum class Woke { kUntil, kDue, kSilent };
+  // The one wait of the session: until `until` holds (checked whenever a
+  // line has been dispatched; without it, none wakes the wait) or `due`
+  // passes. With `duty`, runs the timer duty whenever it is due meanwhile
+  // and ends early, kSilent, once the watchdog has given up on the device
+  // since ResetRun.
+  Woke Wait(std::chrono::steady_clock::time_point due,
+            const std::function<bool()>& until, TimerDuty* duty = nullptr);
   // Ticks `sequence` and the link timer duty from the calling thread until
   // the sequence stops or the device is found missing. Returns the last
   // tick's result, or nothing on "No Connect".
-  std::optional<SequenceTick> RunTicks(
-      TimedSequence& sequence, const Pacing& pacing, const ProgressFn& progress,
-      int& steps, std::chrono::steady_clock::time_point& next_timer);
-  // Waits until `due`, or until `woken` (checked whenever a line has been
-  // dispatched) holds; true when it does. Without `woken`, just sleeps.
-  bool WaitUntil(std::chrono::steady_clock::time_point due,
-                 const std::function<bool()>& woken);
+  std::optional<SequenceTick> RunTicks(TimedSequence& sequence,
+                                       const Pacing& pacing,
+                                       const ProgressFn& progress, int& steps,
+                                       TimerDuty& duty);
   // Waits for the answers to the lines sent so far, running the timer duty.
-  bool AwaitAnswers(const Pacing& pacing,
-                    std::chrono::steady_clock::time_point& next_timer);
+  bool AwaitAnswers(const Pacing& pacing, TimerDuty& duty);
   void ResetRun();
   // Since ResetRun: the lines that answered what was awaited, and the lines
   // sent that await an answer.
@@ -163,15 +172,14 @@ class DeviceSession {
   PosixSteadyClock steady_clock_;
   unsigned sends_mark_ = 0;
   unsigned answers_mark_ = 0;
+  unsigned timeouts_mark_ = 0;
   std::unique_ptr<RecordingBoxes> boxes_;
   std::unique_ptr<SerialPort> port_;
-  Link link_;
+  // Stopped before the port closes.
+  Connection connection_;
   std::unique_ptr<CountingSink> sink_;
-  ReplyDispatcher dispatcher_;
-  ReadBackRecord read_backs_;
   std::unique_ptr<Replies> replies_;
   std::function<void(std::string_view)> reply_observer_;
-  std::unique_ptr<ReceiveThread> receive_;
 };
 
 }  // namespace vqx

@@ -1,21 +1,24 @@
 // The VQX-460 settings tool for Windows: process entry and start-up.
 #include <windows.h>
 
+#include <memory>
+
 #include "app/main_window.h"
+#include "app/network_choice.h"
 #include "base/core.h"
 #include "base/file_io.h"
 #include "base/ini_file.h"
 #include "base/link_config.h"
 #include "files/settings_file.h"
-#include "protocol/reply_dispatch.h"
-#include "transport/link.h"
-#include "transport/receive_loop.h"
+#include "protocol/connection.h"
+#include "transport/writer_thread_port.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
 #include "win32/message_boxes.h"
 #include "win32/platform_services.h"
 #include "win32/serial_port_list.h"
 #include "win32/serial_port_win32.h"
+#include "win32/tcp_port_win32.h"
 #include "win32/text.h"
 
 namespace vqx::win32 {
@@ -33,24 +36,31 @@ struct Program {
   explicit Program(HINSTANCE instance)
       : locations(CurrentUserProfileLocations()),
         profile(locations.user_file, locations.legacy_file),
-        link(core.link, core.config, core.slave_address, steady_clock),
-        dispatcher(core.link, core.config, core.settings, boxes, steady_clock),
+        connection(core, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
-        dialog_services{core,         link,    boxes,
-                        codec,        clock,   read_backs,
-                        steady_clock, link,    dispatcher.version_replies(),
-                        traffic_log,  profile, chooser},
-        behaviour({core, boxes, clock, chooser, dialog_runner, view, read_backs,
-                   codec, opener},
+        dialog_services{core,
+                        selections,
+                        connection.link(),
+                        boxes,
+                        codec,
+                        clock,
+                        connection.read_backs(),
+                        steady_clock,
+                        connection.link(),
+                        connection.version_replies(),
+                        traffic_log,
+                        profile,
+                        chooser},
+        behaviour({core, boxes, clock, chooser, dialog_runner, view,
+                   connection.read_backs(), codec, opener},
                   {dialog_services, profile, ports}) {
-    dispatcher.SetReadBackRecord(&read_backs);
     // Every line both ways, for the traffic log window.
-    link.AttachTap(&traffic_log);
-    dispatcher.SetTrafficLog(&traffic_log);
+    connection.SetTrafficLog(&traffic_log);
   }
 
   Core core;
+  DialogSelections selections;
   Win32MessageBoxes boxes;
   Win32TextCodec codec;
   Win32Clock clock;
@@ -60,35 +70,57 @@ struct Program {
   ProfileLocations locations;
   IniFileProfileStore profile;
   Win32SerialPort port;
+  // Instead of the COM port when the network is chosen: the server, and
+  // its writes on a thread of their own so connecting never holds up the
+  // window.
+  std::unique_ptr<Win32TcpPort> network_port;
+  std::unique_ptr<WriterThreadPort> network_writer;
   Win32SerialPortList ports;
-  Link link;
-  ReadBackRecord read_backs;
-  ReplyDispatcher dispatcher;
+  Connection connection;
   TrafficLog traffic_log;
   Win32DialogRunner dialog_runner;
   DialogServices dialog_services;
   Win32MainWindowView view;
   MainWindow behaviour;
   MainWindowContext window_context;
-  HANDLE receive_thread = nullptr;
 };
 
-DWORD WINAPI ReceiveThread(LPVOID parameter) {
-  auto* program = static_cast<Program*>(parameter);
-  RunReceiveLoop(program->port, program->core.link, program->dispatcher);
-  return 0;
+// Ends the receive thread before the port closes with the process: Exit
+// (or the end of the session) cleared receive_running; waking the thread's
+// wait lets it see that.
+void StopReception(Program& program) {
+  program.connection.Stop(std::chrono::milliseconds(kReceiveThreadExitWaitMs));
 }
 
-// Ends the receive thread: Exit (or the end of the session) cleared
-// receive_running; waking the thread's wait lets it see that.
-void StopReception(Program& program) {
-  program.core.link.receive_running = 0;
-  program.port.CancelRead();
-  if (program.receive_thread != nullptr) {
-    WaitForSingleObject(program.receive_thread, kReceiveThreadExitWaitMs);
-    CloseHandle(program.receive_thread);
-    program.receive_thread = nullptr;
+// The port chosen in the serial settings dialog: the COM port, opened now
+// (its failures show their boxes), or the serial server on the network,
+// connected in the background; a failure to connect, now or when a lost
+// connection is made again for a later command, shows a box naming the
+// server, and the command it carried ends in the watchdog's "No Connect"
+// as on a silent device.
+SerialPort* OpenChosenPort(Program& program) {
+  const NetworkChoice network = ReadNetworkChoice(program.profile);
+  if (!network.chosen) {
+    program.port.Open(program.core.config.com_port, program.boxes);
+    return &program.port;
   }
+  const std::optional<PortAddress> address = network.Address();
+  if (!address) {
+    program.boxes.ShowErrorBox(NetworkAddressInvalidText());
+    return nullptr;
+  }
+  program.network_port = std::make_unique<Win32TcpPort>(*address);
+  Win32TcpPort* tcp = program.network_port.get();
+  const auto report = [&program, tcp] {
+    program.boxes.ShowErrorBox(
+        NetworkConnectFailedText(tcp->address(), tcp->last_error()));
+  };
+  program.network_writer = std::make_unique<WriterThreadPort>(*tcp, report);
+  program.network_writer->Post([tcp, report] {
+    if (!tcp->Open()) report();
+  });
+  program.behaviour.SetConnectionPlace(address->ToString());
+  return program.network_writer.get();
 }
 
 int Run(HINSTANCE instance) {
@@ -124,12 +156,10 @@ int Run(HINSTANCE instance) {
   program->dialog_runner.set_owner(window);
   program->chooser.set_owner(window);
 
-  program->port.Open(program->core.config.com_port, program->boxes);
-  program->link.AttachPort(&program->port);
-
-  program->receive_thread =
-      CreateThread(nullptr, 0, ReceiveThread, program, 0, nullptr);
-  if (program->receive_thread == nullptr) {
+  if (SerialPort* port = OpenChosenPort(*program)) {
+    program->connection.Attach(port);
+  }
+  if (program->connection.port() != nullptr && !program->connection.Start()) {
     program->boxes.ShowWarningBox("error creating read thread");
   }
 

@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, TenCornerRequestsOpenTheReadAllDialog) {
   EXPECT_TRUE(runner_.opened.empty());
   window_.OnContextMenu(3, 4);
   EXPECT_EQ(runner_.opened, std::vector<int>{IDD_READ_ALL});
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
 }
 
 TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
@@ -256,6 +256,47 @@ TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
   EXPECT_TRUE(fakes_.boxes.shown.empty());
   window_.OnTimerTick();
   EXPECT_EQ(fakes_.boxes.shown, (std::vector<Box>{{"error", "No Connect"}}));
+}
+
+// A network connection is named after the date; a COM port adds nothing.
+TEST_F(MainWindowTest, StatusBarNamesANetworkConnection) {
+  clock_.now = At(2024, 1, 5, 5, 9, 5, 3);
+  window_.SetConnectionPlace("rfc2217://127.0.0.1:2217");
+  window_.OnTimerTick();
+  EXPECT_EQ(view_.status[0],
+            "2024年 1月 5日  金曜日    rfc2217://127.0.0.1:2217");
+  EXPECT_EQ(view_.status[1], "09：05：03");
+}
+
+// File > New returns the record, the dialogs' choices and the link flags to
+// their start, and keeps what lives for the whole run: the slave address,
+// the front button lock and the common video format.
+TEST_F(MainWindowTest, NewReturnsEverythingButWhatLivesForTheRun) {
+  fakes_.core.slave_address = 5;
+  DialogSelections& chosen = fakes_.selections;
+  chosen.misc_button_lock = 1;
+  chosen.format_common = 3;
+  chosen.selected_channel = 6;
+  chosen.seq_selected_entry = 9;
+  chosen.seq_common_dwell = 7;
+  chosen.redraw_pending = 1;
+  chosen.hidden_access_count = 4;
+  fakes_.core.link.reply_awaited = 1;
+  fakes_.core.link.success_pending = 1;
+  fakes_.core.settings.Update([](DeviceSettings& s) { s.format_video[2] = 5; });
+  window_.OnCommand(kCommandNew);
+  EXPECT_TRUE(fakes_.boxes.Take().empty());  // nothing unsaved: no question
+  EXPECT_EQ(fakes_.core.slave_address, 5);
+  EXPECT_EQ(chosen.misc_button_lock, 1);
+  EXPECT_EQ(chosen.format_common, 3);
+  EXPECT_EQ(chosen.selected_channel, 0);
+  EXPECT_EQ(chosen.seq_selected_entry, 0);
+  EXPECT_EQ(chosen.seq_common_dwell, 3);
+  EXPECT_EQ(chosen.redraw_pending, 0);
+  EXPECT_EQ(chosen.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.core.link.reply_awaited, 0);
+  EXPECT_EQ(fakes_.core.link.success_pending, 0);
+  EXPECT_EQ(fakes_.core.settings.Snapshot().format_video[2], 0);
 }
 
 // After a read-all the main window tells, in one box, which settings

@@ -17,16 +17,17 @@ using testing::MemoryProfile;
 class SerialSettingsDialogTest : public ::testing::Test {
  protected:
   Core core_;
+  DialogSelections selections_;
   MemoryProfile profile_;
   testing::ListedPorts ports_;
-  SerialSettingsDialog dialog_{core_, profile_, ports_};
+  SerialSettingsDialog dialog_{core_, selections_, profile_, ports_};
   FakeDialogView view_;
 };
 
 TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
   core_.config.com_port = 2;
   core_.config.rs_control = 1;
-  core_.working.hidden_access_count = 6;
+  selections_.hidden_access_count = 6;
   dialog_.OnInit(view_);
   EXPECT_EQ(view_.Items(SerialSettingsDialog::kPortList),
             (std::vector<std::string>{"COM 1", "COM 2", "COM 3", "COM 4",
@@ -35,7 +36,7 @@ TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
             (std::vector<std::string>{"RS-232C", "RS-485"}));
   EXPECT_EQ(view_.SelectedText(SerialSettingsDialog::kPortList), "COM 3");
   EXPECT_EQ(view_.SelectedText(SerialSettingsDialog::kLineList), "RS-485");
-  EXPECT_EQ(core_.working.hidden_access_count, 0);
+  EXPECT_EQ(selections_.hidden_access_count, 0);
   EXPECT_TRUE(profile_.writes.empty());  // opening writes nothing
 }
 
@@ -188,6 +189,95 @@ TEST_F(SerialSettingsDialogTest, SetButtonEnterEscapeAndCloseBoxAllClose) {
   dialog_.OnClose(close_box);
   EXPECT_EQ(close_box.end_result, kDialogClosed);
   EXPECT_TRUE(profile_.writes.empty());  // the button stores nothing
+}
+
+using SS = SerialSettingsDialog;
+
+// A user who never touches the network finds it off and greyed, and the
+// INI file gains nothing about it, however the COM port is chosen.
+TEST_F(SerialSettingsDialogTest, NetworkIsOffAndUnwrittenUntilTouched) {
+  view_.ReportEditChanges(dialog_, {SS::kHostEdit, SS::kNetPortEdit});
+  dialog_.OnInit(view_);
+  EXPECT_FALSE(view_.IsChecked(SS::kNetworkBox));
+  for (int control : {SS::kHostEdit, SS::kNetPortEdit, SS::kProtocolList}) {
+    EXPECT_FALSE(view_.Enabled(control)) << control;
+  }
+  EXPECT_EQ(view_.Items(SS::kProtocolList),
+            (std::vector<std::string>{"RFC 2217", "TCP"}));
+  EXPECT_EQ(view_.SelectedText(SS::kProtocolList), "RFC 2217");
+  EXPECT_EQ(view_.ControlText(SS::kHostEdit), "");
+  view_.Choose(dialog_, SS::kPortList, 3);
+  EXPECT_EQ(profile_.writes,
+            std::vector<std::string>{"[VQX-460J_Section] com_port=3"});
+  EXPECT_FALSE(ReadNetworkChoice(profile_).chosen);
+}
+
+// Each network choice is written as it is made; a port outside 1..65535 is
+// not kept; the next opening (and the next start) finds what was chosen.
+TEST_F(SerialSettingsDialogTest, NetworkChoiceIsWrittenAsItIsMade) {
+  view_.ReportEditChanges(dialog_, {SS::kHostEdit, SS::kNetPortEdit});
+  dialog_.OnInit(view_);
+  view_.Toggle(dialog_, SS::kNetworkBox);
+  EXPECT_TRUE(view_.Enabled(SS::kHostEdit));
+  view_.Type(dialog_, SS::kHostEdit, "serial-7.site");
+  view_.Type(dialog_, SS::kNetPortEdit, "70000");
+  view_.Type(dialog_, SS::kNetPortEdit, "0");
+  view_.Type(dialog_, SS::kNetPortEdit, "4001");
+  view_.Choose(dialog_, SS::kProtocolList, 1);
+  EXPECT_EQ(profile_.writes, (std::vector<std::string>{
+                                 "[VQX-460J_Section] net_kind=1",
+                                 "[VQX-460J_Section] net_host=serial-7.site",
+                                 "[VQX-460J_Section] net_port=4001",
+                                 "[VQX-460J_Section] net_kind=2",
+                             }));
+  const NetworkChoice next_start = ReadNetworkChoice(profile_);
+  ASSERT_TRUE(next_start.Address());
+  EXPECT_EQ(next_start.Address()->ToString(), "tcp://serial-7.site:4001");
+
+  profile_.writes.clear();
+  FakeDialogView again;
+  again.ReportEditChanges(dialog_, {SS::kHostEdit, SS::kNetPortEdit});
+  dialog_.OnInit(again);
+  EXPECT_TRUE(again.IsChecked(SS::kNetworkBox));
+  EXPECT_TRUE(again.Enabled(SS::kProtocolList));
+  EXPECT_EQ(again.ControlText(SS::kHostEdit), "serial-7.site");
+  EXPECT_EQ(again.ControlText(SS::kNetPortEdit), "4001");
+  EXPECT_EQ(again.SelectedText(SS::kProtocolList), "TCP");
+  EXPECT_TRUE(profile_.writes.empty());
+  // Off again: the COM port is used from the next start; host and port
+  // stay for another time.
+  again.Toggle(dialog_, SS::kNetworkBox);
+  EXPECT_EQ(profile_.writes,
+            std::vector<std::string>{"[VQX-460J_Section] net_kind=0"});
+  EXPECT_FALSE(again.Enabled(SS::kHostEdit));
+  EXPECT_EQ(ReadNetworkChoice(profile_).host, "serial-7.site");
+}
+
+TEST(NetworkChoiceTest, OnlyAHostAndAPortMakeAnAddress) {
+  struct Case {
+    std::string host;
+    int port;
+    PortKind kind;
+    std::string address;  // "" = none
+  };
+  const Case cases[] = {
+      {"127.0.0.1", 2217, PortKind::kRfc2217, "rfc2217://127.0.0.1:2217"},
+      {"::1", 4001, PortKind::kRawTcp, "tcp://[::1]:4001"},
+      {"", 4001, PortKind::kRfc2217, ""},
+      {"host", 0, PortKind::kRfc2217, ""},
+      {"host", 65536, PortKind::kRfc2217, ""},
+      {"two words", 23, PortKind::kRfc2217, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host);
+    const NetworkChoice choice{true, c.kind, c.host, c.port};
+    const std::optional<PortAddress> address = choice.Address();
+    EXPECT_EQ(address ? address->ToString() : "", c.address);
+  }
+  for (const char* text : {"", "0", "65536", "12a", "-1", "123456"}) {
+    EXPECT_EQ(ParseNetworkPort(text), std::nullopt) << text;
+  }
+  EXPECT_EQ(ParseNetworkPort("65535"), 65535);
 }
 
 }  // namespace

@@ -52,10 +52,6 @@ TEST(DeviceSettingsDefaults, LoadDefaultsKeepsSlaveAddressPathAndLocks) {
   Core core;
   core.slave_address = 5;
   core.current_file_path = "/tmp/a.dat";
-  core.working.misc_button_lock = 1;
-  core.working.format_common = 3;
-  core.working.selected_channel = 6;
-  core.working.seq_selected_entry = 9;
   core.link.sequence_step = 4;
   core.settings.Update([](DeviceSettings& s) {
     s.dirty = 1;
@@ -64,10 +60,6 @@ TEST(DeviceSettingsDefaults, LoadDefaultsKeepsSlaveAddressPathAndLocks) {
   LoadDefaults(core);
   EXPECT_EQ(core.slave_address, 5);
   EXPECT_EQ(core.current_file_path, "/tmp/a.dat");
-  EXPECT_EQ(core.working.misc_button_lock, 1);
-  EXPECT_EQ(core.working.format_common, 3);
-  EXPECT_EQ(core.working.selected_channel, 0);
-  EXPECT_EQ(core.working.seq_selected_entry, 0);
   EXPECT_EQ(core.link.sequence_step, 0);
   const DeviceSettings s = core.settings.Snapshot();
   EXPECT_EQ(s.dirty, 0);

@@ -90,14 +90,15 @@ TEST_F(VideoFormatTest, CommonChoiceGoesIntoEveryChannel) {
   for (const auto& channel : VF::kChannels) {
     EXPECT_NE(view_.SelectedItem(channel.list), kNoSelection);
   }
-  EXPECT_EQ(fakes_.core.working.format_common, 4);
+  EXPECT_EQ(fakes_.selections.format_common, 4);
 }
 
 TEST_F(VideoFormatTest, CommonChoiceOutlivesTheDialogAndNew) {
   Open();
   Choose(VF::kCommonList, 5);
   EXPECT_EQ(view_.SelectedText(VF::kChannels[6].list), "CVI  720");
-  LoadDefaults(fakes_.core);
+  LoadDefaults(fakes_.core);  // File > New
+  fakes_.selections.ResetForNew();
   testing::FakeDialogView again;
   VideoFormatDialog reopened(fakes_.services);
   reopened.OnInit(again);
@@ -170,7 +171,7 @@ TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
     }
     EXPECT_TRUE(SameSavedSettings(before, fakes.core.settings.Snapshot()));
     EXPECT_EQ(fakes.core.settings.Snapshot().dirty, 0);
-    EXPECT_EQ(fakes.core.working.format_common, 0);
+    EXPECT_EQ(fakes.selections.format_common, 0);
     EXPECT_TRUE(fakes.sink.lines.empty());
     EXPECT_FALSE(view.ended);
     for (const ChannelRow& pair : c.pairs) {
@@ -188,10 +189,10 @@ TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
 using SlaveAddressTest = DialogFixture<SlaveAddressDialog>;
 
 TEST_F(SlaveAddressTest, ChoosesTheAddressInAnyWiring) {
-  fakes_.core.working.hidden_access_count = 6;
+  fakes_.selections.hidden_access_count = 6;
   fakes_.core.slave_address = 12;
   Open();
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
   EXPECT_EQ(view_.SelectedText(kSlaveAddressCombo), "12");
   Choose(kSlaveAddressCombo, 32);
   EXPECT_EQ(fakes_.core.slave_address.load(), 32);
@@ -205,7 +206,7 @@ using OtherSettingsTest = DialogFixture<OtherSettingsDialog>;
 using OS = OtherSettingsDialog;
 
 TEST_F(OtherSettingsTest, ListsAndTheirTexts) {
-  fakes_.core.working.hidden_access_count = 4;
+  fakes_.selections.hidden_access_count = 4;
   Open();
   EXPECT_EQ(view_.Items(OS::kConnectorInputList),
             (Strings{"ALARM ", "REMOTE"}));
@@ -226,7 +227,7 @@ TEST_F(OtherSettingsTest, ListsAndTheirTexts) {
   EXPECT_EQ(view_.Items(OS::kOsdOffsetVList), offsets);
   EXPECT_EQ(view_.SelectedText(OS::kPowerOnScreenList), "9分割 ");
   EXPECT_EQ(view_.SelectedText(OS::kOsdSizeSingleList), "LARGE ");
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
 }
 
 TEST_F(OtherSettingsTest, EveryLineWithTheDefaultsAndChanged) {
@@ -265,14 +266,15 @@ TEST_F(OtherSettingsTest, EveryLineWithTheDefaultsAndChanged) {
 TEST_F(OtherSettingsTest, ButtonLockLivesForTheRunOnly) {
   Open();
   Choose(OS::kButtonLockList, 1);
-  EXPECT_EQ(fakes_.core.working.misc_button_lock, 1);
+  EXPECT_EQ(fakes_.selections.misc_button_lock, 1);
   // Not in the record, so neither a file nor send-all carries it; New
   // leaves it as it is.
   DeviceSettings defaults;
   LoadDefaultSettings(defaults);
   const DeviceSettings now = Settings();
   EXPECT_EQ(std::memcmp(&defaults, &now, sizeof defaults), 0);
-  LoadDefaults(fakes_.core);
+  LoadDefaults(fakes_.core);  // File > New
+  fakes_.selections.ResetForNew();
   testing::FakeDialogView again;
   OtherSettingsDialog reopened(fakes_.services);
   reopened.OnInit(again);

@@ -120,9 +120,9 @@ std::vector<DrawnText> TakeDrawn(testing::FakeDialogView& view) {
 }
 
 TEST_F(AutoSwitchingTest, ListIsDrawnOnceTheDialogIsOnScreen) {
-  fakes_.core.working.hidden_access_count = 3;
+  fakes_.selections.hidden_access_count = 3;
   Open();
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
   EXPECT_TRUE(view_.drawn.empty());
   EXPECT_EQ(view_.timers.at(AS::kRedrawTimer), 200);
   dialog_.OnTimer(view_, AS::kRedrawTimer);
@@ -137,7 +137,7 @@ TEST_F(AutoSwitchingTest, ListIsDrawnOnceTheDialogIsOnScreen) {
     EXPECT_EQ(drawn[i].y, 10 + 22 * i);
   }
   EXPECT_EQ(view_.timers.count(AS::kRedrawTimer), 0u);
-  EXPECT_EQ(fakes_.core.working.redraw_pending, 0);
+  EXPECT_EQ(fakes_.selections.redraw_pending, 0);
   // A later tick with nothing pending draws nothing.
   dialog_.OnTimer(view_, AS::kRedrawTimer);
   EXPECT_TRUE(view_.drawn.empty());
@@ -152,7 +152,7 @@ TEST_F(AutoSwitchingTest, EntryTimeAndCommonTime) {
   Open();
   EXPECT_EQ(view_.SelectedText(AS::kCommonList), "3");
   Choose(AS::kEntryList, 10);  // 6分割A
-  EXPECT_EQ(fakes_.core.working.seq_selected_entry, 10);
+  EXPECT_EQ(fakes_.selections.seq_selected_entry, 10);
   EXPECT_EQ(TakeDrawn(view_).size(), 13u);
   Choose(AS::kTimeList, 12);
   EXPECT_EQ(TakeDrawn(view_)[10].text, "6分割A = 12 秒");
@@ -163,7 +163,7 @@ TEST_F(AutoSwitchingTest, EntryTimeAndCommonTime) {
   EXPECT_EQ(view_.SelectedText(AS::kTimeList), "7");
   EXPECT_EQ(Settings().seq_dwell[0], 7);
   EXPECT_EQ(Settings().seq_dwell[12], 7);
-  EXPECT_EQ(fakes_.core.working.seq_common_dwell, 3);  // never changed
+  EXPECT_EQ(fakes_.selections.seq_common_dwell, 3);  // never changed
 
   // Reopened: the entry is remembered, the common list opens on 3.
   testing::FakeDialogView again;
@@ -228,7 +228,7 @@ using DisplayChannelTest = DialogFixture<DisplayChannelDialog>;
 using DC = DisplayChannelDialog;
 
 TEST_F(DisplayChannelTest, ListsShowTheSelectionAndThePlacements) {
-  fakes_.core.working.selected_channel = 4;
+  fakes_.selections.selected_channel = 4;
   Change([](DeviceSettings& s) { s.layout_9[7] = 2; });
   Open();
   EXPECT_EQ(view_.SelectedText(DC::kScreenList), "ch.05 ");
@@ -259,7 +259,7 @@ TEST_F(DisplayChannelTest, ScreenAndPlacementLines) {
       {1114, 7, 1115, "SPD4A01080304\r\n"},  // 4A pane 2 on ch.08
       {1113, 1, 1116, "SPD4AN02080304\r\n"},
   });
-  EXPECT_EQ(fakes_.core.working.selected_channel, 13);
+  EXPECT_EQ(fakes_.selections.selected_channel, 13);
 }
 
 TEST_F(DisplayChannelTest, TwoPanesOnOneChannelAreNotSent) {
@@ -292,7 +292,7 @@ constexpr int kHue = VA::kAdjustments[2].list;
 constexpr int kSharpness = VA::kAdjustments[3].list;
 
 TEST_F(VideoAdjustmentTest, ListsOfTheEffectiveChannel) {
-  fakes_.core.working.selected_channel = 13;  // left by the display dialog
+  fakes_.selections.selected_channel = 13;  // left by the display dialog
   Change([](DeviceSettings& s) { s.adjust_hue[0] = 200; });
   Open();
   EXPECT_EQ(view_.Items(kBrightness).size(), 128u);
@@ -306,7 +306,7 @@ TEST_F(VideoAdjustmentTest, ListsOfTheEffectiveChannel) {
   EXPECT_EQ(view_.controls[VA::kProgress].progress_high, 40);
   Click(VA::kAdjustments[2].set);
   EXPECT_EQ(Lines(), Strings{"VAH01200\r\n"});
-  EXPECT_EQ(fakes_.core.working.selected_channel, 13);  // not changed
+  EXPECT_EQ(fakes_.selections.selected_channel, 13);  // not changed
 }
 
 TEST_F(VideoAdjustmentTest, SetButtonsSendForTheChosenChannel) {

@@ -67,7 +67,7 @@ TEST_F(LayoutPictureTest, OpensOnTheLayoutOnScreen) {
         Case{kScreenSplit9, SplitLayout::k9, 10}, Case{3, SplitLayout::k4A, 5},
         Case{kScreenAutomatic, SplitLayout::k4A, 5}}) {
     SCOPED_TRACE(c.screen);
-    fakes_.core.working.selected_channel = c.screen;
+    fakes_.selections.selected_channel = c.screen;
     DC dialog(fakes_.services);
     testing::FakeDialogView view;
     dialog.OnInit(view);

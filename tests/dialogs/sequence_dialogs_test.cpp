@@ -146,7 +146,7 @@ TEST_F(TitleDialogTest, TextOverTwentyBytesIsCutAtACharacter) {
 
 TEST_F(TitleDialogTest, OverlongTitleFromAFileIsCutWhenShown) {
   SetTitle(2, "A" + Blanks(10));  // 21 bytes: more than a title holds
-  fakes_.core.working.selected_channel = 2;
+  fakes_.selections.selected_channel = 2;
   Open();
   EXPECT_EQ(Title(2), "A" + Blanks(9));
   EXPECT_FALSE(Dirty());
@@ -186,13 +186,13 @@ TEST_F(TitleDialogTest, SetButtonsAndTheirForms) {
 }
 
 TEST_F(TitleDialogTest, ChannelChangeShowsThatTitle) {
-  fakes_.core.working.selected_channel = 9;  // left by the display dialog
+  fakes_.selections.selected_channel = 9;  // left by the display dialog
   Open();
   EXPECT_EQ(view_.SelectedText(TitleDialog::kChannelList), "ch.01  ");
   EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "　　　ＣＨ０１　　　");
   view_.drawn.clear();
   view_.Choose(dialog_, TitleDialog::kChannelList, 4);
-  EXPECT_EQ(fakes_.core.working.selected_channel, 4);
+  EXPECT_EQ(fakes_.selections.selected_channel, 4);
   EXPECT_EQ(view_.ControlText(TitleDialog::kTitleEdit), "　　　ＣＨ０５　　　");
   EXPECT_EQ(view_.drawn.size(), 16u);
   EXPECT_FALSE(Dirty());
@@ -304,14 +304,14 @@ class ReadAllDialogTest : public testing::DialogFixture<ReadAllDialog> {
 };
 
 TEST_F(ReadAllDialogTest, OpensWithAddressesWithoutBroadcast) {
-  fakes_.core.working.hidden_access_count = 7;
+  fakes_.selections.hidden_access_count = 7;
   fakes_.core.config.rs_control = 1;
   fakes_.core.slave_address = 32;  // broadcast, chosen elsewhere
   Open();
   EXPECT_EQ(view_.Items(kSlaveAddressCombo).size(), 32u);
   EXPECT_EQ(view_.Items(kSlaveAddressCombo).back(), "31");
   EXPECT_EQ(view_.SelectedItem(kSlaveAddressCombo), kNoSelection);
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
   EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_high, 79);
 }
 
@@ -404,9 +404,9 @@ class SendAllDialogTest : public testing::DialogFixture<SendAllDialog> {
 };
 
 TEST_F(SendAllDialogTest, SendsSeventyEightLinesAndClosesItself) {
-  fakes_.core.working.hidden_access_count = 2;
+  fakes_.selections.hidden_access_count = 2;
   Open();
-  EXPECT_EQ(fakes_.core.working.hidden_access_count, 0);
+  EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
   EXPECT_EQ(view_.controls[SendAllDialog::kProgress].progress_high, 78);
   Click(SendAllDialog::kStart);
   EXPECT_FALSE(view_.Enabled(kIdClose));

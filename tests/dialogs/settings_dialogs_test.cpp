@@ -161,10 +161,10 @@ TEST_P(SettingsDialogTest, OutOfRangeValuesNeverReachOutsideAList) {
       for (auto& title : s.title_text) title[0] = '\0';
       s.alarm_hold_time[0] = '\0';
     });
-    fakes_.core.working.selected_channel = fill == 0x7F ? 99 : -5;
-    fakes_.core.working.seq_selected_entry = fill == 0x7F ? 40 : -1;
-    fakes_.core.working.misc_button_lock = 9;
-    fakes_.core.working.format_common = -1;
+    fakes_.selections.selected_channel = fill == 0x7F ? 99 : -5;
+    fakes_.selections.seq_selected_entry = fill == 0x7F ? 40 : -1;
+    fakes_.selections.misc_button_lock = 9;
+    fakes_.selections.format_common = -1;
     fakes_.sink.lines.clear();
     FakeDialogView view;
     std::unique_ptr<Dialog> dialog = Open(view);

@@ -62,13 +62,18 @@ class FileOperationsTest : public ::testing::Test {
   ScriptedChooser chooser_;
   testing::PassThroughCodec codec_;
   std::vector<Shown> shown_;
+  int news_ = 0;  // times what else New resets was reset
   FileMenuServices services_{
-      core_, boxes_, chooser_, codec_,
+      core_,
+      boxes_,
+      chooser_,
+      codec_,
       [this](std::optional<std::string_view> text, std::string_view caption) {
         shown_.push_back({text ? std::optional<std::string>(std::string(*text))
                                : std::nullopt,
                           std::string(caption)});
-      }};
+      },
+      [this] { ++news_; }};
   testing::ScratchFolder folder_{"vqx_file_ops"};
 };
 
@@ -78,12 +83,11 @@ const std::string kNoFileText =
 TEST_F(FileOperationsTest, NewResetsAndBlanksTheFileName) {
   ASSERT_EQ(kNoFileText.size(), 55u);
   core_.current_file_path = PathOf("old.dat");
-  core_.working.selected_channel = 5;
   core_.settings.Update([](DeviceSettings& s) { s.format_video[3] = 5; });
   NewSettings(services_);
   EXPECT_TRUE(boxes_.shown.empty());  // nothing unsaved: no question
   EXPECT_EQ(Record().format_video[3], 0);
-  EXPECT_EQ(core_.working.selected_channel, 0);
+  EXPECT_EQ(news_, 1);
   EXPECT_EQ(core_.current_file_path, "");
   EXPECT_EQ(shown_, (std::vector<Shown>{{kNoFileText, "VQX-460"}}));
 }
@@ -99,6 +103,7 @@ TEST_F(FileOperationsTest, NewAsksBeforeDiscardingATitleEdit) {
   EXPECT_EQ(Dirty(), 1);
   EXPECT_EQ(Record().format_video[3], 5);
   EXPECT_TRUE(shown_.empty());
+  EXPECT_EQ(news_, 0);
 
   boxes_.answers = {true};
   NewSettings(services_);
@@ -115,6 +120,7 @@ TEST_F(FileOperationsTest, NewAndOpenDoNothingWhileASequenceRuns) {
   EXPECT_TRUE(chooser_.modes.empty());
   EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(Record().format_video[3], 5);
+  EXPECT_EQ(news_, 0);
   EXPECT_EQ(core_.link.sequence_step, 12);
 }
 

@@ -19,10 +19,10 @@
 #include "posix/device_session.h"
 #include "posix/platform_posix.h"
 #include "posix/posix_error.h"
-#include "posix/receive_thread.h"
 #include "posix/serial_port_posix.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
+#include "protocol/connection.h"
 
 namespace vqx {
 namespace {
@@ -263,20 +263,20 @@ TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
   EXPECT_EQ(received, "VN1.00\r\n");
 }
 
-TEST(ReceiveThreadTest, StopsPromptlyWhileWaiting) {
+TEST(ConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
   RunningDevice device;
   PosixSerialPort port(device.path());
   Core core;
   ConsoleMessageBoxes boxes;
   PosixSteadyClock steady_clock;
-  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes,
-                             steady_clock);
   auto started = std::chrono::steady_clock::now();
   {
-    ReceiveThread thread(port, core.link, dispatcher);
+    Connection connection(core, boxes, steady_clock);
+    connection.Attach(&port);
+    ASSERT_TRUE(connection.Start());
     EXPECT_EQ(core.link.receive_running, 1);
     std::this_thread::sleep_for(50ms);
-    thread.Stop();
+    EXPECT_TRUE(connection.Stop());
     EXPECT_EQ(core.link.receive_running, 0);
   }
   EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);

@@ -18,7 +18,7 @@
 
 #include "base/core.h"
 #include "posix/platform_posix.h"
-#include "posix/receive_thread.h"
+#include "protocol/connection.h"
 #include "protocol/reply_dispatch.h"
 #include "tests/posix/network_support.h"
 
@@ -61,15 +61,15 @@ TEST(TcpPortTest, RawLineCarriesLinesToTheCoreThroughTheReceiveThread) {
   Core core;
   ConsoleMessageBoxes boxes;
   PosixSteadyClock steady_clock;
-  ReplyDispatcher dispatcher(core.link, core.config, core.settings, boxes,
-                             steady_clock);
-  ReceiveThread thread(port, core.link, dispatcher);
+  Connection connection(core, boxes, steady_clock);
+  connection.Attach(&port);
+  ASSERT_TRUE(connection.Start());
   ASSERT_TRUE(port.Write("RAM\r\n"));
   const auto deadline = Clock::now() + 3s;
   while (core.link.lines_received == 0 && Clock::now() < deadline) {
     std::this_thread::sleep_for(5ms);
   }
-  thread.Stop();
+  connection.Stop();
   EXPECT_EQ(core.link.lines_received, 1u);
   EXPECT_EQ(core.settings.Snapshot().alarm_mode, 1);
 }

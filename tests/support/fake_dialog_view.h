@@ -243,6 +243,7 @@ class FakeDialogRunner : public DialogRunner {
 // Everything a settings dialog is constructed with, recording.
 struct FakeDialogServices {
   Core core;
+  DialogSelections selections;
   RecordingSink sink;
   RecordingBoxes boxes;
   PassThroughCodec codec;
@@ -257,9 +258,9 @@ struct FakeDialogServices {
 
   // The same services with another sending side or text codec.
   DialogServices Using(CommandSink& other_sink, TextCodec& other_codec) {
-    return {core,     other_sink,  boxes,        other_codec,
-            clock,    read_backs,  steady_clock, sink,
-            versions, traffic_log, profile,      chooser};
+    return {core,        selections, other_sink,   boxes, other_codec,
+            clock,       read_backs, steady_clock, sink,  versions,
+            traffic_log, profile,    chooser};
   }
 };
 
