@@ -16,62 +16,19 @@
 
 #include "base/device_settings.h"
 #include "files/settings_file.h"
-
-extern char** environ;
+#include "tests/posix/process_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Process {
-  pid_t pid = -1;
-  int output = -1;
-};
+using vqx::testing::Child;
+using vqx::testing::Stderr;
 
-Process Spawn(const std::vector<std::string>& args, bool keep_stderr) {
-  int fds[2];
-  if (pipe(fds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  if (keep_stderr) {
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  std::vector<char*> argv;
-  for (const std::string& arg : args) {
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  }
-  argv.push_back(nullptr);
-  Process process;
-  if (posix_spawn(&process.pid, argv[0], &actions, nullptr, argv.data(),
-                  environ) != 0) {
-    process.pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  process.output = fds[0];
-  return process;
-}
-
-int WaitFor(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+int WaitFor(pid_t pid) { return vqx::testing::Wait(pid); }
 
 int RunTool(const std::vector<std::string>& args, std::string& output) {
-  Process process = Spawn(args, true);
-  output.clear();
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(process.output, buffer, sizeof buffer)) > 0) {
-    output.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(process.output);
-  return WaitFor(process.pid);
+  return vqx::testing::RunProgram(args, output);
 }
 
 std::string Contents(const fs::path& path) {
@@ -103,7 +60,7 @@ class SheetToolTest : public ::testing::Test {
   std::string StartDevice(std::vector<std::string> args) {
     const std::string link = Path("com");
     args.insert(args.begin(), {kSim, "--link", link});
-    sim_ = Spawn(args, false);
+    sim_ = vqx::testing::Start(args, Stderr::kDiscarded);
     char c;
     while (read(sim_.output, &c, 1) == 1 && c != '\n') {
     }
@@ -113,7 +70,7 @@ class SheetToolTest : public ::testing::Test {
   const std::string kSim = VQX_SIM_PROGRAM;
   const std::string kCtl = VQX_CTL_PROGRAM;
   fs::path dir_;
-  Process sim_;
+  Child sim_;
 };
 
 TEST_F(SheetToolTest, WritesThePageOfAFile) {

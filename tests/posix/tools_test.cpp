@@ -23,71 +23,23 @@
 #include "files/settings_file.h"
 #include "posix/platform_posix.h"
 #include "protocol/read_all.h"
+#include "tests/posix/process_support.h"
 #include "tests/support/changed_settings.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Child {
-  pid_t pid = -1;
-  int output = -1;  // stdout (and stderr unless discarded)
-};
+using vqx::testing::Child;
+using vqx::testing::FirstLine;
+using vqx::testing::RunProgram;
+using vqx::testing::Wait;
 
 // Starts `args`, its stdout on a pipe; stderr on the same pipe, or discarded.
 Child Start(const std::vector<std::string>& args, bool keep_stderr) {
-  int pipe_fds[2];
-  if (pipe(pipe_fds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
-  if (keep_stderr) {
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 2);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-  std::vector<char*> argv;
-  for (const std::string& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  Child child;
-  if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(),
-                  environ) != 0) {
-    child.pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipe_fds[1]);
-  child.output = pipe_fds[0];
-  return child;
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Runs a program to its end; returns its exit status and output.
-int RunProgram(const std::vector<std::string>& args, std::string& output) {
-  Child child = Start(args, true);
-  output.clear();
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(child.output, buffer, sizeof buffer)) > 0) {
-    output.append(buffer, static_cast<size_t>(got));
-  }
-  close(child.output);
-  return Wait(child.pid);
-}
-
-std::string FirstLine(int fd) {
-  std::string line;
-  char c;
-  while (read(fd, &c, 1) == 1 && c != '\n') line += c;
-  return line;
+  return vqx::testing::Start(args, keep_stderr
+                                       ? vqx::testing::Stderr::kMerged
+                                       : vqx::testing::Stderr::kDiscarded);
 }
 
 std::string ReadText(const fs::path& path) {
