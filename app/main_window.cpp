@@ -130,6 +130,8 @@ MainWindow::MainWindow(MainWindowServices services, DialogSources dialogs)
     : services_(services),
       dialogs_(dialogs),
       files_{services.core,
+             document_,
+             sequences_,
              services.boxes,
              services.chooser,
              services.codec,

@@ -113,6 +113,8 @@ class MainWindow {
   void EndSession(bool ending);
 
   bool quitting() const { return quitting_; }
+  // The settings file worked on (Open, Save As; New forgets it).
+  SettingsDocument& document() { return document_; }
 
   // Where the program reaches the device when that is not a COM port
   // ("rfc2217://host:4001"); the status bar shows it after the date from
@@ -135,6 +137,8 @@ class MainWindow {
 
   MainWindowServices services_;
   DialogSources dialogs_;
+  SettingsDocument document_;
+  LinkSequenceActivity sequences_{services_.core.link};
   FileMenuServices files_;
   std::string connection_place_;
   bool quitting_ = false;

@@ -1,11 +1,10 @@
 // The single process-wide state of the program: the settings record, the
-// link flags and configuration, the slave address and the current settings
-// file. The Win32 program and the POSIX tools each
-// own exactly one; the portable code is handed the parts it needs.
+// link flags and configuration and the slave address. The Win32 program and
+// the POSIX tools each own exactly one; the portable code is handed the
+// parts it needs.
 #pragma once
 
 #include <atomic>
-#include <string>
 
 #include "base/device_settings.h"
 #include "base/link_state.h"
@@ -17,12 +16,10 @@ struct Core {
   LinkState link;
   LinkConfig config;
   std::atomic<int> slave_address{0};  // SlaveAddress, 0..32
-  std::string current_file_path;      // UTF-8; empty until Open or Save As
 };
 
 // Start-up state and File > New: the record's defaults (dirty lowered) and
-// the link flags. Leaves the slave address and the current file path
-// alone.
+// the link flags. Leaves the slave address alone.
 void LoadDefaults(Core& core);
 
 }  // namespace vqx

@@ -258,4 +258,23 @@ constexpr bool IsRs485(int rs_control) { return rs_control != 0; }
 // = broadcast "FF". 0 when the program starts; never saved.
 inline constexpr int kBroadcastAddress = 32;
 
+// Whether a multi-command sequence (read-all, send-all, a set-all) is
+// running: the file menu does nothing meanwhile, so a file cannot replace
+// the record a run is sending or filling.
+class SequenceActivity {
+ public:
+  virtual ~SequenceActivity() = default;
+  virtual bool sequence_running() const = 0;
+};
+
+// The answer of the link flags: a run holds `sequence_step` above 0.
+class LinkSequenceActivity : public SequenceActivity {
+ public:
+  explicit LinkSequenceActivity(const LinkState& state) : state_(state) {}
+  bool sequence_running() const override { return state_.sequence_step != 0; }
+
+ private:
+  const LinkState& state_;
+};
+
 }  // namespace vqx

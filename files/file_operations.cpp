@@ -15,8 +15,6 @@ bool IsDirty(Core& core) {
   return core.settings.Update([](DeviceSettings& s) { return s.dirty != 0; });
 }
 
-bool SequenceRunning(Core& core) { return core.link.sequence_step != 0; }
-
 void Show(FileMenuServices& services, std::optional<std::string_view> text,
           std::string_view caption) {
   if (services.on_file_shown) services.on_file_shown(text, caption);
@@ -112,19 +110,19 @@ std::string CaptionForSettingsFile(std::string_view utf8_path) {
 
 void NewSettings(FileMenuServices& services) {
   Core& core = services.core;
-  if (SequenceRunning(core)) return;
+  if (services.activity.sequence_running()) return;
   if (IsDirty(core) && !services.boxes.AskYesNo(kNewQuestion, kFileCaption)) {
     return;
   }
   LoadDefaults(core);
   if (services.on_new) services.on_new();
-  core.current_file_path.clear();
+  services.document.path.clear();
   Show(services, kNoFileNameText, kFileCaption);
 }
 
 void OpenSettings(FileMenuServices& services) {
   Core& core = services.core;
-  if (SequenceRunning(core)) return;
+  if (services.activity.sequence_running()) return;
   if (IsDirty(core) && !services.boxes.AskYesNo(kOpenQuestion, kFileCaption)) {
     return;
   }
@@ -140,8 +138,8 @@ void OpenSettings(FileMenuServices& services) {
     ApplySettingsValues(*values, s);
     s.dirty = 0;
   });
-  core.current_file_path = *path;
-  Show(services, core.current_file_path, CaptionForSettingsFile(*path));
+  services.document.path = *path;
+  Show(services, services.document.path, CaptionForSettingsFile(*path));
 }
 
 std::optional<FileComparison> CompareWithFile(
@@ -159,11 +157,11 @@ std::optional<FileComparison> CompareWithFile(
 }
 
 bool SaveSettings(FileMenuServices& services) {
-  if (services.core.current_file_path.empty()) {
+  if (services.document.path.empty()) {
     services.boxes.ShowWarningBox(kNoCurrentFile);
     return false;
   }
-  return WriteCurrentSettings(services, services.core.current_file_path);
+  return WriteCurrentSettings(services, services.document.path);
 }
 
 bool SaveSettingsAs(FileMenuServices& services) {
@@ -182,7 +180,7 @@ bool SaveSettingsAs(FileMenuServices& services) {
     }
   }
   if (!WriteCurrentSettings(services, *path)) return false;
-  services.core.current_file_path = *path;
+  services.document.path = *path;
   Show(services, std::nullopt, CaptionForSettingsFile(*path));
   return true;
 }
@@ -221,8 +219,8 @@ std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
 bool ConfirmExit(FileMenuServices& services) {
   if (!IsDirty(services.core)) return true;
   if (services.boxes.AskYesNo(kQuitQuestion, kFileCaption)) return true;
-  return services.core.current_file_path.empty() ? SaveSettingsAs(services)
-                                                 : SaveSettings(services);
+  return services.document.path.empty() ? SaveSettingsAs(services)
+                                        : SaveSettings(services);
 }
 
 }  // namespace vqx

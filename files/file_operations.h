@@ -16,6 +16,7 @@
 #include "base/core.h"
 #include "base/platform.h"
 #include "base/settings_report.h"
+#include "files/settings_document.h"
 #include "files/settings_file.h"
 
 namespace vqx {
@@ -55,6 +56,8 @@ using FileShownCallback = std::function<void(
 
 struct FileMenuServices {
   Core& core;
+  SettingsDocument& document;
+  const SequenceActivity& activity;  // New and Open wait for a run's end
   MessageBoxes& boxes;
   FileChooser& chooser;
   TextCodec& codec;                 // for the refusal of a file

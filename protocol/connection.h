@@ -64,8 +64,6 @@ class Connection {
   ReadBackRecord& read_backs() { return read_backs_; }
   VersionReplies& version_replies() { return dispatcher_.version_replies(); }
   LinkState& state() { return core_.link; }
-  // The answering side of a sequence: "a sequence is running".
-  bool sequence_running() const { return core_.link.sequence_step != 0; }
 
  private:
   Core& core_;

@@ -412,7 +412,7 @@ TEST_F(MainWindowTest, AnsweringNoWithoutAFileStaysOpenWhenSaveAsIsCancelled) {
 TEST_F(MainWindowTest, AnsweringNoSavesToTheCurrentFileAndQuits) {
   MakeDirty();
   const std::filesystem::path file = folder_ / "current.dat";
-  fakes_.core.current_file_path = file.string();
+  window_.document().path = file.string();
   fakes_.boxes.answers = {false};
   EXPECT_TRUE(window_.RequestExit());
   EXPECT_TRUE(chooser_.modes.empty());  // Save, not Save As
@@ -426,7 +426,7 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheProgramOpen) {
   // A folder of that name cannot be opened as a file.
   const std::filesystem::path blocked = folder_ / "blocked.dat";
   std::filesystem::create_directories(blocked);
-  fakes_.core.current_file_path = blocked.string();
+  window_.document().path = blocked.string();
   fakes_.boxes.answers = {false};
   EXPECT_FALSE(window_.RequestExit());
   EXPECT_EQ(fakes_.boxes.shown.back(), (Box{"warning", "Can't file open"}));
@@ -434,7 +434,7 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheProgramOpen) {
   EXPECT_TRUE(view_.quit_codes.empty());
 
   // Once the save can happen, the next exit request saves and quits.
-  fakes_.core.current_file_path = (folder_ / "ok.dat").string();
+  window_.document().path = (folder_ / "ok.dat").string();
   fakes_.boxes.answers = {false};
   EXPECT_TRUE(window_.RequestExit());
   EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
@@ -496,7 +496,7 @@ TEST_F(MainWindowTest, SessionEndAsksFirstAndRefusesWhenNothingWasSaved) {
     fakes_.core.settings.Update([&](DeviceSettings& s) { s.dirty = c.dirty; });
     fakes_.boxes.answers = {c.answer};
     chooser_.paths = {std::nullopt};
-    fakes_.core.current_file_path =
+    window_.document().path =
         *c.current_file ? (folder_ / c.current_file).string() : "";
     EXPECT_EQ(window_.QueryEndSession(), c.may_end);
     EXPECT_EQ(fakes_.boxes.Take().empty(), !c.dirty);

@@ -48,10 +48,9 @@ TEST(DeviceSettingsDefaults, NewStoreStartsAtDefaults) {
   EXPECT_EQ(std::memcmp(&actual, &expected, sizeof expected), 0);
 }
 
-TEST(DeviceSettingsDefaults, LoadDefaultsKeepsSlaveAddressPathAndLocks) {
+TEST(DeviceSettingsDefaults, LoadDefaultsKeepsTheSlaveAddress) {
   Core core;
   core.slave_address = 5;
-  core.current_file_path = "/tmp/a.dat";
   core.link.sequence_step = 4;
   core.settings.Update([](DeviceSettings& s) {
     s.dirty = 1;
@@ -59,7 +58,6 @@ TEST(DeviceSettingsDefaults, LoadDefaultsKeepsSlaveAddressPathAndLocks) {
   });
   LoadDefaults(core);
   EXPECT_EQ(core.slave_address, 5);
-  EXPECT_EQ(core.current_file_path, "/tmp/a.dat");
   EXPECT_EQ(core.link.sequence_step, 0);
   const DeviceSettings s = core.settings.Snapshot();
   EXPECT_EQ(s.dirty, 0);

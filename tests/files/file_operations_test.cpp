@@ -63,8 +63,12 @@ class FileOperationsTest : public ::testing::Test {
   testing::PassThroughCodec codec_;
   std::vector<Shown> shown_;
   int news_ = 0;  // times what else New resets was reset
+  SettingsDocument document_;
+  LinkSequenceActivity sequences_{core_.link};
   FileMenuServices services_{
       core_,
+      document_,
+      sequences_,
       boxes_,
       chooser_,
       codec_,
@@ -82,13 +86,13 @@ const std::string kNoFileText =
 
 TEST_F(FileOperationsTest, NewResetsAndBlanksTheFileName) {
   ASSERT_EQ(kNoFileText.size(), 55u);
-  core_.current_file_path = PathOf("old.dat");
+  document_.path = PathOf("old.dat");
   core_.settings.Update([](DeviceSettings& s) { s.format_video[3] = 5; });
   NewSettings(services_);
   EXPECT_TRUE(boxes_.shown.empty());  // nothing unsaved: no question
   EXPECT_EQ(Record().format_video[3], 0);
   EXPECT_EQ(news_, 1);
-  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_EQ(document_.path, "");
   EXPECT_EQ(shown_, (std::vector<Shown>{{kNoFileText, "VQX-460"}}));
 }
 
@@ -142,7 +146,7 @@ TEST_F(FileOperationsTest, OpenLoadsTheChosenFile) {
             std::vector<FileChooserMode>{FileChooserMode::kOpen});
   const DeviceSettings loaded = Record();
   EXPECT_EQ(std::memcmp(&loaded, &saved, sizeof saved), 0);
-  EXPECT_EQ(core_.current_file_path, path);
+  EXPECT_EQ(document_.path, path);
   EXPECT_EQ(shown_, (std::vector<Shown>{{path, "VQX-460 - site.dat"}}));
 }
 
@@ -157,16 +161,16 @@ TEST_F(FileOperationsTest, OpenDeclinedOrCancelledChangesNothing) {
   OpenSettings(services_);
   EXPECT_EQ(boxes_.shown.size(), 2u);  // two questions, no message
   EXPECT_EQ(Dirty(), 1);
-  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_EQ(document_.path, "");
   EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(FileOperationsTest, OpenOfAMissingFileWarns) {
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   chooser_.paths = {PathOf("missing.dat")};
   OpenSettings(services_);
   EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
-  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_EQ(document_.path, PathOf("current.dat"));
   EXPECT_TRUE(shown_.empty());
 }
 
@@ -186,7 +190,7 @@ TEST_F(FileOperationsTest, OpenOfABadFileChangesNothing) {
       "notes.txt は設定ファイルとして読み込めません。\n"
       "1 行目（alarm_mode）は整数のはずですが、「Meeting」です。\n"
       "設定は変更していません。"};
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   EditTitle();
   const DeviceSettings before = Record();
   for (int i = 0; i < 2; ++i) {
@@ -201,7 +205,7 @@ TEST_F(FileOperationsTest, OpenOfABadFileChangesNothing) {
                   {"warning", boxes[i]}}));
     const DeviceSettings after = Record();
     EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);  // dirty too
-    EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+    EXPECT_EQ(document_.path, PathOf("current.dat"));
     EXPECT_TRUE(shown_.empty());
   }
 }
@@ -248,18 +252,18 @@ TEST_F(FileOperationsTest, SaveWithoutAFileWarns) {
 
 TEST_F(FileOperationsTest, SaveWritesTheCurrentFile) {
   EditTitle();
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   EXPECT_TRUE(SaveSettings(services_));
   EXPECT_TRUE(boxes_.shown.empty());
   EXPECT_EQ(Dirty(), 0);
-  EXPECT_EQ(Contents(core_.current_file_path), WriteSettingsText(Record()));
+  EXPECT_EQ(Contents(document_.path), WriteSettingsText(Record()));
   EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(FileOperationsTest, FailedSaveWarnsAndKeepsDirty) {
   EditTitle();
   fs::create_directory(folder_ / "taken.dat");
-  core_.current_file_path = PathOf("taken.dat");
+  document_.path = PathOf("taken.dat");
   EXPECT_FALSE(SaveSettings(services_));
   EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
   EXPECT_EQ(Dirty(), 1);
@@ -274,15 +278,15 @@ TEST_F(FileOperationsTest, SaveAndSaveAsLeaveAWriteProtectedFile) {
                                           fs::perms::group_read |
                                           fs::perms::others_read);
   EditTitle();
-  core_.current_file_path = path;
+  document_.path = path;
   EXPECT_FALSE(SaveSettings(services_));
   EXPECT_EQ(boxes_.Take(), (std::vector<Box>{{"warning", "Can't file open"}}));
 
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   chooser_.paths = {path};
   EXPECT_FALSE(SaveSettingsAs(services_));
   EXPECT_EQ(boxes_.Take(), (std::vector<Box>{{"warning", "Can't file open"}}));
-  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_EQ(document_.path, PathOf("current.dat"));
   EXPECT_EQ(Dirty(), 1);
   EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(Contents(path), "precious");
@@ -307,7 +311,7 @@ TEST_F(FileOperationsTest, SaveAsAppendsDatWhereTheNameLacksIt) {
     EditTitle();
     chooser_.paths = {PathOf(c.typed)};
     EXPECT_TRUE(SaveSettingsAs(services_)) << c.typed;
-    EXPECT_EQ(core_.current_file_path, PathOf(c.written));
+    EXPECT_EQ(document_.path, PathOf(c.written));
     EXPECT_EQ(Contents(PathOf(c.written)), WriteSettingsText(Record()));
     EXPECT_EQ(Dirty(), 0);
     // The caption names the file; the drawn file name stays.
@@ -329,19 +333,19 @@ TEST_F(FileOperationsTest, SaveAsAsksBeforeTheAppendedNameOverwrites) {
                                "site.dat は既に存在します。上書きしますか？",
                                "VQX-460"}}));
   EXPECT_EQ(Contents(PathOf("site.dat")), "precious");
-  EXPECT_EQ(core_.current_file_path, "");
+  EXPECT_EQ(document_.path, "");
   EXPECT_EQ(Dirty(), 1);
 
   chooser_.paths = {PathOf("site")};
   boxes_.answers = {true};
   EXPECT_TRUE(SaveSettingsAs(services_));
   EXPECT_EQ(Contents(PathOf("site.dat")), WriteSettingsText(Record()));
-  EXPECT_EQ(core_.current_file_path, PathOf("site.dat"));
+  EXPECT_EQ(document_.path, PathOf("site.dat"));
 }
 
 TEST_F(FileOperationsTest, SaveAsCancelledOrFailedKeepsThePath) {
   EditTitle();
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   chooser_.paths = {std::nullopt};
   EXPECT_FALSE(SaveSettingsAs(services_));
   EXPECT_TRUE(boxes_.shown.empty());
@@ -349,7 +353,7 @@ TEST_F(FileOperationsTest, SaveAsCancelledOrFailedKeepsThePath) {
   chooser_.paths = {PathOf("no/such/folder/x.dat")};
   EXPECT_FALSE(SaveSettingsAs(services_));
   EXPECT_EQ(boxes_.shown, (std::vector<Box>{{"warning", "Can't file open"}}));
-  EXPECT_EQ(core_.current_file_path, PathOf("current.dat"));
+  EXPECT_EQ(document_.path, PathOf("current.dat"));
   EXPECT_EQ(Dirty(), 1);
   EXPECT_TRUE(shown_.empty());
 }
@@ -378,14 +382,14 @@ TEST_F(FileOperationsTest, ExitWithAnEdit) {
   // A failed save keeps it open too.
   boxes_.shown.clear();
   fs::create_directory(folder_ / "taken.dat");
-  core_.current_file_path = PathOf("taken.dat");
+  document_.path = PathOf("taken.dat");
   boxes_.answers = {false};
   EXPECT_FALSE(ConfirmExit(services_));
   EXPECT_EQ(boxes_.shown,
             (std::vector<Box>{kQuestion, {"warning", "Can't file open"}}));
 
   // A current file is saved, and then the program may quit.
-  core_.current_file_path = PathOf("current.dat");
+  document_.path = PathOf("current.dat");
   boxes_.answers = {false};
   EXPECT_TRUE(ConfirmExit(services_));
   EXPECT_EQ(Dirty(), 0);

@@ -84,6 +84,10 @@ def run(s, only):
     # the network is chosen.
     s.env.wine_env_command("com1", str(s.env.work / "com1"))
     s.start_device("network-com1")
+    # The device here is on RS-232C without an echo, whatever the phases
+    # before left in the INI file.
+    s.ini_set("rs_control", 0)
+    s.ini_set("echo", 0)
     bridge = Bridge(s)
     try:
         with s.report.part("the serial settings dialog chooses the network"):
