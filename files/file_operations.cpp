@@ -202,10 +202,9 @@ std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
     }
   }
   SheetDetails details;
-  details.file_name =
-      services.core.current_file_path.empty()
-          ? std::string(kUntitledSheetName)
-          : std::string(FileNameOf(services.core.current_file_path));
+  details.file_name = services.document.path.empty()
+                          ? std::string(kUntitledSheetName)
+                          : std::string(FileNameOf(services.document.path));
   details.written = clock.Now();
   const std::string page = BuildSettingsSheet(services.core.settings.Snapshot(),
                                               details, services.codec);

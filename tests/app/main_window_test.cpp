@@ -554,7 +554,7 @@ namespace {
 // after the current file and dated today, then the offer to open it.
 TEST_F(MainWindowTest, SaveSheetWritesThePageAndOffersTheBrowser) {
   clock_.now = {.year = 2026, .month = 4, .day = 7};
-  fakes_.core.current_file_path = folder_.PathOf("site.dat");
+  window_.document().path = folder_.PathOf("site.dat");
   fakes_.core.settings.Update([](DeviceSettings& s) {
     std::strcpy(s.title_text[0], "GATE<1>");
     s.dirty = 1;
@@ -579,7 +579,7 @@ TEST_F(MainWindowTest, SaveSheetWritesThePageAndOffersTheBrowser) {
     EXPECT_NE(page.find("GATE&lt;1&gt;"), std::string::npos) << name;
   }
   // The sheet is no save: the file and the unsaved flag stay.
-  EXPECT_EQ(fakes_.core.current_file_path, folder_.PathOf("site.dat"));
+  EXPECT_EQ(window_.document().path, folder_.PathOf("site.dat"));
   EXPECT_TRUE(Dirty());
 }
 
