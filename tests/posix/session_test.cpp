@@ -263,7 +263,7 @@ TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
   EXPECT_EQ(received, "VN1.00\r\n");
 }
 
-TEST(ConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
+TEST(PosixConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
   RunningDevice device;
   PosixSerialPort port(device.path());
   Core core;
