@@ -39,54 +39,17 @@
 #include "posix/platform_posix.h"
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
-
-extern char** environ;
+#include "tests/posix/ser2net_support.h"
 
 namespace {
 
 using namespace vqx;
+using namespace vqx::testing;
 using Steady = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 constexpr double kRatioTarget = 1.2;
 constexpr double kConnectTargetMs = 200;
-
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-// Something listens on 127.0.0.1:`port` (SO_REUSEADDR: a connection left
-// in TIME_WAIT does not count).
-bool Listening(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool taken =
-      bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
-  close(fd);
-  return taken;
-}
-
-std::string FindSer2net() {
-  for (const char* path :
-       {"/usr/sbin/ser2net", "/usr/bin/ser2net", "/usr/local/sbin/ser2net",
-        "/usr/local/bin/ser2net"}) {
-    if (access(path, X_OK) == 0) return path;
-  }
-  return "";
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -127,48 +90,28 @@ int main(int argc, char** argv) {
   const int raw_port = FreePort();
   const int rfc2217_nodelay_port = FreePort();
   const int raw_nodelay_port = FreePort();
-  {
-    std::ofstream config(dir / "ser2net.yaml");
-    for (auto [name, accepter, chardelay] :
-         {std::tuple{
-              "rfc2217",
-              "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(rfc2217_port),
-              true},
-          std::tuple{"raw", "tcp,127.0.0.1," + std::to_string(raw_port), true},
-          std::tuple{"rfc2217-nodelay",
-                     "telnet(rfc2217),tcp,127.0.0.1," +
-                         std::to_string(rfc2217_nodelay_port),
-                     false},
-          std::tuple{"raw-nodelay",
-                     "tcp,127.0.0.1," + std::to_string(raw_nodelay_port),
-                     false}}) {
-      config << "connection: &" << name << "\n  accepter: " << accepter
-             << "\n  connector: serialdev," << device.slave_path()
-             << ",9600e81,local\n"
-             << (chardelay ? "" : "  options:\n    chardelay: false\n");
-    }
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, (dir / "ser2net.log").c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  const std::string config = (dir / "ser2net.yaml").string();
-  std::vector<char*> args = {const_cast<char*>(program.c_str()),
-                             const_cast<char*>("-n"),
-                             const_cast<char*>("-u"),
-                             const_cast<char*>("-c"),
-                             const_cast<char*>(config.c_str()),
-                             nullptr};
-  pid_t server = -1;
-  posix_spawn(&server, program.c_str(), &actions, nullptr, args.data(),
-              environ);
-  posix_spawn_file_actions_destroy(&actions);
-  const auto deadline = Steady::now() + std::chrono::seconds(5);
-  while (!(Listening(rfc2217_port) && Listening(raw_port) &&
-           Listening(rfc2217_nodelay_port) && Listening(raw_nodelay_port)) &&
-         Steady::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const auto accepter = [](const char* kind, int port) {
+    return std::string(kind) + "tcp,127.0.0.1," + std::to_string(port);
+  };
+  WriteSer2netConfig(
+      dir / "ser2net.yaml",
+      {{"rfc2217", accepter("telnet(rfc2217),", rfc2217_port),
+        device.slave_path()},
+       {"raw", accepter("", raw_port), device.slave_path()},
+       {"rfc2217-nodelay", accepter("telnet(rfc2217),", rfc2217_nodelay_port),
+        device.slave_path(), false},
+       {"raw-nodelay", accepter("", raw_nodelay_port), device.slave_path(),
+        false}});
+  Ser2net server(program, dir / "ser2net.yaml", dir / "ser2net.log");
+  if (!server.started() ||
+      !WaitListening(
+          {rfc2217_port, raw_port, rfc2217_nodelay_port, raw_nodelay_port},
+          std::chrono::seconds(5))) {
+    std::fprintf(stderr, "vqx460-net-bench: ser2net did not start, see %s\n",
+                 (dir / "ser2net.log").c_str());
+    device.Stop();
+    device_thread.join();
+    return 1;
   }
 
   const std::string rfc2217 =
@@ -261,8 +204,7 @@ int main(int argc, char** argv) {
     if (*high >= kConnectTargetMs) status = 1;
   }
 
-  kill(server, SIGTERM);
-  waitpid(server, nullptr, 0);
+  server.Stop(SIGTERM);
   device.Stop();
   device_thread.join();
   fs::remove_all(dir);

@@ -116,6 +116,9 @@ struct Ser2netConnection {
   std::string name;
   std::string accepter;
   std::string device;
+  // ser2net holds what the serial side received for a few character times
+  // by default, hoping for more, before sending it on.
+  bool chardelay = true;
 };
 
 inline void WriteSer2netConfig(const fs::path& path,
@@ -126,6 +129,7 @@ inline void WriteSer2netConfig(const fs::path& path,
            << "  accepter: " << connection.accepter << "\n"
            << "  connector: serialdev," << connection.device
            << ",9600e81,local\n";
+    if (!connection.chardelay) config << "  options:\n    chardelay: false\n";
   }
 }
 
