@@ -4,16 +4,13 @@
 #include <cstring>
 
 #include "base/settings_report.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
-DeviceSettings Defaults() {
-  DeviceSettings s;
-  LoadDefaultSettings(s);
-  return s;
-}
+using testing::Defaults;
 
 TEST(CompareSettingsTest, OneEntryPerDifferingFieldInWords) {
   struct Case {

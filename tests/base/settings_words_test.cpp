@@ -9,16 +9,13 @@
 
 #include "base/settings_report.h"
 #include "tests/support/changed_settings.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
-DeviceSettings Defaults() {
-  DeviceSettings s;
-  LoadDefaultSettings(s);
-  return s;
-}
+using testing::Defaults;
 
 TEST(SettingsInWordsTest, DifferencesReadAsTheDialogsShowThem) {
   struct Case {

@@ -31,8 +31,7 @@ using testing::FakeDialogView;
 using testing::SmallJapaneseCodec;
 using Strings = std::vector<std::string>;
 
-const Box kJisWarning{"warning",
-                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+using testing::kJisWarning;
 constexpr std::string_view kBlank = "\x81\x40";
 
 std::string Blanks(int count) {

@@ -22,6 +22,7 @@
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/fake_dialog_view.h"
 
 namespace vqx {
@@ -40,10 +41,7 @@ struct DialogCase {
   std::size_t address_items = 33;           // 32: no broadcast to read from
 };
 
-template <class D>
-std::function<std::unique_ptr<Dialog>(DialogServices&)> Maker() {
-  return [](DialogServices& services) { return std::make_unique<D>(services); };
-}
+using testing::Maker;
 
 const DialogCase kDialogs[] = {
     {"Alarm", Maker<AlarmDialog>(), 133, "アラーム ", true},

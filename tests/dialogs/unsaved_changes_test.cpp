@@ -27,6 +27,7 @@
 #include "dialogs/video_adjustment_dialog.h"
 #include "dialogs/video_format_dialog.h"
 #include "dialogs/video_loss_dialog.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/fake_dialog_view.h"
 
 namespace vqx {
@@ -40,10 +41,7 @@ struct DirtyCase {
 };
 void PrintTo(const DirtyCase& c, std::ostream* out) { *out << c.name; }
 
-template <class D>
-std::function<std::unique_ptr<Dialog>(DialogServices&)> Maker() {
-  return [](DialogServices& s) { return std::make_unique<D>(s); };
-}
+using testing::Maker;
 
 const DirtyCase kCases[] = {
     {"Alarm", Maker<AlarmDialog>(), 4, {{AlarmDialog::kHoldTimeEdit, "45"}}},

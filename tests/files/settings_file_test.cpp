@@ -14,6 +14,7 @@
 #include "base/file_io.h"
 #include "base/settings_catalogue.h"
 #include "tests/support/changed_settings.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/fakes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -22,11 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-DeviceSettings Defaults() {
-  DeviceSettings s;
-  LoadDefaultSettings(s);
-  return s;
-}
+using testing::Defaults;
 
 std::string DefaultTitle(int channel) {
   std::string title = "\x81\x40\x81\x40\x81\x40\x82\x62\x82\x67\x82\x4F\x82";

@@ -13,16 +13,13 @@
 #include "base/screen_layouts.h"
 #include "base/settings_catalogue.h"
 #include "tests/support/changed_settings.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/fakes.h"
 
 namespace vqx {
 namespace {
 
-DeviceSettings Defaults() {
-  DeviceSettings s;
-  LoadDefaultSettings(s);
-  return s;
-}
+using testing::Defaults;
 
 SheetDetails Details() {
   SheetDetails details;
@@ -31,10 +28,7 @@ SheetDetails Details() {
   return details;
 }
 
-void SetTitle(DeviceSettings& s, int channel, const std::string& sjis) {
-  std::memset(s.title_text[channel], 0, kTitleBufferBytes);
-  std::memcpy(s.title_text[channel], sjis.data(), sjis.size());
-}
+using testing::SetTitle;
 
 int Count(const std::string& page, const std::string& text) {
   int count = 0;

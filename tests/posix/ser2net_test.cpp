@@ -189,9 +189,9 @@ TEST_F(Ser2netTest, KilledServerIsReportedAndTheNextWriteConnectsAgain) {
 }
 
 // The lines a session sent and received, without their times.
-class Traffic {
+class RecordedTraffic {
  public:
-  Traffic() : log_(clock_, codec_) {
+  RecordedTraffic() : log_(clock_, codec_) {
     log_.SetListener([this](const TrafficEntry& entry) {
       std::lock_guard<std::mutex> lock(mutex_);
       lines_.push_back(
@@ -235,7 +235,7 @@ TEST_F(Ser2netTest, SessionsRunAsOnThePseudoTerminal) {
     for (const std::string& port : ports) {
       SCOPED_TRACE(port);
       ConsoleMessageBoxes boxes;
-      Traffic send_traffic, read_traffic;
+      RecordedTraffic send_traffic, read_traffic;
       SessionOptions options;
       options.port_path = port;
       {

@@ -23,6 +23,7 @@
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
 #include "protocol/connection.h"
+#include "tests/support/default_settings.h"
 
 namespace vqx {
 namespace {
@@ -33,16 +34,16 @@ using sim::DeviceOptions;
 using sim::Fault;
 
 // The simulated device serving a pseudo-terminal on its own thread.
-class RunningDevice {
+class DeviceOnPty {
  public:
-  explicit RunningDevice(DeviceOptions options = {},
-                         const DeviceSettings* state = nullptr,
-                         sim::PtyDeviceOptions pty_options = {})
-      : RunningDevice(std::vector<DeviceModel>{MakeModel(options, state)},
-                      std::move(pty_options)) {}
+  explicit DeviceOnPty(DeviceOptions options = {},
+                       const DeviceSettings* state = nullptr,
+                       sim::PtyDeviceOptions pty_options = {})
+      : DeviceOnPty(std::vector<DeviceModel>{MakeModel(options, state)},
+                    std::move(pty_options)) {}
   // Several devices on one line.
-  RunningDevice(std::vector<DeviceModel> models,
-                sim::PtyDeviceOptions pty_options)
+  DeviceOnPty(std::vector<DeviceModel> models,
+              sim::PtyDeviceOptions pty_options)
       : device_(std::move(models), std::move(pty_options)), thread_([this] {
           try {
             device_.Run();
@@ -50,7 +51,7 @@ class RunningDevice {
             failure_ = error.what();
           }
         }) {}
-  ~RunningDevice() {
+  ~DeviceOnPty() {
     device_.Stop();
     thread_.join();
     EXPECT_EQ(failure_, "");
@@ -93,10 +94,7 @@ Pacing Fast(std::chrono::milliseconds step = 20ms) {
   return pacing;
 }
 
-void SetTitle(DeviceSettings& s, int channel, std::string_view sjis) {
-  std::memset(s.title_text[channel], 0, kTitleBufferBytes);
-  std::memcpy(s.title_text[channel], sjis.data(), sjis.size());
-}
+using testing::SetTitle;
 
 // A configuration far from the factory state, every value one the device
 // can hold: every group changed, titles with kana, kanji and inner spaces.
@@ -212,7 +210,7 @@ TEST(PosixSerialPortTest, LineSettingsInTermiosForm) {
 }
 
 TEST(PosixSerialPortTest, OpensAPseudoTerminalAgainAndAgain) {
-  RunningDevice device;
+  DeviceOnPty device;
   for (int i = 0; i < 3; ++i) {
     PosixSerialPort port(device.path());
     int fd = open(device.path().c_str(), O_RDWR | O_NOCTTY);
@@ -230,7 +228,7 @@ TEST(PosixSerialPortTest, OpensAPseudoTerminalAgainAndAgain) {
 }
 
 TEST(PosixSerialPortTest, NextPeerFindsAFreshLine) {
-  RunningDevice device;
+  DeviceOnPty device;
   { PosixSerialPort port(device.path()); }
   // Once the last peer has gone the device resets the line settings, so a
   // request that could only change parity is never refused as a whole.
@@ -250,7 +248,7 @@ TEST(PosixSerialPortTest, NextPeerFindsAFreshLine) {
 }
 
 TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
-  RunningDevice device;
+  DeviceOnPty device;
   PosixSerialPort port(device.path());
   ASSERT_TRUE(port.Write("RVN\r\n"));
   std::string received;
@@ -264,7 +262,7 @@ TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
 }
 
 TEST(PosixConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
-  RunningDevice device;
+  DeviceOnPty device;
   PosixSerialPort port(device.path());
   Core core;
   ConsoleMessageBoxes boxes;
@@ -283,7 +281,7 @@ TEST(PosixConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
 }
 
 TEST(DeviceSessionTest, SendAllLeavesTheDeviceHoldingTheFile) {
-  RunningDevice device;
+  DeviceOnPty device;
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   const DeviceSettings file = Changed();
@@ -300,7 +298,7 @@ TEST(DeviceSessionTest, SendAllLeavesTheDeviceHoldingTheFile) {
 
 TEST(DeviceSessionTest, ReadAllWritesAFileEqualToTheDevice) {
   const DeviceSettings on_device = Changed();
-  RunningDevice device({}, &on_device);
+  DeviceOnPty device({}, &on_device);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
@@ -328,7 +326,7 @@ TEST(DeviceSessionTest, SurvivesSplitCoalescedAndDelayedReplies) {
   pty_options.delay_ms = 15;
   pty_options.write_pause_ms = 5;
   pty_options.held_reply_timeout_ms = 200;
-  RunningDevice device(options, &on_device, pty_options);
+  DeviceOnPty device(options, &on_device, pty_options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
@@ -341,7 +339,7 @@ TEST(DeviceSessionTest, SurvivesSplitCoalescedAndDelayedReplies) {
 TEST(DeviceSessionTest, ErrorReplyStopsSendAllBeforeTheNextLine) {
   DeviceOptions options;
   options.nth_reply[10] = Fault::kE3;
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   SessionResult result = session.SendAll(Changed(), Fast(100ms));
@@ -357,7 +355,7 @@ TEST(DeviceSessionTest, ErrorReplyStopsSendAllBeforeTheNextLine) {
 TEST(DeviceSessionTest, MenuReplyStopsReadAll) {
   DeviceOptions options;
   options.nth_reply[3] = Fault::kMenu;
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
@@ -373,7 +371,7 @@ TEST(DeviceSessionTest, MenuReplyStopsReadAll) {
 TEST(DeviceSessionTest, ReadAllRefusesAFileWithASettingNeverReported) {
   DeviceOptions options;
   options.nth_reply[50] = Fault::kSilent;  // RADT
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
@@ -385,7 +383,7 @@ TEST(DeviceSessionTest, ReadAllRefusesAFileWithASettingNeverReported) {
 TEST(DeviceSessionTest, NoisyRepliesAreNotTakenForAnswers) {
   DeviceOptions options;
   options.noise = true;
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   Pacing pacing = Fast();
@@ -399,7 +397,7 @@ TEST(DeviceSessionTest, NoisyRepliesAreNotTakenForAnswers) {
 TEST(DeviceSessionTest, SilentDeviceEndsTheRunWithNoConnect) {
   DeviceOptions options;
   options.silent = true;
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   Pacing pacing = Fast();
@@ -417,7 +415,7 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
   DeviceOptions options;
   options.rs485 = true;
   options.address = 7;
-  RunningDevice device(options, &on_device);
+  DeviceOnPty device(options, &on_device);
   ConsoleMessageBoxes boxes;
   {
     DeviceSession session(On(device.path(), true, 7), boxes);
@@ -447,7 +445,7 @@ TEST(DeviceSessionTest, Rs485TalksToItsAddressOnly) {
 }
 
 TEST(DeviceSessionTest, SendLineReportsTheReply) {
-  RunningDevice device;
+  DeviceOnPty device;
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   LineReply reply;
@@ -502,7 +500,7 @@ Pacing ReplyPaced(Pacing pacing) {
 
 TEST(DeviceSessionTest, ReplyPacedRunsSendAndReadWhatTheFixedOnesDo) {
   DeviceRecord record;
-  RunningDevice device({}, nullptr, record.Options());
+  DeviceOnPty device({}, nullptr, record.Options());
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
 
@@ -534,7 +532,7 @@ TEST(DeviceSessionTest, ReplyPacedRunsSendAndReadWhatTheFixedOnesDo) {
 TEST(DeviceSessionTest, ReplyPacedReadAllWaitsForASlowDevice) {
   DeviceRecord record;
   const DeviceSettings on_device = Changed();
-  RunningDevice device({}, &on_device, record.Options(150));
+  DeviceOnPty device({}, &on_device, record.Options(150));
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   DeviceSettings read;
@@ -561,7 +559,7 @@ TEST(DeviceSessionTest, ReplyPacedReadAllWaitsForASlowDevice) {
 TEST(DeviceSessionTest, SilentDeviceEndsAReplyPacedReadAllWithNoConnect) {
   DeviceOptions options;
   options.silent = true;
-  RunningDevice device(options);
+  DeviceOnPty device(options);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   Pacing pacing = ReplyPaced(Fast());
@@ -587,7 +585,7 @@ TEST(DeviceSessionTest, EchoingLineWithEchoTolerance) {
   sim::PtyDeviceOptions echoing;
   echoing.echo = true;
   const DeviceSettings on_device = Changed();
-  RunningDevice device({}, &on_device, echoing);
+  DeviceOnPty device({}, &on_device, echoing);
   ConsoleMessageBoxes boxes;
   PosixClock clock;
   IconvTextCodec codec;
@@ -628,7 +626,7 @@ TEST(DeviceSessionTest, EchoingLineWithoutEchoToleranceStillWaitsForReplies) {
   sim::PtyDeviceOptions echoing = record.Options(30);
   echoing.echo = true;
   const DeviceSettings on_device = Changed();
-  RunningDevice device({}, &on_device, echoing);
+  DeviceOnPty device({}, &on_device, echoing);
   ConsoleMessageBoxes boxes;
   DeviceSession session(On(device.path()), boxes);
   const Pacing pacing = ReplyPaced(Fast());
@@ -661,7 +659,7 @@ TEST(DeviceSessionTest, RefusedLinesFailTheRunByName) {
   options.nth_reply[78] = Fault::kGn;
   for (bool paced : {false, true}) {
     SCOPED_TRACE(paced ? "reply pace" : "fixed pace");
-    RunningDevice device(options);
+    DeviceOnPty device(options);
     ConsoleMessageBoxes boxes;
     DeviceSession session(On(device.path()), boxes);
     Pacing pacing = Fast();
@@ -687,7 +685,7 @@ TEST(DeviceSessionTest, RefusedLinesFailTheRunByName) {
 // device's reply, not an echo, so read-all reads every setting.
 TEST(DeviceSessionTest, EchoToleranceWithoutAnEchoReadsEverySetting) {
   const DeviceSettings on_device = Changed();
-  RunningDevice device({}, &on_device);
+  DeviceOnPty device({}, &on_device);
   ConsoleMessageBoxes boxes;
   SessionOptions options = On(device.path());
   options.echo = true;
@@ -720,7 +718,7 @@ TEST(DeviceSessionTest, ScanListsTheDevicesOnTheLine) {
   }
   sim::PtyDeviceOptions pty_options;
   pty_options.echo = true;
-  RunningDevice device(std::move(models), pty_options);
+  DeviceOnPty device(std::move(models), pty_options);
   ConsoleMessageBoxes boxes;
   SessionOptions options = On(device.path(), true, 9);
   options.echo = true;

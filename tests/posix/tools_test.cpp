@@ -600,8 +600,6 @@ TEST_F(ToolsTest, ExitStatusesAndTheLog) {
   }
 }
 
-}  // namespace
-
 // A configuration file names the port and the RS-485 address, so a plain
 // "send RVN" reaches the device; the command line still wins, and a file
 // with a bad value is refused as bad arguments are.
@@ -630,3 +628,5 @@ TEST_F(ToolsTest, ConfigurationFileGivesTheDeviceOptions) {
       << output;
   EXPECT_NE(output.find("address"), std::string::npos) << output;
 }
+
+}  // namespace

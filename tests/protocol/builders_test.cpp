@@ -16,6 +16,7 @@
 #include "protocol/video_adjustment.h"
 #include "protocol/video_format.h"
 #include "protocol/video_loss.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/link_fakes.h"
 
 namespace vqx {
@@ -25,11 +26,7 @@ using testing::Box;
 using testing::RecordingBoxes;
 using testing::RecordingSink;
 
-DeviceSettings Defaults() {
-  DeviceSettings settings;
-  LoadDefaultSettings(settings);
-  return settings;
-}
+using testing::Defaults;
 
 struct LineCase {
   const char* name;

@@ -5,15 +5,12 @@
 #include <string>
 
 #include "protocol/reply_table.h"
+#include "tests/support/default_settings.h"
 
 namespace vqx {
 namespace {
 
-DeviceSettings Defaults() {
-  DeviceSettings s{};
-  LoadDefaultSettings(s);
-  return s;
-}
+using testing::Defaults;
 
 // Runs the handler the dispatch table picks for `line` on the defaults.
 DeviceSettings AfterReply(std::string_view line,

@@ -19,8 +19,7 @@ using testing::Box;
 using testing::RecordingBoxes;
 using testing::RecordingSink;
 
-const Box kJisWarning{"warning",
-                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+using testing::kJisWarning;
 
 std::vector<std::string> DefaultLines() {
   std::vector<std::string> lines;

@@ -17,8 +17,7 @@ using testing::Box;
 using testing::RecordingBoxes;
 using testing::RecordingSink;
 
-const Box kJisWarning{"warning",
-                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+using testing::kJisWarning;
 
 class TitleSetAllTest : public ::testing::Test {
  protected:

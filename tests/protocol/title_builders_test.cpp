@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "protocol/title.h"
+#include "tests/support/default_settings.h"
 #include "tests/support/link_fakes.h"
 
 namespace vqx {
@@ -17,20 +18,12 @@ using testing::Box;
 using testing::RecordingBoxes;
 using testing::RecordingSink;
 
-const Box kJisWarning{"warning",
-                      "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+using testing::kJisWarning;
 
-DeviceSettings Defaults() {
-  DeviceSettings settings;
-  LoadDefaultSettings(settings);
-  return settings;
-}
+using testing::Defaults;
 
 // Stores `bytes` (Shift_JIS) as the title of `channel`, terminated.
-void SetTitle(DeviceSettings& settings, int channel, std::string_view bytes) {
-  std::memset(settings.title_text[channel], 0, kTitleBufferBytes);
-  std::memcpy(settings.title_text[channel], bytes.data(), bytes.size());
-}
+using testing::SetTitle;
 
 std::optional<std::string> Line(const DeviceSettings& settings, int channel,
                                 TitleVariant variant = TitleVariant::kPlain) {

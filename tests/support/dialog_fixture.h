@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct SetCase {
   int button;
   std::string line;  // "" = nothing sent
 };
+
+// Opens a dialog of class D on the services given: the entry of a table of
+// dialogs.
+template <class D>
+std::function<std::unique_ptr<Dialog>(DialogServices&)> Maker() {
+  return [](DialogServices& services) { return std::make_unique<D>(services); };
+}
 
 template <class D>
 class DialogFixture : public ::testing::Test {

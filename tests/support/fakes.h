@@ -36,6 +36,10 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
+// The warning a title with a character outside JIS levels 1 and 2 raises.
+inline const Box kJisWarning{"warning",
+                             "ＪＩＳ第１水準,第２水準以外の字が選択されてます"};
+
 inline void PrintTo(const Box& box, std::ostream* out) {
   *out << "{" << box.kind << ": \"" << box.text << "\"";
   if (!box.caption.empty()) *out << " caption \"" << box.caption << "\"";
