@@ -5,7 +5,7 @@
 namespace vqx {
 namespace {
 
-constexpr ChannelDialogShape kShape{
+constexpr ChannelDialogShape kAgcShape{
     AgcDialog::kTemplateId,      AgcDialog::kHeading,
     AgcDialog::kChannels,        kOffOnItems,
     &DeviceSettings::agc_enable, SendAgcChannel,
@@ -14,6 +14,6 @@ constexpr ChannelDialogShape kShape{
 }  // namespace
 
 AgcDialog::AgcDialog(DialogServices& services)
-    : ChannelSettingsDialog(services, kShape) {}
+    : ChannelSettingsDialog(services, kAgcShape) {}
 
 }  // namespace vqx

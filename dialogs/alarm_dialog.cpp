@@ -12,7 +12,8 @@
 namespace vqx {
 namespace {
 
-constexpr std::array<std::string_view, 2> kModeItems = {"Internal", "External"};
+constexpr std::array<std::string_view, 2> kAlarmModeItems = {"Internal",
+                                                             "External"};
 // "Make " carries a trailing blank so both entries are five characters.
 constexpr std::array<std::string_view, 2> kPolarityItems = {"Make ", "Break"};
 
@@ -23,7 +24,7 @@ void AlarmDialog::OnInit(DialogView& view) {
   const DeviceSettings settings = core.settings.Snapshot();
 
   FillSlaveAddressCombo(view);
-  FillList(view, kModeList, kModeItems);
+  FillList(view, kModeList, kAlarmModeItems);
   FillList(view, kPolarityList, kPolarityItems);
   FillOffOnList(view, kDisplayList);
   FillOffOnList(view, kReturnList);

@@ -11,8 +11,8 @@ namespace vqx {
 namespace {
 
 // "単画面" ends in a full-width blank.
-constexpr std::array<std::string_view, 3> kModeItems = {"単画面　", "分割画面",
-                                                        "ミックス"};
+constexpr std::array<std::string_view, 3> kSwitchingModeItems = {
+    "単画面　", "分割画面", "ミックス"};
 
 }  // namespace
 
@@ -38,7 +38,7 @@ void AutoSwitchingDialog::OnInit(DialogView& view) {
   Core& core = services_.core;
   const DeviceSettings settings = core.settings.Snapshot();
   FillSlaveAddressCombo(view);
-  FillList(view, kModeList, kModeItems);
+  FillList(view, kModeList, kSwitchingModeItems);
   FillList(view, kEntryList,
            std::span(ScreenItems().data(), kSequenceEntryCount));
   FillNumberList(view, kTimeList, kTimeItems);

@@ -11,7 +11,7 @@ struct Row {
   Adjustment adjustment;
   std::string_view label;
 };
-constexpr Row kRows[] = {
+constexpr Row kAdjustmentRows[] = {
     {Adjustment::kBrightness, "Brightness"},
     {Adjustment::kContrast, "Contrast"},
     {Adjustment::kHue, "Hue"},
@@ -97,7 +97,7 @@ void VideoAdjustmentDialog::DrawTable(DialogView& view) {
                   header);
   }
   int y = kFirstRowY;
-  for (const Row& row : kRows) {
+  for (const Row& row : kAdjustmentRows) {
     view.DrawText(kTableFrame, kRowLabelX, y, row.label);
     for (int channel = 0; channel < kChannelCount; ++channel) {
       view.DrawText(kTableFrame, kFirstColumnX + kColumnWidth * channel, y,

@@ -12,7 +12,7 @@ constexpr std::array<std::string_view, kVideoFormatCount> kFormatItems = {
     "AHD 1920", "AHD  720", "TVI 1920", "TVI  720",
     "CVI 1920", "CVI  720", "NTSC    "};
 
-constexpr ChannelDialogShape kShape{
+constexpr ChannelDialogShape kFormatShape{
     VideoFormatDialog::kTemplateId, VideoFormatDialog::kHeading,
     VideoFormatDialog::kChannels,   kFormatItems,
     &DeviceSettings::format_video,  SendVideoFormatChannel,
@@ -21,7 +21,7 @@ constexpr ChannelDialogShape kShape{
 }  // namespace
 
 VideoFormatDialog::VideoFormatDialog(DialogServices& services)
-    : ChannelSettingsDialog(services, kShape) {}
+    : ChannelSettingsDialog(services, kFormatShape) {}
 
 void VideoFormatDialog::InitMore(DialogView& view,
                                  const DeviceSettings& /*settings*/) {

@@ -12,7 +12,7 @@ using VL = VideoLossDialog;
 // Both texts begin with a blank.
 constexpr std::array<std::string_view, 2> kBackgroundItems = {" 黒", " 青"};
 
-constexpr SettingRow kRows[] = {
+constexpr SettingRow kVideoLossRows[] = {
     {VL::kBackgroundList, VL::kBackgroundSet, kBackgroundItems,
      &DeviceSettings::vloss_background, SendVideoLossBackground},
     {VL::kSignalOutputList, VL::kSignalOutputSet, kOffOnItems,
@@ -21,19 +21,19 @@ constexpr SettingRow kRows[] = {
      &DeviceSettings::vloss_display, SendVideoLossDisplay},
 };
 
-constexpr ChannelDialogShape kShape{
+constexpr ChannelDialogShape kVideoLossShape{
     VL::kTemplateId,
     VL::kHeading,
     VL::kChannels,
     kOffOnItems,
     &DeviceSettings::vloss_detect,
     SendVideoLossChannel,
-    kRows,
+    kVideoLossRows,
 };
 
 }  // namespace
 
 VideoLossDialog::VideoLossDialog(DialogServices& services)
-    : ChannelSettingsDialog(services, kShape) {}
+    : ChannelSettingsDialog(services, kVideoLossShape) {}
 
 }  // namespace vqx

@@ -19,16 +19,16 @@ namespace vqx {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyTime = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // Bytes held from the negotiation until the first read: the device says
 // nothing before it is asked, so more than this is not a device.
 constexpr std::size_t kMaxPendingBytes = 4096;
 
-int MillisecondsLeft(Clock::time_point deadline) {
+int MillisecondsLeft(SteadyTime::time_point deadline) {
   const auto left =
-      std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
+      std::chrono::ceil<milliseconds>(deadline - SteadyTime::now()).count();
   return static_cast<int>(std::max<long long>(left, 0));
 }
 
@@ -40,7 +40,7 @@ std::string Seconds(int ms) {
 // Sends all of `bytes`; 0, or the errno of the failure (ETIMEDOUT when no
 // room came within `timeout_ms`).
 int SendAll(int fd, std::string_view bytes, int timeout_ms) {
-  const auto deadline = Clock::now() + milliseconds(timeout_ms);
+  const auto deadline = SteadyTime::now() + milliseconds(timeout_ms);
   while (!bytes.empty()) {
     const ssize_t sent =
         send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -106,7 +106,7 @@ TcpPort::~TcpPort() {
 TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
   const std::string endpoint = address_.Endpoint();
   const auto deadline =
-      Clock::now() + milliseconds(options_.connect_timeout_ms);
+      SteadyTime::now() + milliseconds(options_.connect_timeout_ms);
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -186,7 +186,7 @@ void TcpPort::Negotiate(Connection& connection,
     throw TcpPortError(DescribeError("send to " + endpoint, error));
   }
   const auto deadline =
-      Clock::now() + milliseconds(options_.negotiation_timeout_ms);
+      SteadyTime::now() + milliseconds(options_.negotiation_timeout_ms);
   while (!codec.negotiation_settled()) {
     pollfd wait{connection.fd, POLLIN, 0};
     const int ready = poll(&wait, 1, MillisecondsLeft(deadline));
