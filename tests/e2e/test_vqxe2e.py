@@ -8,6 +8,7 @@ import time
 import unittest
 from pathlib import Path
 
+from phases import PHASES, phase_groups
 from vqxe2e.driver import quote, split_answer
 from vqxe2e.ids import load_ids, parse_defines
 from vqxe2e.wire import Wire, poll
@@ -149,6 +150,31 @@ class WireTest(unittest.TestCase):
         with open(self.log, "ab") as log:
             log.write(b"23:59:59.900 RX A\n00:00:00.050 -- noise\n23:59:59.999 RX B\n")
         self.assertEqual(self.wire.rx_times(2), [86399900, 86399999])
+
+
+class PhaseGroupsTest(unittest.TestCase):
+    def test_every_phase_runs_once_in_the_suite_order(self):
+        everything = [number for number, _, _ in PHASES]
+        for count in (1, 2, 3, len(everything), len(everything) + 2):
+            with self.subTest(groups=count):
+                groups = phase_groups(everything, count)
+                self.assertEqual(sorted(n for g in groups for n in g), sorted(everything))
+                self.assertLessEqual(len(groups), count)
+                for group in groups:
+                    self.assertEqual(group, [n for n in everything if n in group])
+                    # Phase 7 ends the session of every program in its prefix.
+                    if 7 in group:
+                        self.assertEqual(group[-1], 7)
+
+    def test_two_groups_hold_about_the_same_time(self):
+        from phases import PHASE_SECONDS
+        groups = phase_groups([number for number, _, _ in PHASES], 2)
+        times = [sum(PHASE_SECONDS[n] for n in group) for group in groups]
+        self.assertLess(max(times) - min(times), max(PHASE_SECONDS.values()) / 4, groups)
+
+    def test_only_the_phases_asked_for(self):
+        self.assertEqual(phase_groups([2, 4], 2), [[4], [2]])
+        self.assertEqual(phase_groups([3], 2), [[3]])
 
 
 class PollTest(unittest.TestCase):
