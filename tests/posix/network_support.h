@@ -184,4 +184,10 @@ inline std::string ReadLine(SerialPort& port, int ms = 3000) {
   return received;
 }
 
+// A port number nothing listens on.
+inline int FreePort() {
+  ScriptedServer server;
+  return server.port();
+}
+
 }  // namespace vqx::testing

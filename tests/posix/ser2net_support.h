@@ -56,11 +56,6 @@ inline bool Listening(int port) {
   return taken;
 }
 
-inline int FreePort() {
-  ScriptedServer server;
-  return server.port();
-}
-
 // ser2net in the foreground with the given configuration, output to a log.
 class Ser2net {
  public:

@@ -30,6 +30,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::Address;
 using testing::CancelAfter;
+using testing::FreePort;
 using testing::ReadLine;
 using testing::RunningDevice;
 using testing::ScriptedServer;
@@ -39,12 +40,6 @@ std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
   for (int value : values) bytes += static_cast<char>(value);
   return bytes;
-}
-
-// A port number nothing listens on.
-int FreePort() {
-  ScriptedServer server;
-  return server.port();
 }
 
 TEST(TcpPortTest, RawLineCarriesLinesToTheCoreThroughTheReceiveThread) {
