@@ -77,7 +77,8 @@ struct DeviceSide {
   TrafficLog& traffic_log;
 };
 
-// The device side of `connection`, whose lines `traffic_log` is given.
+// The device side of `connection`; `traffic_log` is the log its tap feeds
+// (`Connection::SetTrafficLog`).
 inline DeviceSide DeviceSideOf(Connection& connection,
                                TrafficLog& traffic_log) {
   return {connection.link(),
