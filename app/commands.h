@@ -124,9 +124,10 @@ std::unique_ptr<Dialog> MakeDialog(const DialogSources& sources) {
 template <>
 inline std::unique_ptr<Dialog> MakeDialog<SerialSettingsDialog>(
     const DialogSources& sources) {
-  return std::make_unique<SerialSettingsDialog>(sources.services.core,
-                                                sources.services.selections,
-                                                sources.profile, sources.ports);
+  DialogServices& services = sources.services;
+  return std::make_unique<SerialSettingsDialog>(
+      services.device.state, services.device.config, services.selections,
+      sources.profile, sources.ports);
 }
 
 template <>

@@ -129,18 +129,20 @@ bool CountHiddenAccess(int& counter, int x, int y) {
 MainWindow::MainWindow(MainWindowServices services, DialogSources dialogs)
     : services_(services),
       dialogs_(dialogs),
-      files_{services.core,
+      files_{services.settings,
              document_,
              sequences_,
-             services.boxes,
-             services.chooser,
-             services.codec,
+             services.platform.boxes,
+             services.platform.chooser,
+             services.platform.codec,
              [view = &services.view](std::optional<std::string_view> text,
                                      std::string_view caption) {
                if (text) view->DrawFileName(*text);
                view->SetCaption(caption);
              },
-             [selections = &dialogs.services.selections] {
+             [state = &services.device.state,
+              selections = &dialogs.services.selections] {
+               state->ResetFlags();
                selections->ResetForNew();
              }} {}
 
@@ -165,11 +167,12 @@ void MainWindow::CompareFile() {
 
 void MainWindow::SaveSheet() {
   const std::optional<std::string> path =
-      SaveSettingsSheet(files_, services_.clock);
+      SaveSettingsSheet(files_, services_.platform.clock);
   if (!path) return;
-  if (!services_.boxes.AskYesNo(kOpenSheetQuestion, kFileCaption)) return;
+  if (!services_.platform.boxes.AskYesNo(kOpenSheetQuestion, kFileCaption))
+    return;
   if (!services_.opener.Open(*path)) {
-    services_.boxes.ShowWarningBox(kCannotOpenSheet);
+    services_.platform.boxes.ShowWarningBox(kCannotOpenSheet);
   }
 }
 
@@ -230,7 +233,7 @@ void MainWindow::Quit() {
   ShowBlockReason(false);
   quitting_ = true;
   services_.view.StopMainTimer();
-  services_.core.link.receive_running = 0;
+  services_.device.state.receive_running = 0;
   services_.view.PostQuit(0);
 }
 
@@ -243,8 +246,8 @@ bool MainWindow::RequestExit() {
 
 bool MainWindow::QueryEndSession() {
   if (quitting_) return true;
-  const bool dirty = services_.core.settings.Update(
-      [](DeviceSettings& s) { return s.dirty != 0; });
+  const bool dirty =
+      services_.settings.Update([](DeviceSettings& s) { return s.dirty != 0; });
   if (!dirty) return true;
   // The system may hide the question behind its own screen; that screen
   // then tells why the program holds the session up.
@@ -267,13 +270,13 @@ void MainWindow::OnContextMenu(int x, int y) {
 }
 
 void MainWindow::OnTimerTick() {
-  RunLinkTimerDuty(services_.core.link, services_.boxes);
+  RunLinkTimerDuty(services_.device.state, services_.platform.boxes);
   if (const std::optional<std::vector<SettingsGroup>> missing =
-          services_.read_backs.TakeVerdict();
+          services_.device.read_backs.TakeVerdict();
       missing && !missing->empty()) {
-    services_.boxes.ShowWarningBox(ReadAllIncompleteMessage(*missing));
+    services_.platform.boxes.ShowWarningBox(ReadAllIncompleteMessage(*missing));
   }
-  const LocalTime now = services_.clock.Now();
+  const LocalTime now = services_.platform.clock.Now();
   services_.view.SetStatusText(
       0, connection_place_.empty()
              ? StatusDateText(now)

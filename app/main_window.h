@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "app/commands.h"
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
 #include "files/file_operations.h"
@@ -66,16 +66,26 @@ class MainWindowView {
 inline constexpr std::string_view kSessionEndBlockReason =
     "保存されていない設定があります。";
 
+// What the main window works with: the settings record, the device (its
+// link flags for the timer's duties and Exit, its read-backs for the verdict
+// on a read-all), the platform, the dialogs and the window.
 struct MainWindowServices {
-  Core& core;
-  MessageBoxes& boxes;
-  Clock& clock;
-  FileChooser& chooser;
+  SettingsStore& settings;
+  DeviceSide device;
+  PlatformServices platform;
   DialogRunner& dialogs;
   MainWindowView& view;
-  ReadBackRecord& read_backs;
-  TextCodec& codec;
   DocumentOpener& opener;  // the settings sheet in the browser
+};
+
+// The file menu waits while the link flags say a run goes on.
+class LinkSequenceActivity : public SequenceActivity {
+ public:
+  explicit LinkSequenceActivity(const LinkState& state) : state_(state) {}
+  bool sequence_running() const override { return state_.sequence_step != 0; }
+
+ private:
+  const LinkState& state_;
 };
 
 // Asked after the settings sheet is written.
@@ -138,7 +148,7 @@ class MainWindow {
   MainWindowServices services_;
   DialogSources dialogs_;
   SettingsDocument document_;
-  LinkSequenceActivity sequences_{services_.core.link};
+  LinkSequenceActivity sequences_{services_.device.state};
   FileMenuServices files_;
   std::string connection_place_;
   bool quitting_ = false;

@@ -1,6 +1,7 @@
 #include "app/network_choice.h"
 
-#include "base/link_config.h"
+#include "base/ini_file.h"
+#include "transport/link_config.h"
 
 namespace vqx {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "base/link_config.h"
 #include "dialogs/conventions.h"
+#include "transport/link_config.h"
 
 namespace vqx {
 namespace {
@@ -29,7 +29,7 @@ void SerialSettingsDialog::OnInit(DialogView& view) {
   for (int i = 0; i < kListedPorts; ++i) item_ports_.push_back(i);
 
   // Further ports, and the configured one even when it is not there.
-  const int configured = core_.config.com_port.load();
+  const int configured = config_.com_port.load();
   std::vector<int> further;
   for (const SerialPortInfo& port : present_) {
     if (port.number > kListedPorts && port.number - 1 <= kHighestComPort) {
@@ -64,8 +64,8 @@ void SerialSettingsDialog::OnInit(DialogView& view) {
             shown == item_ports_.end()
                 ? kNoSelection
                 : static_cast<int>(shown - item_ports_.begin()));
-  Preselect(view, kLineList, core_.config.rs_control.load());
-  view.SetCheck(kEchoBox, core_.config.echo.load() != 0);
+  Preselect(view, kLineList, config_.rs_control.load());
+  view.SetCheck(kEchoBox, config_.echo.load() != 0);
   ShowDescription(view, configured);
 
   network_ = ReadNetworkChoice(profile_);
@@ -110,7 +110,7 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
         if (*index >= static_cast<int>(item_ports_.size())) return;
         const int com_port = item_ports_[*index];
         // The open port stays; the new one is opened at the next start.
-        core_.config.com_port = com_port;
+        config_.com_port = com_port;
         WriteComPort(profile_, com_port);
         ShowDescription(view, com_port);
       }
@@ -118,7 +118,7 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
     case kLineList:
       if (std::optional<int> index = ChosenIndex(view, control, notification)) {
         // Live at once: the next command and reply use the new framing.
-        core_.config.rs_control = *index;
+        config_.rs_control = *index;
         WriteRsControl(profile_, *index);
       }
       return;
@@ -126,8 +126,8 @@ void SerialSettingsDialog::OnCommand(DialogView& view, int control,
       if (notification == ControlNotification::kClicked) {
         const bool echo = view.IsChecked(kEchoBox);
         // Lines noted under the other setting say nothing about this one.
-        if (echo != (core_.config.echo.load() != 0)) core_.link.echoes.Clear();
-        WriteEcho(profile_, core_.config, echo);
+        if (echo != (config_.echo.load() != 0)) state_.echoes.Clear();
+        WriteEcho(profile_, config_, echo);
       }
       return;
     case kNetworkBox:

@@ -22,9 +22,9 @@
 
 #include "app/ids/serial_settings_ids.h"
 #include "app/network_choice.h"
-#include "base/core.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
+#include "transport/link_state.h"
 
 namespace vqx {
 
@@ -52,9 +52,12 @@ class SerialSettingsDialog : public Dialog {
   // The first items, always there: "COM 1".."COM 6".
   static constexpr int kListedPorts = 6;
 
-  SerialSettingsDialog(Core& core, DialogSelections& selections,
-                       ProfileStore& profile, SerialPortList& ports)
-      : core_(core),
+  // `state`: the noted echoes are forgotten when the echo box changes.
+  SerialSettingsDialog(LinkState& state, LinkConfig& config,
+                       DialogSelections& selections, ProfileStore& profile,
+                       SerialPortList& ports)
+      : state_(state),
+        config_(config),
         selections_(selections),
         profile_(profile),
         ports_(ports) {}
@@ -68,7 +71,8 @@ class SerialSettingsDialog : public Dialog {
   void ShowDescription(DialogView& view, int com_port);
   void EnableNetwork(DialogView& view);
 
-  Core& core_;
+  LinkState& state_;
+  LinkConfig& config_;
   DialogSelections& selections_;
   ProfileStore& profile_;
   SerialPortList& ports_;

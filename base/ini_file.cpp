@@ -289,4 +289,26 @@ bool IniFileProfileStore::WriteString(std::string_view section,
                              SetIniValue(contents->bytes, section, key, value));
 }
 
+int ParseProfileInteger(std::string_view text) {
+  // The value is read into a 10-character buffer.
+  constexpr std::size_t kProfileValueCharacters = 9;
+  text = text.substr(0, kProfileValueCharacters);
+  std::size_t position = 0;
+  while (position < text.size() && IsIniBlank(text[position])) ++position;
+  bool negative = false;
+  if (position < text.size() &&
+      (text[position] == '+' || text[position] == '-')) {
+    negative = text[position] == '-';
+    ++position;
+  }
+  // Nine characters hold at most nine digits, which always fit an int.
+  int value = 0;
+  while (position < text.size() && text[position] >= '0' &&
+         text[position] <= '9') {
+    value = value * 10 + (text[position] - '0');
+    ++position;
+  }
+  return negative ? -value : value;
+}
+
 }  // namespace vqx

@@ -26,6 +26,12 @@ namespace vqx {
 
 inline constexpr std::size_t kMaxIniFileBytes = 1024 * 1024;
 
+// The value of a profile string as the program has always converted it:
+// only its first 9 characters count; leading blanks are skipped, an
+// optional sign and the decimal digits up to the first other character
+// make the number, and text without digits is 0. Never overflows.
+int ParseProfileInteger(std::string_view text);
+
 // The value of `key` in `section` of INI text, or nothing when the section
 // or key is missing.
 std::optional<std::string> FindIniValue(std::string_view text,

@@ -122,4 +122,15 @@ class DocumentOpener {
   virtual bool Open(std::string_view utf8_path) = 0;
 };
 
+// The platform's services the dialogs and the file menu work with, as one
+// bundle the front end fills.
+struct PlatformServices {
+  MessageBoxes& boxes;
+  TextCodec& codec;  // Shift_JIS <-> UTF-8
+  Clock& clock;      // the PC's local time
+  SteadyClock& steady_clock;
+  ProfileStore& profile;  // the program's INI file
+  FileChooser& chooser;
+};
+
 }  // namespace vqx

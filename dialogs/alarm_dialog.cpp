@@ -20,15 +20,15 @@ constexpr std::array<std::string_view, 2> kPolarityItems = {"Make ", "Break"};
 }  // namespace
 
 void AlarmDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
 
   FillSlaveAddressCombo(view);
   FillList(view, kModeList, kAlarmModeItems);
   FillList(view, kPolarityList, kPolarityItems);
   FillOffOnList(view, kDisplayList);
   FillOffOnList(view, kReturnList);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
 
   Preselect(view, kDisplayList, settings.alarm_display);
   view.LimitText(kHoldTimeEdit, kHoldTimeCharacters);
@@ -36,21 +36,21 @@ void AlarmDialog::OnInit(DialogView& view) {
   const char* hold_time_end =
       std::find(hold_time, hold_time + kHoldTimeBufferBytes - 1, '\0');
   FillEdit(view, kHoldTimeEdit,
-           services_.codec.ShiftJisToUtf8(
+           services_.platform.codec.ShiftJisToUtf8(
                std::string_view(hold_time, hold_time_end - hold_time)),
            filling_hold_time_);
   Preselect(view, kPolarityList, settings.alarm_polarity);
   Preselect(view, kModeList, settings.alarm_mode);
   Preselect(view, kReturnList, settings.alarm_return);
 
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
 }
 
 void AlarmDialog::StoreHoldTime(DialogView& view, bool by_user) {
   // The field keeps what was typed, at most three characters' worth of
   // Shift_JIS bytes; only the set button looks at the digits.
   const std::string sjis =
-      services_.codec.Utf8ToShiftJis(view.ControlText(kHoldTimeEdit));
+      services_.platform.codec.Utf8ToShiftJis(view.ControlText(kHoldTimeEdit));
   const std::string_view kept =
       CutShiftJis(sjis, static_cast<std::size_t>(kHoldTimeCharacters));
   const auto store = [&](DeviceSettings& s) {
@@ -58,35 +58,34 @@ void AlarmDialog::StoreHoldTime(DialogView& view, bool by_user) {
     std::memcpy(s.alarm_hold_time, kept.data(), kept.size());
   };
   if (by_user) {
-    StoreUserChange(services_.core.settings, store);
+    StoreUserChange(services_.settings, store);
   } else {
-    services_.core.settings.Update(store);
+    services_.settings.Update(store);
   }
 }
 
 void AlarmDialog::OnCommand(DialogView& view, int control,
                             ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address)) {
+                               services_.device.slave_address)) {
     return;
   }
   const bool clicked = notification == ControlNotification::kClicked;
   switch (control) {
     case kModeList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::alarm_mode);
       return;
     case kPolarityList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::alarm_polarity);
       return;
     case kDisplayList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::alarm_display);
       return;
     case kReturnList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::alarm_return);
       return;
     case kHoldTimeEdit:
@@ -95,24 +94,27 @@ void AlarmDialog::OnCommand(DialogView& view, int control,
       }
       return;
     case kModeSet:
-      if (clicked) SendAlarmMode(services_.sink, core.settings.Snapshot());
+      if (clicked)
+        SendAlarmMode(services_.device.sink, services_.settings.Snapshot());
       return;
     case kHoldTimeSet:
       if (clicked) {
-        SendAlarmHoldTime(services_.sink, core.settings.Snapshot(),
-                          services_.boxes);
+        SendAlarmHoldTime(services_.device.sink, services_.settings.Snapshot(),
+                          services_.platform.boxes);
       }
       return;
     case kPolaritySet:
       if (clicked) {
-        SendAlarmPolarity(services_.sink, core.settings.Snapshot());
+        SendAlarmPolarity(services_.device.sink, services_.settings.Snapshot());
       }
       return;
     case kDisplaySet:
-      if (clicked) SendAlarmDisplay(services_.sink, core.settings.Snapshot());
+      if (clicked)
+        SendAlarmDisplay(services_.device.sink, services_.settings.Snapshot());
       return;
     case kReturnSet:
-      if (clicked) SendAlarmReturn(services_.sink, core.settings.Snapshot());
+      if (clicked)
+        SendAlarmReturn(services_.device.sink, services_.settings.Snapshot());
       return;
     case kIdOk:
     case kIdClose:

@@ -30,32 +30,31 @@ int AutoSwitchingDialog::Entry() const {
 }
 
 void AutoSwitchingDialog::ShowEntryTime(DialogView& view) {
-  view.SelectItem(kTimeList,
-                  services_.core.settings.Snapshot().seq_dwell[Entry()]);
+  view.SelectItem(kTimeList, services_.settings.Snapshot().seq_dwell[Entry()]);
 }
 
 void AutoSwitchingDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillSlaveAddressCombo(view);
   FillList(view, kModeList, kSwitchingModeItems);
   FillList(view, kEntryList,
            std::span(ScreenItems().data(), kSequenceEntryCount));
   FillNumberList(view, kTimeList, kTimeItems);
   FillNumberList(view, kCommonList, kTimeItems);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   view.SelectItem(kEntryList, Entry());
   Preselect(view, kTimeList, settings.seq_dwell[Entry()]);
   Preselect(view, kCommonList, services_.selections.seq_common_dwell);
   Preselect(view, kModeList, settings.seq_mode);
   services_.selections.hidden_access_count = 0;
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
   services_.selections.redraw_pending = 1;
   view.StartTimer(kRedrawTimer, kFirstDrawDelayMs);
 }
 
 void AutoSwitchingDialog::DrawList(DialogView& view) {
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   for (int i = 0; i < kSequenceEntryCount; ++i) {
     view.DrawText(kListFrame, kListX, kListTop + kListLineHeight * i,
                   ListLine(i, settings.seq_dwell[i]));
@@ -64,10 +63,9 @@ void AutoSwitchingDialog::DrawList(DialogView& view) {
 
 void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
                                     ControlNotification notification) {
-  Core& core = services_.core;
   // Enter does not close this dialog.
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       HandleClose(view, control, notification, CloseIds::kCloseOnly)) {
     return;
   }
@@ -84,7 +82,7 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
     case kTimeList:
       if (chosen) {
         const int entry = Entry();
-        StoreUserChange(core.settings, [&](DeviceSettings& s) {
+        StoreUserChange(services_.settings, [&](DeviceSettings& s) {
           s.seq_dwell[entry] = *chosen;
         });
         DrawList(view);
@@ -93,7 +91,7 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
     case kCommonList:
       // Every entry takes the time; the list's own opening choice stays.
       if (chosen) {
-        StoreUserChange(core.settings, [&](DeviceSettings& s) {
+        StoreUserChange(services_.settings, [&](DeviceSettings& s) {
           for (int& seconds : s.seq_dwell) seconds = *chosen;
         });
         DrawList(view);
@@ -101,17 +99,19 @@ void AutoSwitchingDialog::OnCommand(DialogView& view, int control,
       }
       return;
     case kModeList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::seq_mode);
       return;
     case kTimesSet:
       if (clicked) {
-        CheckAndSendSequenceTimes(services_.sink, core.settings.Snapshot(),
-                                  services_.boxes);
+        CheckAndSendSequenceTimes(services_.device.sink,
+                                  services_.settings.Snapshot(),
+                                  services_.platform.boxes);
       }
       return;
     case kModeSet:
-      if (clicked) SendSequenceMode(services_.sink, core.settings.Snapshot());
+      if (clicked)
+        SendSequenceMode(services_.device.sink, services_.settings.Snapshot());
       return;
     default:
       return;

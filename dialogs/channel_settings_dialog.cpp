@@ -3,8 +3,7 @@
 namespace vqx {
 
 void ChannelSettingsDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillSlaveAddressCombo(view);
   for (const ChannelRow& channel : shape_.channels) {
     FillList(view, channel.list, shape_.items);
@@ -12,39 +11,39 @@ void ChannelSettingsDialog::OnInit(DialogView& view) {
   for (const SettingRow& row : shape_.rows) {
     FillList(view, row.list, row.items);
   }
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   PreselectChannelRows(view, shape_.channels, settings.*shape_.field);
   for (const SettingRow& row : shape_.rows) {
     Preselect(view, row.list, settings.*row.field);
   }
   InitMore(view, settings);
-  ApplyDialogCaption(view, core.config, shape_.heading);
+  ApplyDialogCaption(view, services_.device.config, shape_.heading);
 }
 
 void ChannelSettingsDialog::OnCommand(DialogView& view, int control,
                                       ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
     return;
   }
   if (HandleChannelRows(view, control, notification, shape_.channels,
-                        core.settings, shape_.field, [&](int channel) {
-                          shape_.send_channel(services_.sink,
-                                              core.settings.Snapshot(),
+                        services_.settings, shape_.field, [&](int channel) {
+                          shape_.send_channel(services_.device.sink,
+                                              services_.settings.Snapshot(),
                                               channel);
                         })) {
     return;
   }
   for (const SettingRow& row : shape_.rows) {
     if (control == row.list) {
-      StoreChoice(view, control, notification, core.settings, row.field);
+      StoreChoice(view, control, notification, services_.settings, row.field);
       return;
     }
     if (control == row.set) {
       if (notification == ControlNotification::kClicked) {
-        row.send(services_.sink, core.settings.Snapshot());
+        row.send(services_.device.sink, services_.settings.Snapshot());
       }
       return;
     }

@@ -13,10 +13,10 @@
 #include <string_view>
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
 #include "dialogs/ids/common_ids.h"
+#include "transport/link_state.h"
 
 namespace vqx {
 

@@ -31,10 +31,9 @@ std::optional<int> Selected(DialogView& view, int control) {
 }  // namespace
 
 void DateTimeDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
   // Read once: the lists do not follow the running clock.
-  const LocalTime now = services_.clock.Now();
-  const DeviceSettings settings = core.settings.Snapshot();
+  const LocalTime now = services_.platform.clock.Now();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillNumbers(view, kYearList, kFirstYear, kClockYearItems);
   FillNumbers(view, kMonthList, 1, kClockMonthItems);
   FillNumbers(view, kDayList, 1, kClockDayItems);
@@ -44,7 +43,8 @@ void DateTimeDialog::OnInit(DialogView& view) {
   FillList(view, kRangeList, kRangeItems);
   FillList(view, kDisplayList, kDisplayItems);
   FillSlaveAddressCombo(view);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   // A PC year outside 2000..2099 leaves the year list without a selection.
   view.SelectItem(kYearList, now.year - kFirstYear);
   view.SelectItem(kMonthList, now.month - 1);
@@ -54,7 +54,7 @@ void DateTimeDialog::OnInit(DialogView& view) {
   view.SelectItem(kSecondList, now.second);
   Preselect(view, kRangeList, settings.clock_display_range);
   Preselect(view, kDisplayList, settings.clock_display);
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
 }
 
 ClockSelection DateTimeDialog::ChosenClock(DialogView& view) const {
@@ -65,26 +65,25 @@ ClockSelection DateTimeDialog::ChosenClock(DialogView& view) const {
 
 void DateTimeDialog::OnCommand(DialogView& view, int control,
                                ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       HandleClose(view, control, notification, CloseIds::kOkAndClose)) {
     return;
   }
   if (control == kRangeList) {
-    StoreChoice(view, control, notification, core.settings,
+    StoreChoice(view, control, notification, services_.settings,
                 &DeviceSettings::clock_display_range);
     return;
   }
   if (control == kDisplayList) {
-    StoreChoice(view, control, notification, core.settings,
+    StoreChoice(view, control, notification, services_.settings,
                 &DeviceSettings::clock_display);
     return;
   }
   // The clock lists store nothing; the buttons read them when pressed, and
   // a list without a selected item sends nothing.
   if (notification != ControlNotification::kClicked) return;
-  CommandSink& sink = services_.sink;
+  CommandSink& sink = services_.device.sink;
   switch (control) {
     case kYearSet:
       SendClockYear(sink, Selected(view, kYearList));
@@ -111,10 +110,10 @@ void DateTimeDialog::OnCommand(DialogView& view, int control,
       SendClockCorrection(sink);
       return;
     case kRangeSet:
-      SendClockDisplayRange(sink, core.settings.Snapshot());
+      SendClockDisplayRange(sink, services_.settings.Snapshot());
       return;
     case kDisplaySet:
-      SendClockDisplay(sink, core.settings.Snapshot());
+      SendClockDisplay(sink, services_.settings.Snapshot());
       return;
     default:
       return;

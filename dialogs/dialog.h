@@ -3,16 +3,19 @@
 // template and forwards its events here.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "base/platform.h"
 #include "dialogs/dialog_view.h"
 #include "dialogs/selections.h"
 #include "protocol/address_scan.h"
+#include "protocol/connection.h"
 #include "protocol/read_all.h"
 #include "protocol/traffic_log.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 
 namespace vqx {
 
@@ -58,26 +61,43 @@ class Dialog {
   }
 };
 
-// What the dialogs work with: the process-wide state, what they remember
-// between openings, the link to send through (and to probe single
-// addresses), the result boxes, the Shift_JIS conversion, the PC's clock and
-// a steady one, the record of the read-back lines that arrived and of the
-// versions by address, the traffic log, the program's INI file and the file
-// dialog.
-struct DialogServices {
-  Core& core;
-  DialogSelections& selections;
+// The device as the dialogs reach it: the link to send through (and to
+// probe single addresses with), the link flags and configuration, the slave
+// address chosen, the record of the read-back lines that arrived and of the
+// versions by address, and the traffic log. In the program all of it is the
+// connection's (`DeviceSideOf`); a test puts recording stand-ins in.
+struct DeviceSide {
   CommandSink& sink;
-  MessageBoxes& boxes;
-  TextCodec& codec;
-  Clock& clock;
-  ReadBackRecord& read_backs;
-  SteadyClock& steady_clock;
   ProbeSink& probes;
+  LinkState& state;
+  LinkConfig& config;
+  std::atomic<int>& slave_address;  // 0..31, kBroadcastAddress for "FF"
+  ReadBackRecord& read_backs;
   VersionReplies& versions;
   TrafficLog& traffic_log;
-  ProfileStore& profile;
-  FileChooser& chooser;
+};
+
+// The device side of `connection`; `traffic_log` is the log its tap feeds
+// (`Connection::SetTrafficLog`).
+inline DeviceSide DeviceSideOf(Connection& connection,
+                               TrafficLog& traffic_log) {
+  return {connection.link(),
+          connection.link(),
+          connection.state(),
+          connection.config(),
+          connection.slave_address(),
+          connection.read_backs(),
+          connection.version_replies(),
+          traffic_log};
+}
+
+// What the dialogs work with: the settings record, what they remember
+// between openings, the device and the platform.
+struct DialogServices {
+  SettingsStore& settings;
+  DialogSelections& selections;
+  DeviceSide device;
+  PlatformServices platform;
 };
 
 // Opens dialogs over the main window.

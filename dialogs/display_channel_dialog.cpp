@@ -56,8 +56,7 @@ static_assert(SameLayoutOrder());
 }  // namespace
 
 void DisplayChannelDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillSlaveAddressCombo(view);
   for (const LayoutControls& layout : kLayouts) {
     for (int pane = 0; pane < layout.pane_count; ++pane) {
@@ -67,7 +66,8 @@ void DisplayChannelDialog::OnInit(DialogView& view) {
     }
   }
   FillList(view, kScreenList, ScreenItems());
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   Preselect(view, kScreenList, services_.selections.selected_channel);
   for (const LayoutControls& layout : kLayouts) {
     const std::span<const int> entries = LayoutEntries(settings, layout.layout);
@@ -75,7 +75,7 @@ void DisplayChannelDialog::OnInit(DialogView& view) {
       Preselect(view, layout.panes[pane], entries[pane]);
     }
   }
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
   // The layout on the device's screen, when it is one; else the first.
   shown_layout_ = SplitLayoutOfScreen(services_.selections.selected_channel)
                       .value_or(SplitLayout::k4A);
@@ -90,7 +90,7 @@ void DisplayChannelDialog::Show(DialogView& view, SplitLayout layout) {
 void DisplayChannelDialog::DrawPicture(DialogView& view) {
   constexpr int kUnitX = kScreenWidth / kScreenGrid;
   constexpr int kUnitY = kScreenHeight / kScreenGrid;
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   const SplitLayoutShape& shape = ShapeOf(shown_layout_);
   const std::span<const int> channels =
       SplitLayoutChannels(settings, shown_layout_);
@@ -125,8 +125,8 @@ void DisplayChannelDialog::DrawPicture(DialogView& view) {
     if (repeated[i]) channel_text = std::string(kRepeatMark) + channel_text;
     view.DrawText(kPicture, x, y, FitToWidth(channel_text, room));
     if (!known) continue;
-    const std::string title = SettingValueInWords({&TitleField(), channel},
-                                                  settings, services_.codec);
+    const std::string title = SettingValueInWords(
+        {&TitleField(), channel}, settings, services_.platform.codec);
     view.DrawText(kPicture, x, y + kLineHeight, FitToWidth(title, room));
   }
   const bool any_repeated =
@@ -149,7 +149,6 @@ void DisplayChannelDialog::OnPaint(DialogView& view) {
 
 bool DisplayChannelDialog::HandleLayout(DialogView& view, int control,
                                         ControlNotification notification) {
-  Core& core = services_.core;
   const bool clicked = notification == ControlNotification::kClicked;
   for (std::size_t index = 0; index < kLayouts.size(); ++index) {
     const LayoutControls& layout = kLayouts[index];
@@ -158,7 +157,7 @@ bool DisplayChannelDialog::HandleLayout(DialogView& view, int control,
       if (control != layout.panes[pane]) continue;
       // Stored at once; two panes showing one channel are refused only
       // when a set button is pressed.
-      StoreChoiceIn(view, control, notification, core.settings,
+      StoreChoiceIn(view, control, notification, services_.settings,
                     [&](DeviceSettings& s) -> int& {
                       return LayoutEntries(s, layout.layout)[pane];
                     });
@@ -171,8 +170,8 @@ bool DisplayChannelDialog::HandleLayout(DialogView& view, int control,
       if (clicked) Show(view, drawn);
       if (clicked) {
         CheckAndSendLayoutPlacement(
-            services_.sink, core.settings.Snapshot(), services_.boxes,
-            layout.layout,
+            services_.device.sink, services_.settings.Snapshot(),
+            services_.platform.boxes, layout.layout,
             control == layout.set ? LayoutForm::kPlain : LayoutForm::kN);
       }
       return true;
@@ -183,9 +182,8 @@ bool DisplayChannelDialog::HandleLayout(DialogView& view, int control,
 
 void DisplayChannelDialog::OnCommand(DialogView& view, int control,
                                      ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       HandleClose(view, control, notification, CloseIds::kOkAndClose) ||
       HandleLayout(view, control, notification)) {
     return;
@@ -202,7 +200,8 @@ void DisplayChannelDialog::OnCommand(DialogView& view, int control,
     return;
   }
   if (control == kScreenSet && notification == ControlNotification::kClicked) {
-    SendScreenSelection(services_.sink, services_.selections.selected_channel);
+    SendScreenSelection(services_.device.sink,
+                        services_.selections.selected_channel);
   }
 }
 

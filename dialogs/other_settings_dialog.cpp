@@ -51,8 +51,7 @@ constexpr Option kOptions[] = {
 }  // namespace
 
 void OtherSettingsDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillList(view, kConnectorInputList, kConnectorItems);
   FillList(view, kOsdSizeSingleList, kSizeItems);
   FillList(view, kOsdSizeSplitList, kSizeItems);
@@ -65,7 +64,8 @@ void OtherSettingsDialog::OnInit(DialogView& view) {
     view.InsertItem(kOsdOffsetVList, n, Decimal2Text(n));
   }
   FillSlaveAddressCombo(view);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   Preselect(view, kConnectorInputList, settings.misc_connector_input);
   Preselect(view, kPowerOnScreenList, settings.misc_power_on_screen);
   Preselect(view, kBorderLineList, settings.misc_border_line);
@@ -76,26 +76,27 @@ void OtherSettingsDialog::OnInit(DialogView& view) {
   Preselect(view, kButtonLockList, services_.selections.misc_button_lock);
   Preselect(view, kNtscAspectList, settings.misc_ntsc_aspect);
   services_.selections.hidden_access_count = 0;
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
 }
 
 void OtherSettingsDialog::OnCommand(DialogView& view, int control,
                                     ControlNotification notification) {
-  Core& core = services_.core;
   // Enter does nothing here; only Close ends the dialog.
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       HandleClose(view, control, notification, CloseIds::kCloseOnly)) {
     return;
   }
   const bool clicked = notification == ControlNotification::kClicked;
   for (const Option& option : kOptions) {
     if (control == option.list) {
-      StoreChoice(view, control, notification, core.settings, option.field);
+      StoreChoice(view, control, notification, services_.settings,
+                  option.field);
       return;
     }
     if (control == option.set) {
-      if (clicked) option.send(services_.sink, core.settings.Snapshot());
+      if (clicked)
+        option.send(services_.device.sink, services_.settings.Snapshot());
       return;
     }
   }
@@ -109,7 +110,8 @@ void OtherSettingsDialog::OnCommand(DialogView& view, int control,
     return;
   }
   if (control == kButtonLockSet && clicked) {
-    SendButtonLock(services_.sink, services_.selections.misc_button_lock);
+    SendButtonLock(services_.device.sink,
+                   services_.selections.misc_button_lock);
   }
 }
 

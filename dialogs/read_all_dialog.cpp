@@ -18,32 +18,32 @@ std::string ReadAllIncompleteMessage(const std::vector<SettingsGroup>& groups) {
 
 // Nobody would answer a broadcast read.
 ReadAllDialog::ReadAllDialog(DialogServices& services)
-    : SequenceDialog(
-          services,
-          {kTemplateId, kHeading, kStart, kProgress, kPercent, kFastBox, kTimer,
-           Broadcast::kLeftOut},
-          std::make_unique<ReadAllSequence>(services.core.link, services.sink),
-          ReadAllSettingName) {}
+    : SequenceDialog(services,
+                     {kTemplateId, kHeading, kStart, kProgress, kPercent,
+                      kFastBox, kTimer, Broadcast::kLeftOut},
+                     std::make_unique<ReadAllSequence>(services.device.state,
+                                                       services.device.sink),
+                     ReadAllSettingName) {}
 
 void ReadAllDialog::OnRunStarted(DialogView& view) {
   // The replies of this run say which settings groups it read. The address
   // stays as it is until the run ends: every reply goes into the one record.
-  services_.read_backs.Clear();
+  services_.device.read_backs.Clear();
   view.EnableControl(kSlaveAddressCombo, false);
 }
 
 void ReadAllDialog::OnRunEnded(DialogView& view, SequenceTick tick) {
   // RS-232C keeps the list off, as at the opening.
   view.EnableControl(kSlaveAddressCombo,
-                     IsRs485(services_.core.config.rs_control.load()));
+                     IsRs485(services_.device.config.rs_control.load()));
   if (tick == SequenceTick::kFinished) {
     // The refused reads were named already; the replies still on their way
     // are judged once the last of them has come (the main window tells the
     // user which settings groups were not read).
     for (const Refusal& refusal : sequence().refusals()) {
-      services_.read_backs.NoteRefused(refusal.step);
+      services_.device.read_backs.NoteRefused(refusal.step);
     }
-    services_.read_backs.RunFinished();
+    services_.device.read_backs.RunFinished();
   }
 }
 

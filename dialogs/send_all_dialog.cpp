@@ -9,8 +9,8 @@ SendAllDialog::SendAllDialog(DialogServices& services)
                      {kTemplateId, kHeading, kStart, kProgress, kPercent,
                       kFastBox, kTimer, Broadcast::kListed},
                      std::make_unique<SendAllSequence>(
-                         services.core.link, services.core.settings,
-                         services.sink, services.boxes),
+                         services.device.state, services.settings,
+                         services.device.sink, services.platform.boxes),
                      SendAllSettingName) {}
 
 }  // namespace vqx

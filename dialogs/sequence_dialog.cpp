@@ -19,21 +19,20 @@ SequenceDialog::SequenceDialog(DialogServices& services,
            std::move(name)) {}
 
 void SequenceDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
   FillSlaveAddressCombo(view, layout_.broadcast);
   // A broadcast address where the list has none leaves it without a
   // selection.
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   services_.selections.hidden_access_count = 0;
-  ApplyDialogCaption(view, core.config, layout_.heading);
+  ApplyDialogCaption(view, services_.device.config, layout_.heading);
   run_.Init(view);
 }
 
 void SequenceDialog::OnCommand(DialogView& view, int control,
                                ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address) ||
+                               services_.device.slave_address) ||
       run_.HandleFastBox(view, control, notification)) {
     return;
   }

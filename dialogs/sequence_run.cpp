@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/link_config.h"
+#include "transport/link_config.h"
 
 namespace vqx {
 
@@ -29,6 +29,15 @@ bool WarnOfRefusals(MessageBoxes& boxes, const TimedSequence& sequence,
   return true;
 }
 
+void ReadFastChoice(ProfileStore& profile, LinkConfig& config) {
+  config.fast = ReadIniNumber(profile, kFastKey);
+}
+
+bool WriteFastChoice(ProfileStore& profile, LinkConfig& config, bool fast) {
+  config.fast = fast ? 1 : 0;
+  return profile.WriteString(kIniSection, kFastKey, fast ? "1" : "0");
+}
+
 SequenceRun::SequenceRun(DialogServices& services, TimedSequence& sequence,
                          Controls controls, StepNamer name)
     : services_(services),
@@ -40,7 +49,7 @@ void SequenceRun::Init(DialogView& view) {
   view.SetProgressRange(controls_.progress, 0, sequence_.plan().steps);
   view.SetProgressStep(controls_.progress, 1);
   if (controls_.fast_box != kNoControl) {
-    view.SetCheck(controls_.fast_box, services_.core.config.fast.load() != 0);
+    view.SetCheck(controls_.fast_box, services_.device.config.fast.load() != 0);
   }
 }
 
@@ -52,8 +61,8 @@ bool SequenceRun::Start(DialogView& view, const std::function<bool()>& begin) {
   // A broadcast gets no answers to pace by; a reply-paced run then keeps
   // the fixed pace step by step.
   if (controls_.fast_box != kNoControl &&
-      services_.core.config.fast.load() != 0) {
-    sequence_.PaceByReplies(services_.steady_clock);
+      services_.device.config.fast.load() != 0) {
+    sequence_.PaceByReplies(services_.platform.steady_clock);
   } else {
     sequence_.PaceByTimer();
   }
@@ -84,8 +93,8 @@ bool SequenceRun::HandleFastBox(DialogView& view, int control,
     return false;
   }
   if (notification == ControlNotification::kClicked && !sequence_.running()) {
-    WriteFast(services_.profile, services_.core.config,
-              view.IsChecked(controls_.fast_box));
+    WriteFastChoice(services_.platform.profile, services_.device.config,
+                    view.IsChecked(controls_.fast_box));
   }
   return true;
 }
@@ -100,7 +109,7 @@ SequenceTick SequenceRun::Tick(DialogView& view) {
   view.EnableControl(kIdClose, true);
   EnableFastBox(view, true);
   if (tick == SequenceTick::kFinished) {
-    WarnOfRefusals(services_.boxes, sequence_, name_);
+    WarnOfRefusals(services_.platform.boxes, sequence_, name_);
   }
   return tick;
 }

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
 #include "protocol/read_all.h"
+#include "transport/link_state.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {
@@ -35,6 +35,18 @@ std::string RefusalWarning(const std::vector<Refusal>& refusals,
 // the device refused any of its steps. True when it was shown.
 bool WarnOfRefusals(MessageBoxes& boxes, const TimedSequence& sequence,
                     const StepNamer& name);
+
+// The "高速" box of the read-all and send-all dialogs, kept in the
+// program's INI file under this key: 1 when each line goes as soon as the
+// one before is answered, 0 (or absent) for one line per tick. Any non-zero
+// value a hand edit leaves is on.
+inline constexpr std::string_view kFastKey = "fast";
+
+// The box as the INI file has it, into `config` (start-up).
+void ReadFastChoice(ProfileStore& profile, LinkConfig& config);
+// The box's state, 0 or 1, in memory and in the INI file at once; the
+// result says whether the file was written.
+bool WriteFastChoice(ProfileStore& profile, LinkConfig& config, bool fast);
 
 // A control a dialog does not have (no percentage, no "高速" box).
 inline constexpr int kNoControl = 0;

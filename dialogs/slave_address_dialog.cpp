@@ -14,21 +14,22 @@ std::string ScanAnswerText(const ScanAnswer& answer) {
 
 SlaveAddressDialog::SlaveAddressDialog(DialogServices& services)
     : services_(services),
-      scan_(services.core.link, services.core.config, services.probes,
-            services.versions, services.steady_clock) {}
+      scan_(services.device.state, services.device.config,
+            services.device.probes, services.device.versions,
+            services.platform.steady_clock) {}
 
 void SlaveAddressDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
   FillSlaveAddressCombo(view);
   // Unlike every other dialog, the list is usable in RS-232C too: the choice
   // waits there for the switch to RS-485.
-  view.SelectItem(kSlaveAddressCombo, core.slave_address.load());
+  view.SelectItem(kSlaveAddressCombo, services_.device.slave_address.load());
   // An RS-232C line has no addresses to scan.
-  view.EnableControl(kScanButton, IsRs485(core.config.rs_control.load()));
+  view.EnableControl(kScanButton,
+                     IsRs485(services_.device.config.rs_control.load()));
   view.SetProgressRange(kScanProgress, 0, kScanAddresses);
   view.SetProgressStep(kScanProgress, 1);
   services_.selections.hidden_access_count = 0;
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
 }
 
 void SlaveAddressDialog::StartScan(DialogView& view) {
@@ -76,9 +77,8 @@ void SlaveAddressDialog::EndScan(DialogView& view) {
 
 void SlaveAddressDialog::OnCommand(DialogView& view, int control,
                                    ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address)) {
+                               services_.device.slave_address)) {
     return;
   }
   if (control == kScanButton) {
@@ -97,7 +97,7 @@ void SlaveAddressDialog::OnCommand(DialogView& view, int control,
             ChosenIndex(view, control, notification);
         index && *index < static_cast<int>(rows_.size())) {
       const int address = rows_[*index].address;
-      core.slave_address = address;
+      services_.device.slave_address = address;
       view.SelectItem(kSlaveAddressCombo, address);
     }
     return;

@@ -59,8 +59,8 @@ std::string TitlePreviewLabel(int channel) {
 
 TitleDialog::TitleDialog(DialogServices& services)
     : services_(services),
-      set_all_(services.core.link, services.core.settings, services.sink,
-               services.boxes),
+      set_all_(services.device.state, services.settings, services.device.sink,
+               services.platform.boxes),
       run_(services, set_all_,
            {.progress = kProgress, .percent = kPercent, .timer = kTimer},
            [](int step) { return TitleSettingName(step - 1); }) {}
@@ -71,9 +71,9 @@ int TitleDialog::EffectiveChannel() const {
 }
 
 void TitleDialog::ShowTitle(DialogView& view) {
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillEdit(view, kTitleEdit,
-           services_.codec.ShiftJisToUtf8(
+           services_.platform.codec.ShiftJisToUtf8(
                BufferText(settings.title_text[EffectiveChannel()])),
            filling_edit_);
   // The window reports this change itself; a view that does not is told
@@ -83,7 +83,7 @@ void TitleDialog::ShowTitle(DialogView& view) {
 
 void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
   const std::string typed = view.ControlText(kTitleEdit);
-  const TypedTitle kept = TitleFromText(services_.codec, typed);
+  const TypedTitle kept = TitleFromText(services_.platform.codec, typed);
   const std::string title = PaddedTitle(kept.bytes);
   const int channel = EffectiveChannel();
   const auto store = [&](DeviceSettings& s) {
@@ -92,9 +92,9 @@ void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
     std::memcpy(slot, title.data(), title.size());
   };
   if (by_user) {
-    StoreUserChange(services_.core.settings, store);
+    StoreUserChange(services_.settings, store);
   } else {
-    services_.core.settings.Update(store);
+    services_.settings.Update(store);
   }
   // The edit box counts characters; the title holds 20 bytes. A longer
   // text was cut at a character boundary, and the box shows what is kept.
@@ -106,21 +106,20 @@ void TitleDialog::StoreTitleFromEdit(DialogView& view, bool by_user) {
 }
 
 void TitleDialog::DrawPreview(DialogView& view) {
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   const std::string blanks(kPreviewErase, ' ');
   for (int channel = 0; channel < kChannelCount; ++channel) {
     const int y = kPreviewTop + kPreviewLineHeight * channel;
     view.DrawText(kPreviewFrame, 0, y, blanks);
     view.DrawText(kPreviewFrame, 0, y,
                   TitlePreviewLabel(channel) +
-                      services_.codec.ShiftJisToUtf8(
+                      services_.platform.codec.ShiftJisToUtf8(
                           BufferText(settings.title_text[channel])));
   }
 }
 
 void TitleDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
-  const DeviceSettings settings = core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   FillSlaveAddressCombo(view);
   for (int channel = 0; channel < kChannelCount; ++channel) {
     // Two blanks behind the channel here.
@@ -128,14 +127,15 @@ void TitleDialog::OnInit(DialogView& view) {
   }
   FillOffOnList(view, kSingleScreenList);
   FillOffOnList(view, kSplitScreenList);
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   view.SelectItem(kChannelList, EffectiveChannel());
   view.LimitText(kTitleEdit, static_cast<int>(kTitleBytes));
   ShowTitle(view);
   Preselect(view, kSingleScreenList, settings.title_single_screen);
   Preselect(view, kSplitScreenList, settings.title_split_screen);
   DrawPreview(view);
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
   view.OpenInputMethod();
   run_.Init(view);
   services_.selections.redraw_pending = 1;
@@ -144,9 +144,9 @@ void TitleDialog::OnInit(DialogView& view) {
 
 void TitleDialog::SendOne(TitleVariant variant) {
   // Not while a run sends titles.
-  if (services_.core.link.sequence_step != 0) return;
-  PrepareAndSendTitle(services_.sink, services_.core.settings.Snapshot(),
-                      services_.boxes, EffectiveChannel(), variant);
+  if (services_.device.state.sequence_step != 0) return;
+  PrepareAndSendTitle(services_.device.sink, services_.settings.Snapshot(),
+                      services_.platform.boxes, EffectiveChannel(), variant);
 }
 
 void TitleDialog::StartSetAll(DialogView& view, TitleVariant variant) {
@@ -155,9 +155,8 @@ void TitleDialog::StartSetAll(DialogView& view, TitleVariant variant) {
 
 void TitleDialog::OnCommand(DialogView& view, int control,
                             ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address)) {
+                               services_.device.slave_address)) {
     return;
   }
   const bool clicked = notification == ControlNotification::kClicked;
@@ -186,11 +185,11 @@ void TitleDialog::OnCommand(DialogView& view, int control,
       }
       return;
     case kSingleScreenList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::title_single_screen);
       return;
     case kSplitScreenList:
-      StoreChoice(view, control, notification, core.settings,
+      StoreChoice(view, control, notification, services_.settings,
                   &DeviceSettings::title_split_screen);
       return;
     case kTitleSet:
@@ -207,12 +206,14 @@ void TitleDialog::OnCommand(DialogView& view, int control,
       return;
     case kSingleScreenSet:
       if (clicked) {
-        SendTitleDisplaySingle(services_.sink, core.settings.Snapshot());
+        SendTitleDisplaySingle(services_.device.sink,
+                               services_.settings.Snapshot());
       }
       return;
     case kSplitScreenSet:
       if (clicked) {
-        SendTitleDisplaySplit(services_.sink, core.settings.Snapshot());
+        SendTitleDisplaySplit(services_.device.sink,
+                              services_.settings.Snapshot());
       }
       return;
     default:

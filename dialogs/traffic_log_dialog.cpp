@@ -9,7 +9,7 @@ namespace vqx {
 
 void TrafficLogDialog::OnInit(DialogView& view) {
   view.SetCaption(kCaption);
-  TrafficLog& log = services_.traffic_log;
+  TrafficLog& log = services_.device.traffic_log;
   view.SetTabStops(kLineList, kColumns);
   view.SetCheck(kPause, log.paused());
   first_shown_ = log.oldest_sequence();
@@ -19,7 +19,7 @@ void TrafficLogDialog::OnInit(DialogView& view) {
 }
 
 void TrafficLogDialog::Refresh(DialogView& view) {
-  TrafficLog& log = services_.traffic_log;
+  TrafficLog& log = services_.device.traffic_log;
   // Rows of lines the log has dropped.
   const std::uint64_t oldest = log.oldest_sequence();
   if (oldest > first_shown_) {
@@ -44,10 +44,10 @@ void TrafficLogDialog::Refresh(DialogView& view) {
 
 void TrafficLogDialog::Save() {
   const std::optional<std::string> path =
-      services_.chooser.Choose(FileChooserMode::kSaveLog);
+      services_.platform.chooser.Choose(FileChooserMode::kSaveLog);
   if (!path) return;
-  if (!SaveTrafficLog(*path, services_.traffic_log.Snapshot())) {
-    services_.boxes.ShowWarningBox(kCannotOpenFile);
+  if (!SaveTrafficLog(*path, services_.device.traffic_log.Snapshot())) {
+    services_.platform.boxes.ShowWarningBox(kCannotOpenFile);
   }
 }
 
@@ -62,11 +62,11 @@ void TrafficLogDialog::OnCommand(DialogView& view, int control,
       Save();
       return;
     case kClear:
-      services_.traffic_log.Clear();
+      services_.device.traffic_log.Clear();
       Refresh(view);
       return;
     case kPause:
-      services_.traffic_log.SetPaused(view.IsChecked(kPause));
+      services_.device.traffic_log.SetPaused(view.IsChecked(kPause));
       return;
     default:
       return;

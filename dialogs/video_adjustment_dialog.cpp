@@ -41,7 +41,7 @@ auto& Field(Record& s, Adjustment adjustment, int channel) {
 
 VideoAdjustmentDialog::VideoAdjustmentDialog(DialogServices& services)
     : services_(services),
-      set_all_(services.core.link, services.core.settings, services.sink),
+      set_all_(services.device.state, services.settings, services.device.sink),
       run_(services, set_all_, {.progress = kProgress, .timer = kSetAllTimer},
            [](int step) {
              return AdjustmentSettingName(AdjustmentOfStep(step),
@@ -54,7 +54,7 @@ int VideoAdjustmentDialog::EffectiveChannel() const {
 }
 
 void VideoAdjustmentDialog::ShowChannelValues(DialogView& view) {
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   for (const AdjustmentControls& controls : kAdjustments) {
     // A stored value outside the list shows no selection there.
     view.SelectItem(controls.list,
@@ -63,7 +63,6 @@ void VideoAdjustmentDialog::ShowChannelValues(DialogView& view) {
 }
 
 void VideoAdjustmentDialog::OnInit(DialogView& view) {
-  Core& core = services_.core;
   for (int channel = 0; channel < kChannelCount; ++channel) {
     // Two blanks behind the channel here.
     view.InsertItem(kChannelList, channel, ChannelItemText(channel) + " ");
@@ -79,17 +78,18 @@ void VideoAdjustmentDialog::OnInit(DialogView& view) {
       }
     }
   }
-  ApplySlaveAddressRule(view, core.config, core.slave_address.load());
+  ApplySlaveAddressRule(view, services_.device.config,
+                        services_.device.slave_address.load());
   ShowChannelValues(view);
   view.SelectItem(kChannelList, EffectiveChannel());
-  ApplyDialogCaption(view, core.config, kHeading);
+  ApplyDialogCaption(view, services_.device.config, kHeading);
   services_.selections.redraw_pending = 1;
   view.StartTimer(kDrawTimer, kFirstDrawDelayMs);
   run_.Init(view);
 }
 
 void VideoAdjustmentDialog::DrawTable(DialogView& view) {
-  const DeviceSettings settings = services_.core.settings.Snapshot();
+  const DeviceSettings settings = services_.settings.Snapshot();
   for (int channel = 0; channel < kChannelCount; ++channel) {
     std::string header = ChannelItemText(channel);
     header.pop_back();  // "ch.01", no blank
@@ -111,9 +111,8 @@ void VideoAdjustmentDialog::DrawTable(DialogView& view) {
 
 void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
                                       ControlNotification notification) {
-  Core& core = services_.core;
   if (HandleSlaveAddressChange(view, control, notification,
-                               core.slave_address)) {
+                               services_.device.slave_address)) {
     return;
   }
   const bool clicked = notification == ControlNotification::kClicked;
@@ -140,7 +139,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
   for (const AdjustmentControls& controls : kAdjustments) {
     if (control == controls.list) {
       const int channel = EffectiveChannel();
-      if (StoreChoiceIn(view, control, notification, core.settings,
+      if (StoreChoiceIn(view, control, notification, services_.settings,
                         [&](DeviceSettings& s) -> int& {
                           return Field(s, controls.adjustment, channel);
                         })) {
@@ -150,7 +149,7 @@ void VideoAdjustmentDialog::OnCommand(DialogView& view, int control,
     }
     if (control == controls.set) {
       if (clicked) {
-        SendAdjustment(services_.sink, core.settings.Snapshot(),
+        SendAdjustment(services_.device.sink, services_.settings.Snapshot(),
                        controls.adjustment, EffectiveChannel());
       }
       return;

@@ -31,13 +31,12 @@ void VideoFormatDialog::InitMore(DialogView& view,
 
 bool VideoFormatDialog::HandleMore(DialogView& view, int control,
                                    ControlNotification notification) {
-  Core& core = services_.core;
   if (control == kCommonList) {
     // The common choice goes into every channel at once; nothing is sent.
     if (const std::optional<int> format =
             ChosenIndex(view, control, notification)) {
       services_.selections.format_common = *format;
-      StoreUserChange(core.settings, [&](DeviceSettings& s) {
+      StoreUserChange(services_.settings, [&](DeviceSettings& s) {
         for (int& entry : s.format_video) entry = *format;
       });
       for (const ChannelRow& channel : kChannels) {
@@ -48,7 +47,7 @@ bool VideoFormatDialog::HandleMore(DialogView& view, int control,
   }
   if (control == kSetAll) {
     if (notification == ControlNotification::kClicked) {
-      SendVideoFormatAll(services_.sink, core.settings.Snapshot());
+      SendVideoFormatAll(services_.device.sink, services_.settings.Snapshot());
     }
     return true;
   }

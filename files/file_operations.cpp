@@ -11,8 +11,8 @@ namespace vqx {
 
 namespace {
 
-bool IsDirty(Core& core) {
-  return core.settings.Update([](DeviceSettings& s) { return s.dirty != 0; });
+bool IsDirty(SettingsStore& settings) {
+  return settings.Update([](DeviceSettings& s) { return s.dirty != 0; });
 }
 
 void Show(FileMenuServices& services, std::optional<std::string_view> text,
@@ -38,12 +38,12 @@ bool HasPageSuffix(std::string_view path) {
 // title edit cannot happen meanwhile (both run on the user-interface
 // thread), so lowering the flag afterwards loses no change.
 bool WriteCurrentSettings(FileMenuServices& services, const std::string& path) {
-  DeviceSettings snapshot = services.core.settings.Snapshot();
+  DeviceSettings snapshot = services.settings.Snapshot();
   if (!WriteSettingsFile(path, snapshot)) {
     services.boxes.ShowWarningBox(kCannotOpenFile);
     return false;
   }
-  services.core.settings.Update([](DeviceSettings& s) { s.dirty = 0; });
+  services.settings.Update([](DeviceSettings& s) { s.dirty = 0; });
   return true;
 }
 
@@ -109,21 +109,23 @@ std::string CaptionForSettingsFile(std::string_view utf8_path) {
 }
 
 void NewSettings(FileMenuServices& services) {
-  Core& core = services.core;
+  SettingsStore& settings = services.settings;
   if (services.activity.sequence_running()) return;
-  if (IsDirty(core) && !services.boxes.AskYesNo(kNewQuestion, kFileCaption)) {
+  if (IsDirty(settings) &&
+      !services.boxes.AskYesNo(kNewQuestion, kFileCaption)) {
     return;
   }
-  LoadDefaults(core);
+  settings.Update([](DeviceSettings& s) { LoadDefaultSettings(s); });
   if (services.on_new) services.on_new();
   services.document.path.clear();
   Show(services, kNoFileNameText, kFileCaption);
 }
 
 void OpenSettings(FileMenuServices& services) {
-  Core& core = services.core;
+  SettingsStore& settings = services.settings;
   if (services.activity.sequence_running()) return;
-  if (IsDirty(core) && !services.boxes.AskYesNo(kOpenQuestion, kFileCaption)) {
+  if (IsDirty(settings) &&
+      !services.boxes.AskYesNo(kOpenQuestion, kFileCaption)) {
     return;
   }
   const std::optional<std::string> path =
@@ -134,7 +136,7 @@ void OpenSettings(FileMenuServices& services) {
   // overwritten by the file.
   const std::optional<DeviceSettings> values = ReadChosenFile(services, *path);
   if (!values) return;
-  core.settings.Update([&values](DeviceSettings& s) {
+  settings.Update([&values](DeviceSettings& s) {
     ApplySettingsValues(*values, s);
     s.dirty = 0;
   });
@@ -150,10 +152,9 @@ std::optional<FileComparison> CompareWithFile(
   if (!path) return std::nullopt;
   const std::optional<DeviceSettings> file = ReadChosenFile(services, *path);
   if (!file) return std::nullopt;
-  return FileComparison{
-      std::string(FileNameOf(*path)),
-      CompareSettings(services.core.settings.Snapshot(), *file, services.codec,
-                      fields_not_read)};
+  return FileComparison{std::string(FileNameOf(*path)),
+                        CompareSettings(services.settings.Snapshot(), *file,
+                                        services.codec, fields_not_read)};
 }
 
 bool SaveSettings(FileMenuServices& services) {
@@ -206,8 +207,8 @@ std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
                           ? std::string(kUntitledSheetName)
                           : std::string(FileNameOf(services.document.path));
   details.written = clock.Now();
-  const std::string page = BuildSettingsSheet(services.core.settings.Snapshot(),
-                                              details, services.codec);
+  const std::string page =
+      BuildSettingsSheet(services.settings.Snapshot(), details, services.codec);
   if (!WriteFileAtomically(PathFromUtf8(*path), page)) {
     services.boxes.ShowWarningBox(kCannotOpenFile);
     return std::nullopt;
@@ -216,7 +217,7 @@ std::optional<std::string> SaveSettingsSheet(FileMenuServices& services,
 }
 
 bool ConfirmExit(FileMenuServices& services) {
-  if (!IsDirty(services.core)) return true;
+  if (!IsDirty(services.settings)) return true;
   if (services.boxes.AskYesNo(kQuitQuestion, kFileCaption)) return true;
   return services.document.path.empty() ? SaveSettingsAs(services)
                                         : SaveSettings(services);

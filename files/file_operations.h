@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "base/platform.h"
 #include "base/settings_report.h"
 #include "files/settings_document.h"
@@ -54,8 +54,17 @@ std::string CaptionForSettingsFile(std::string_view utf8_path);
 using FileShownCallback = std::function<void(
     std::optional<std::string_view> text_to_draw, std::string_view caption)>;
 
+// Whether a multi-command sequence (read-all, send-all, a set-all) is
+// running: the file menu does nothing meanwhile, so a file cannot replace
+// the record a run is sending or filling.
+class SequenceActivity {
+ public:
+  virtual ~SequenceActivity() = default;
+  virtual bool sequence_running() const = 0;
+};
+
 struct FileMenuServices {
-  Core& core;
+  SettingsStore& settings;
   SettingsDocument& document;
   const SequenceActivity& activity;  // New and Open wait for a run's end
   MessageBoxes& boxes;
@@ -63,13 +72,13 @@ struct FileMenuServices {
   TextCodec& codec;                 // for the refusal of a file
   FileShownCallback on_file_shown;  // may be empty
   // What else File > New returns to its start-up state with the record:
-  // the dialogs' selections. May be empty.
+  // the link flags, the dialogs' selections. May be empty.
   std::function<void()> on_new;
 };
 
 // File > New. Does nothing while a sequence runs; asks first when a title
-// edit is unsaved; then returns the record, the link flags and whatever
-// `on_new` resets to their defaults and forgets the current file, so a
+// edit is unsaved; then returns the record and whatever `on_new` resets to
+// their defaults and forgets the current file, so a
 // later Save cannot overwrite the file that was open before with the
 // defaults.
 void NewSettings(FileMenuServices& services);

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "base/ini_file.h"
-#include "base/link_config.h"
 #include "dialogs/conventions.h"
+#include "transport/link_config.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/traffic_log.h"
 #include "transport/line_assembler.h"
+#include "transport/link_state.h"
 
 namespace {
 

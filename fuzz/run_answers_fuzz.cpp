@@ -18,13 +18,13 @@
 
 #include "base/device_settings.h"
 #include "base/encoding.h"
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/read_all.h"
 #include "protocol/replies.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/send_all.h"
 #include "transport/link.h"
+#include "transport/link_state.h"
 #include "transport/serial_port.h"
 
 namespace {

@@ -134,13 +134,14 @@ struct DeviceSession::Replies {
 DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
     : boxes_(std::make_unique<RecordingBoxes>(boxes)),
       port_(OpenPort(options.port_path, options.on_note)),
-      connection_(core_, *boxes_, steady_clock_),
+      connection_(settings_, *boxes_, steady_clock_),
       sink_(std::make_unique<CountingSink>(connection_.link())),
       replies_(std::make_unique<Replies>()),
       reply_observer_(options.reply_observer) {
-  core_.config.rs_control = options.rs485 ? 1 : 0;
-  core_.config.echo = options.echo ? 1 : 0;
-  core_.slave_address = std::clamp(options.address, 0, kBroadcastAddress);
+  connection_.config().rs_control = options.rs485 ? 1 : 0;
+  connection_.config().echo = options.echo ? 1 : 0;
+  connection_.slave_address() =
+      std::clamp(options.address, 0, kBroadcastAddress);
   connection_.SetTrafficLog(options.traffic_log);
   connection_.dispatcher().SetObserver(
       [this](std::string_view work_copy) { OnReply(work_copy); });
@@ -153,7 +154,8 @@ DeviceSession::DeviceSession(const SessionOptions& options, MessageBoxes& boxes)
 DeviceSession::~DeviceSession() { connection_.Stop(); }
 
 bool DeviceSession::broadcast() const {
-  return IsBroadcast(core_.config.rs_control, core_.slave_address);
+  return IsBroadcast(connection_.config().rs_control,
+                     connection_.slave_address());
 }
 
 void DeviceSession::OnReply(std::string_view work_copy) {
@@ -176,21 +178,21 @@ void DeviceSession::OnReply(std::string_view work_copy) {
 }
 
 void DeviceSession::ResetRun() {
-  core_.link.ResetFlags();
+  connection_.state().ResetFlags();
   boxes_->Clear();
   replies_->Reset();
   sink_->Reset();
-  sends_mark_ = core_.link.sends_awaiting_reply;
-  answers_mark_ = core_.link.answers.answers();
-  timeouts_mark_ = core_.link.reply_timeouts;
+  sends_mark_ = connection_.state().sends_awaiting_reply;
+  answers_mark_ = connection_.state().answers.answers();
+  timeouts_mark_ = connection_.state().reply_timeouts;
 }
 
 unsigned DeviceSession::Answered() const {
-  return core_.link.answers.answers() - answers_mark_;
+  return connection_.state().answers.answers() - answers_mark_;
 }
 
 unsigned DeviceSession::AwaitingAnswers() const {
-  return core_.link.sends_awaiting_reply - sends_mark_;
+  return connection_.state().sends_awaiting_reply - sends_mark_;
 }
 
 std::string DeviceSession::PortNote() const {
@@ -212,14 +214,14 @@ std::string DeviceSession::StrayNote() const {
 
 std::string DeviceSession::RefusalsMessage(
     std::string_view run, const std::function<SettingName(int)>& name) const {
-  const std::vector<Refusal> refusals = core_.link.answers.refusals();
+  const std::vector<Refusal> refusals = connection_.state().answers.refusals();
   if (refusals.empty()) return {};
   std::string lines;
   for (const Refusal& refusal : refusals) {
     std::string_view line = refusal.line;
     // The address the line went to is the session's; the command is what
     // tells the lines apart.
-    if (IsRs485(core_.config.rs_control) && line.size() >= 2) {
+    if (IsRs485(connection_.config().rs_control) && line.size() >= 2) {
       line.remove_prefix(2);
     }
     lines += (lines.empty() ? "" : ", ") + WithoutLineEnd(line) + " (" +
@@ -244,10 +246,11 @@ DeviceSession::Woke DeviceSession::Wait(Steady::time_point due,
     }
     const Steady::time_point now = Steady::now();
     if (duty != nullptr && now >= duty->next) {
-      RunLinkTimerDuty(core_.link, *boxes_);
+      RunLinkTimerDuty(connection_.state(), *boxes_);
       duty->next = NextDue(duty->next, duty->period, now);
       // The watchdog gave up on the device ("No Connect").
-      if (core_.link.reply_timeouts != timeouts_mark_) return Woke::kSilent;
+      if (connection_.state().reply_timeouts != timeouts_mark_)
+        return Woke::kSilent;
     }
     if (now >= due) return Woke::kDue;
   }
@@ -280,11 +283,12 @@ std::optional<SequenceTick> DeviceSession::RunTicks(TimedSequence& sequence,
   Steady::time_point start = Steady::now();
   Steady::time_point next_tick = start + tick_period;
   duty = {start + pacing.timer_period, pacing.timer_period};
-  unsigned seen = core_.link.answers.answers();
+  unsigned seen = connection_.state().answers.answers();
   // A reply-paced run wakes as soon as its step is answered.
   const std::function<bool()> answered =
-      reply_paced ? std::function<bool()>(
-                        [&] { return core_.link.answers.answers() != seen; })
+      reply_paced ? std::function<bool()>([&] {
+        return connection_.state().answers.answers() != seen;
+      })
                   : std::function<bool()>();
   for (;;) {
     const Woke woke = Wait(next_tick, answered, &duty);
@@ -294,7 +298,7 @@ std::optional<SequenceTick> DeviceSession::RunTicks(TimedSequence& sequence,
     }
     const bool answer_came = woke == Woke::kUntil;
     const Steady::time_point now = Steady::now();
-    seen = core_.link.answers.answers();
+    seen = connection_.state().answers.answers();
     const int before = sequence.bar_position();
     SequenceTick tick = sequence.OnTick();
     // A step ran when the bar moved; a finished fixed run has cleared it
@@ -323,8 +327,8 @@ SessionResult DeviceSession::SendAll(const DeviceSettings& settings,
                                      const Pacing& pacing,
                                      const ProgressFn& progress) {
   ResetRun();
-  core_.settings.Replace(settings);
-  SendAllSequence sequence(core_.link, core_.settings, *sink_, *boxes_);
+  settings_.Replace(settings);
+  SendAllSequence sequence(connection_.state(), settings_, *sink_, *boxes_);
   if (pacing.reply_paced) sequence.PaceByReplies(steady_clock_);
   SessionResult result;
   if (!sequence.Start()) {
@@ -378,9 +382,9 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
   ResetRun();
   DeviceSettings defaults;
   LoadDefaultSettings(defaults);
-  core_.settings.Replace(defaults);
+  settings_.Replace(defaults);
   connection_.read_backs().Clear();
-  ReadAllSequence sequence(core_.link, *sink_);
+  ReadAllSequence sequence(connection_.state(), *sink_);
   if (pacing.reply_paced) sequence.PaceByReplies(steady_clock_);
   if (!sequence.Start()) {
     result.message = "read-all: another sequence is running";
@@ -441,7 +445,7 @@ SessionResult DeviceSession::ReadAll(DeviceSettings& result_settings,
         "read-all: no read-back reply to " + missing + " (" + groups + ")";
     return result;
   }
-  result_settings = core_.settings.Snapshot();
+  result_settings = settings_.Snapshot();
   result_settings.dirty = 0;
   result.ok = true;
   result.message = "read-all: " + total + " settings groups read" + StrayNote();
@@ -459,10 +463,10 @@ SessionResult DeviceSession::SendLine(std::string_view command,
   AnswerRule rule;
   rule.acknowledged = true;
   rule.any_read_back = true;
-  core_.link.answers.BeginRun(false);
-  core_.link.answers.Declare(1, rule);
+  connection_.state().answers.BeginRun(false);
+  connection_.state().answers.Declare(1, rule);
   sink_->SendCommand(std::string(command) + "\r\n");
-  core_.link.answers.EndRun();
+  connection_.state().answers.EndRun();
   result.steps = 1;
   if (broadcast()) {
     result.ok = true;
@@ -491,8 +495,9 @@ SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
   ResetRun();
   answers.clear();
   SessionResult result;
-  AddressScan scan(core_.link, core_.config, connection_.link(),
-                   connection_.version_replies(), steady_clock_, timeout);
+  AddressScan scan(connection_.state(), connection_.config(),
+                   connection_.link(), connection_.version_replies(),
+                   steady_clock_, timeout);
   switch (scan.Start()) {
     case ScanStart::kStarted:
       break;
@@ -506,12 +511,12 @@ SessionResult DeviceSession::Scan(std::chrono::milliseconds timeout,
   const milliseconds period(scan.tick_period_ms());
   Steady::time_point next_tick = Steady::now();
   int shown = -1;
-  unsigned seen = core_.link.lines_received;
+  unsigned seen = connection_.state().lines_received;
   for (;;) {
     // An answer wakes the scan at once.
-    Wait(next_tick, [&] { return core_.link.lines_received != seen; });
+    Wait(next_tick, [&] { return connection_.state().lines_received != seen; });
     Steady::time_point now = Steady::now();
-    seen = core_.link.lines_received;
+    seen = connection_.state().lines_received;
     const ScanTick tick = scan.OnTick();
     if (progress && scan.addresses_done() != shown) {
       shown = scan.addresses_done();

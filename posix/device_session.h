@@ -1,7 +1,7 @@
-// One conversation with a device for the command-line tool: the port, the
-// receive thread, the link and the reply dispatch around one `Core`, and the
-// timed runs of send-all and read-all driven from the calling thread with a
-// steady clock.
+// One conversation with a device for the command-line tool: the port, one
+// `Connection` (receive thread, link, reply dispatch) over the session's
+// own settings record, and the timed runs of send-all and read-all driven
+// from the calling thread with a steady clock.
 //
 // The sequences themselves are the core's (`SendAllSequence`,
 // `ReadAllSequence`): this class only ticks them, at their fixed pace or
@@ -29,7 +29,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "base/platform.h"
 #include "posix/open_port.h"
 #include "posix/platform_posix.h"
@@ -122,7 +122,10 @@ class DeviceSession {
                      std::vector<ScanAnswer>& answers,
                      const ProgressFn& progress = {});
 
-  Core& core() { return core_; }
+  // The record the runs send from and read into, and the connection with
+  // its link flags, configuration and slave address.
+  SettingsStore& settings() { return settings_; }
+  Connection& connection() { return connection_; }
   bool broadcast() const;
 
  private:
@@ -168,7 +171,7 @@ class DeviceSession {
   std::string RefusalsMessage(
       std::string_view run, const std::function<SettingName(int)>& name) const;
 
-  Core core_;
+  SettingsStore settings_;
   PosixSteadyClock steady_clock_;
   unsigned sends_mark_ = 0;
   unsigned answers_mark_ = 0;

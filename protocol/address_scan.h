@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "transport/link.h"
+#include "transport/link_state.h"
 
 namespace vqx {
 

@@ -4,10 +4,10 @@
 
 namespace vqx {
 
-Connection::Connection(Core& core, MessageBoxes& boxes, SteadyClock& clock)
-    : core_(core),
-      link_(core.link, core.config, core.slave_address, clock),
-      dispatcher_(core.link, core.config, core.settings, boxes, clock) {
+Connection::Connection(SettingsStore& settings, MessageBoxes& boxes,
+                       SteadyClock& clock)
+    : link_(state_, config_, slave_address_, clock),
+      dispatcher_(state_, config_, settings, boxes, clock) {
   dispatcher_.SetReadBackRecord(&read_backs_);
 }
 
@@ -30,16 +30,16 @@ bool Connection::Start() {
     std::lock_guard<std::mutex> lock(ended_mutex_);
     ended_ = false;
   }
-  core_.link.receive_running = 1;
+  state_.receive_running = 1;
   try {
     thread_ = std::thread([this, port = port_] {
-      RunReceiveLoop(*port, core_.link, dispatcher_);
+      RunReceiveLoop(*port, state_, dispatcher_);
       std::lock_guard<std::mutex> lock(ended_mutex_);
       ended_ = true;
       ended_changed_.notify_all();
     });
   } catch (const std::system_error&) {
-    core_.link.receive_running = 0;
+    state_.receive_running = 0;
     return false;
   }
   return true;
@@ -47,7 +47,7 @@ bool Connection::Start() {
 
 bool Connection::Stop(std::chrono::milliseconds wait) {
   if (!thread_.joinable()) return true;
-  core_.link.receive_running = 0;
+  state_.receive_running = 0;
   port_->CancelRead();
   bool ended = true;
   if (wait != std::chrono::milliseconds::max()) {

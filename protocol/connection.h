@@ -1,9 +1,11 @@
 // The program's side of the device link, put together in one place: the
+// link flags, the link's configuration and the slave address chosen, the
 // link that frames and writes each command, the dispatch that judges each
 // reply (with its record of which read-backs came and the versions by
 // address), the traffic log that sees every line both ways, and the receive
 // thread that reads the port. The Windows program and the command-line
-// tool each hold one; they only open a port, attach it and start.
+// tool each hold one; they only open a port, attach it and start. The
+// settings record is its owner's: the read-backs write into it.
 //
 // The port is any `SerialPort`: a COM port, a pseudo-terminal, or a serial
 // device server on the network. The connection never closes it; its owner
@@ -17,22 +19,23 @@
 #include <mutex>
 #include <thread>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "base/platform.h"
 #include "protocol/read_all.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/traffic_log.h"
 #include "transport/link.h"
+#include "transport/link_state.h"
 #include "transport/serial_port.h"
 
 namespace vqx {
 
 class Connection {
  public:
-  // Works on the link flags, configuration, slave address and settings
-  // record of `core`; `boxes` shows what the replies raise, on the receive
-  // thread; `clock` times the echoes. All must outlive the connection.
-  Connection(Core& core, MessageBoxes& boxes, SteadyClock& clock);
+  // The read-backs write into `settings`; `boxes` shows what the replies
+  // raise, on the receive thread; `clock` times the echoes. All must outlive
+  // the connection.
+  Connection(SettingsStore& settings, MessageBoxes& boxes, SteadyClock& clock);
   // Stop(), waiting as long as it takes.
   ~Connection();
   Connection(const Connection&) = delete;
@@ -63,10 +66,19 @@ class Connection {
   ReplyDispatcher& dispatcher() { return dispatcher_; }
   ReadBackRecord& read_backs() { return read_backs_; }
   VersionReplies& version_replies() { return dispatcher_.version_replies(); }
-  LinkState& state() { return core_.link; }
+  LinkState& state() { return state_; }
+  const LinkState& state() const { return state_; }
+  LinkConfig& config() { return config_; }
+  const LinkConfig& config() const { return config_; }
+  // The RS-485 address every command goes to: 0..31, or kBroadcastAddress
+  // and above for "FF". 0 at first; never saved.
+  std::atomic<int>& slave_address() { return slave_address_; }
+  const std::atomic<int>& slave_address() const { return slave_address_; }
 
  private:
-  Core& core_;
+  LinkState state_;
+  LinkConfig config_;
+  std::atomic<int> slave_address_{0};
   Link link_;
   ReplyDispatcher dispatcher_;
   ReadBackRecord read_backs_;

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "base/link_state.h"
 #include "protocol/read_back.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {

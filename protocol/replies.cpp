@@ -4,8 +4,8 @@
 #include <span>
 #include <utility>
 
-#include "base/link_state.h"
 #include "protocol/read_back.h"
+#include "transport/link_state.h"
 
 namespace vqx {
 

@@ -8,12 +8,12 @@
 #include <string_view>
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/address_scan.h"
 #include "protocol/read_all.h"
 #include "protocol/replies.h"
 #include "protocol/traffic_log.h"
+#include "transport/link_state.h"
 #include "transport/receive_loop.h"
 
 namespace vqx {

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/read_all.h"
 #include "protocol/video_adjustment.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {

@@ -11,10 +11,10 @@
 #include <string_view>
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "protocol/read_back.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {

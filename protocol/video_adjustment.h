@@ -9,9 +9,9 @@
 #include <string>
 
 #include "base/device_settings.h"
-#include "base/link_state.h"
 #include "protocol/read_back.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {

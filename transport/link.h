@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "base/link_state.h"
 #include "base/platform.h"
 #include "transport/command_sink.h"
+#include "transport/link_state.h"
 #include "transport/serial_port.h"
 
 namespace vqx {

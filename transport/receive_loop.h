@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "base/link_state.h"
+#include "transport/link_state.h"
 #include "transport/serial_port.h"
 
 namespace vqx {

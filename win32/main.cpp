@@ -5,12 +5,12 @@
 
 #include "app/main_window.h"
 #include "app/network_choice.h"
-#include "base/core.h"
 #include "base/file_io.h"
 #include "base/ini_file.h"
-#include "base/link_config.h"
+#include "dialogs/sequence_run.h"
 #include "files/settings_file.h"
 #include "protocol/connection.h"
+#include "transport/link_config.h"
 #include "transport/writer_thread_port.h"
 #include "win32/dialog_host.h"
 #include "win32/main_window_win32.h"
@@ -36,30 +36,21 @@ struct Program {
   explicit Program(HINSTANCE instance)
       : locations(CurrentUserProfileLocations()),
         profile(locations.user_file, locations.legacy_file),
-        connection(core, boxes, steady_clock),
+        connection(settings, boxes, steady_clock),
         traffic_log(clock, codec),
         dialog_runner(instance),
-        dialog_services{core,
-                        selections,
-                        connection.link(),
-                        boxes,
-                        codec,
-                        clock,
-                        connection.read_backs(),
-                        steady_clock,
-                        connection.link(),
-                        connection.version_replies(),
-                        traffic_log,
-                        profile,
-                        chooser},
-        behaviour({core, boxes, clock, chooser, dialog_runner, view,
-                   connection.read_backs(), codec, opener},
+        platform{boxes, codec, clock, steady_clock, profile, chooser},
+        dialog_services{settings, selections,
+                        DeviceSideOf(connection, traffic_log), platform},
+        behaviour({settings, dialog_services.device, platform, dialog_runner,
+                   view, opener},
                   {dialog_services, profile, ports}) {
     // Every line both ways, for the traffic log window.
     connection.SetTrafficLog(&traffic_log);
   }
 
-  Core core;
+  // Starts at the factory defaults, as File > New leaves it.
+  SettingsStore settings;
   DialogSelections selections;
   Win32MessageBoxes boxes;
   Win32TextCodec codec;
@@ -79,6 +70,7 @@ struct Program {
   Connection connection;
   TrafficLog traffic_log;
   Win32DialogRunner dialog_runner;
+  PlatformServices platform;
   DialogServices dialog_services;
   Win32MainWindowView view;
   MainWindow behaviour;
@@ -101,7 +93,7 @@ void StopReception(Program& program) {
 SerialPort* OpenChosenPort(Program& program) {
   const NetworkChoice network = ReadNetworkChoice(program.profile);
   if (!network.chosen) {
-    program.port.Open(program.core.config.com_port, program.boxes);
+    program.port.Open(program.connection.config().com_port, program.boxes);
     return &program.port;
   }
   const std::optional<PortAddress> address = network.Address();
@@ -137,12 +129,12 @@ int Run(HINSTANCE instance) {
 
   SetFileSyncHook(&FlushFileToDisk);
   auto* program = new Program(instance);
-  LoadDefaults(program->core);
-  ReadLinkConfig(program->profile, program->core.config);
+  ReadLinkConfig(program->profile, program->connection.config());
+  ReadFastChoice(program->profile, program->connection.config());
 
   MainWindowContext& context = program->window_context;
   context.behaviour = &program->behaviour;
-  context.core = &program->core;
+  context.link_state = &program->connection.state();
   // The system ends the process as soon as WM_ENDSESSION returns, without
   // the message loop running again; the program ends here instead, as Exit
   // ends it, with exit code 0.

@@ -130,7 +130,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam,
       context->toolbar_bitmap_id = art.bitmap_id;
       INITCOMMONCONTROLSEX classes{sizeof classes, ICC_INTERNET_CLASSES};
       InitCommonControlsEx(&classes);
-      context->core->link.receive_running = 1;
+      context->link_state->receive_running = 1;
       return 0;
     }
     case WM_PAINT: {

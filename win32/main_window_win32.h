@@ -21,7 +21,7 @@ bool RegisterMainWindowClass(HINSTANCE instance);
 // What the window procedure needs, created before the window.
 struct MainWindowContext {
   MainWindow* behaviour = nullptr;
-  Core* core = nullptr;
+  LinkState* link_state = nullptr;  // the connection's
   HWND status_bar = nullptr;
   HWND toolbar = nullptr;
   int toolbar_bitmap_id = 0;  // the picture strip the toolbar shows

@@ -120,7 +120,7 @@ std::vector<DeviceRow> RunPort(
     DeviceReport report(label(address));
     boxes.Use(&report);
     DeviceRow row = row_for(address);
-    if (address >= 0) session->core().slave_address = address;
+    if (address >= 0) session->connection().slave_address() = address;
     const auto started = Steady::now();
     try {
       run(*session, report, row);

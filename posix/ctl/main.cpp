@@ -542,7 +542,7 @@ int RunMany(const std::string& command, const std::string& file,
       result = session.ReadAll(read, pacing);
       if (result.ok) {
         const int address =
-            device.rs485 ? session.core().slave_address.load() : -1;
+            device.rs485 ? session.connection().slave_address().load() : -1;
         row.file = several ? (std::filesystem::path(PathFromUtf8(file)) /
                               DeviceFileName(row.port, address, several_ports))
                                  .string()

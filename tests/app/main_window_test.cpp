@@ -158,12 +158,12 @@ class RecordingWindowView : public MainWindowView {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() { fakes_.core.link.receive_running = 1; }
+  MainWindowTest() { fakes_.state.receive_running = 1; }
 
   void MakeDirty() {
-    fakes_.core.settings.Update([](DeviceSettings& s) { s.dirty = 1; });
+    fakes_.settings.Update([](DeviceSettings& s) { s.dirty = 1; });
   }
-  bool Dirty() { return fakes_.core.settings.Snapshot().dirty != 0; }
+  bool Dirty() { return fakes_.settings.Snapshot().dirty != 0; }
   bool Quit() const { return !view_.quit_codes.empty(); }
 
   FakeDialogServices fakes_;
@@ -174,8 +174,13 @@ class MainWindowTest : public ::testing::Test {
   FakeDialogRunner runner_;
   MemoryProfile profile_;  // empty: every key reads as its fallback
   testing::ListedPorts ports_;
-  MainWindow window_{{fakes_.core, fakes_.boxes, clock_, chooser_, runner_,
-                      view_, fakes_.read_backs, fakes_.codec, opener_},
+  MainWindow window_{{fakes_.settings,
+                      fakes_.services.device,
+                      {fakes_.boxes, fakes_.codec, clock_, fakes_.steady_clock,
+                       profile_, chooser_},
+                      runner_,
+                      view_,
+                      opener_},
                      {fakes_.services, profile_, ports_}};
   testing::ScratchFolder folder_{"vqx_main_window"};
 };
@@ -242,16 +247,16 @@ TEST_F(MainWindowTest, TenCornerRequestsOpenTheReadAllDialog) {
 
 TEST_F(MainWindowTest, TimerTickRunsTheLinkDutiesThenTheClock) {
   clock_.now = At(2024, 1, 5, 5, 9, 5, 3);
-  fakes_.core.link.success_pending = 1;
+  fakes_.state.success_pending = 1;
   window_.OnTimerTick();
   EXPECT_EQ(view_.status[0], "2024年 1月 5日  金曜日");
   EXPECT_EQ(view_.status[1], "09：05：03");
   EXPECT_EQ(fakes_.boxes.shown, (std::vector<Box>{{"success", "Success"}}));
-  EXPECT_EQ(fakes_.core.link.success_pending.load(), 0);
+  EXPECT_EQ(fakes_.state.success_pending.load(), 0);
 
   // The watchdog: a reply awaited for 27 ticks ends in "No Connect".
   fakes_.boxes.shown.clear();
-  fakes_.core.link.reply_awaited = 1;
+  fakes_.state.reply_awaited = 1;
   for (int i = 0; i < 26; ++i) window_.OnTimerTick();
   EXPECT_TRUE(fakes_.boxes.shown.empty());
   window_.OnTimerTick();
@@ -272,7 +277,7 @@ TEST_F(MainWindowTest, StatusBarNamesANetworkConnection) {
 // their start, and keeps what lives for the whole run: the slave address,
 // the front button lock and the common video format.
 TEST_F(MainWindowTest, NewReturnsEverythingButWhatLivesForTheRun) {
-  fakes_.core.slave_address = 5;
+  fakes_.slave_address = 5;
   DialogSelections& chosen = fakes_.selections;
   chosen.misc_button_lock = 1;
   chosen.format_common = 3;
@@ -281,12 +286,12 @@ TEST_F(MainWindowTest, NewReturnsEverythingButWhatLivesForTheRun) {
   chosen.seq_common_dwell = 7;
   chosen.redraw_pending = 1;
   chosen.hidden_access_count = 4;
-  fakes_.core.link.reply_awaited = 1;
-  fakes_.core.link.success_pending = 1;
-  fakes_.core.settings.Update([](DeviceSettings& s) { s.format_video[2] = 5; });
+  fakes_.state.reply_awaited = 1;
+  fakes_.state.success_pending = 1;
+  fakes_.settings.Update([](DeviceSettings& s) { s.format_video[2] = 5; });
   window_.OnCommand(kCommandNew);
   EXPECT_TRUE(fakes_.boxes.Take().empty());  // nothing unsaved: no question
-  EXPECT_EQ(fakes_.core.slave_address, 5);
+  EXPECT_EQ(fakes_.slave_address, 5);
   EXPECT_EQ(chosen.misc_button_lock, 1);
   EXPECT_EQ(chosen.format_common, 3);
   EXPECT_EQ(chosen.selected_channel, 0);
@@ -294,9 +299,28 @@ TEST_F(MainWindowTest, NewReturnsEverythingButWhatLivesForTheRun) {
   EXPECT_EQ(chosen.seq_common_dwell, 3);
   EXPECT_EQ(chosen.redraw_pending, 0);
   EXPECT_EQ(chosen.hidden_access_count, 0);
-  EXPECT_EQ(fakes_.core.link.reply_awaited, 0);
-  EXPECT_EQ(fakes_.core.link.success_pending, 0);
-  EXPECT_EQ(fakes_.core.settings.Snapshot().format_video[2], 0);
+  EXPECT_EQ(fakes_.state.reply_awaited, 0);
+  EXPECT_EQ(fakes_.state.success_pending, 0);
+  EXPECT_EQ(fakes_.settings.Snapshot().format_video[2], 0);
+}
+
+// While a run holds the link flags, New and Open do nothing: not the record,
+// not the run's flags, not the dialogs' choices.
+TEST_F(MainWindowTest, NewAndOpenWaitWhileARunGoesOn) {
+  fakes_.state.sequence_step = 12;
+  fakes_.state.reply_awaited = 1;
+  fakes_.selections.selected_channel = 6;
+  fakes_.settings.Update([](DeviceSettings& s) { s.format_video[2] = 5; });
+  for (const int command : {kCommandNew, kCommandOpen}) {
+    SCOPED_TRACE(command);
+    window_.OnCommand(command);
+    EXPECT_TRUE(fakes_.boxes.Take().empty());
+    EXPECT_TRUE(chooser_.modes.empty());
+    EXPECT_EQ(fakes_.state.sequence_step, 12);
+    EXPECT_EQ(fakes_.state.reply_awaited, 1);
+    EXPECT_EQ(fakes_.selections.selected_channel, 6);
+    EXPECT_EQ(fakes_.settings.Snapshot().format_video[2], 5);
+  }
 }
 
 // After a read-all the main window tells, in one box, which settings
@@ -335,7 +359,7 @@ TEST_F(MainWindowTest, CompareWithAFileListsTheFieldsThatDiffer) {
   file.alarm_mode = 1;
   file.agc_enable[7] = 0;
   folder_.Put("other.dat", WriteSettingsText(file));
-  fakes_.core.settings.Update([](DeviceSettings& s) { s.seq_mode = 0; });
+  fakes_.settings.Update([](DeviceSettings& s) { s.seq_mode = 0; });
   std::vector<std::string> rows;
   runner_.on_open = [&rows](Dialog& dialog, testing::FakeDialogView& view) {
     if (dialog.template_id() == CompareDialog::kTemplateId) {
@@ -358,7 +382,7 @@ TEST_F(MainWindowTest, CompareWithAFileListsTheFieldsThatDiffer) {
   EXPECT_EQ(runner_.opened, std::vector<int>{CompareDialog::kTemplateId});
   EXPECT_EQ(fakes_.boxes.Take(),
             (std::vector<Box>{{"warning", "Can't file open"}}));
-  EXPECT_EQ(fakes_.core.settings.Snapshot().seq_mode, 0);  // unchanged
+  EXPECT_EQ(fakes_.settings.Snapshot().seq_mode, 0);  // unchanged
 }
 
 TEST_F(MainWindowTest, TrafficLogWindowStaysOpenBesideTheMainWindow) {
@@ -373,7 +397,7 @@ TEST_F(MainWindowTest, ExitWithoutUnsavedChangesAsksNothing) {
   EXPECT_TRUE(window_.RequestExit());
   EXPECT_TRUE(fakes_.boxes.shown.empty());
   EXPECT_TRUE(view_.timer_stopped);
-  EXPECT_EQ(fakes_.core.link.receive_running.load(), 0);
+  EXPECT_EQ(fakes_.state.receive_running.load(), 0);
   EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
   EXPECT_TRUE(window_.quitting());
 }
@@ -405,7 +429,7 @@ TEST_F(MainWindowTest, AnsweringNoWithoutAFileStaysOpenWhenSaveAsIsCancelled) {
   EXPECT_TRUE(Dirty());
   EXPECT_TRUE(view_.quit_codes.empty());
   EXPECT_FALSE(view_.timer_stopped);
-  EXPECT_EQ(fakes_.core.link.receive_running.load(), 1);
+  EXPECT_EQ(fakes_.state.receive_running.load(), 1);
   EXPECT_FALSE(window_.quitting());
 }
 
@@ -493,7 +517,7 @@ TEST_F(MainWindowTest, SessionEndAsksFirstAndRefusesWhenNothingWasSaved) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.current_file);
     view_.block_reasons.clear();
-    fakes_.core.settings.Update([&](DeviceSettings& s) { s.dirty = c.dirty; });
+    fakes_.settings.Update([&](DeviceSettings& s) { s.dirty = c.dirty; });
     fakes_.boxes.answers = {c.answer};
     chooser_.paths = {std::nullopt};
     window_.document().path =
@@ -507,7 +531,7 @@ TEST_F(MainWindowTest, SessionEndAsksFirstAndRefusesWhenNothingWasSaved) {
   }
   window_.EndSession(true);
   EXPECT_TRUE(view_.timer_stopped);
-  EXPECT_EQ(fakes_.core.link.receive_running.load(), 0);
+  EXPECT_EQ(fakes_.state.receive_running.load(), 0);
   EXPECT_EQ(view_.quit_codes, std::vector<int>{0});
 }
 
@@ -555,7 +579,7 @@ namespace {
 TEST_F(MainWindowTest, SaveSheetWritesThePageAndOffersTheBrowser) {
   clock_.now = {.year = 2026, .month = 4, .day = 7};
   window_.document().path = folder_.PathOf("site.dat");
-  fakes_.core.settings.Update([](DeviceSettings& s) {
+  fakes_.settings.Update([](DeviceSettings& s) {
     std::strcpy(s.title_text[0], "GATE<1>");
     s.dirty = 1;
   });

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/link_config.h"
 #include "tests/support/fake_dialog_view.h"
+#include "transport/link_config.h"
 
 namespace vqx {
 namespace {
@@ -16,17 +16,18 @@ using testing::MemoryProfile;
 
 class SerialSettingsDialogTest : public ::testing::Test {
  protected:
-  Core core_;
+  LinkState state_;
+  LinkConfig config_;
   DialogSelections selections_;
   MemoryProfile profile_;
   testing::ListedPorts ports_;
-  SerialSettingsDialog dialog_{core_, selections_, profile_, ports_};
+  SerialSettingsDialog dialog_{state_, config_, selections_, profile_, ports_};
   FakeDialogView view_;
 };
 
 TEST_F(SerialSettingsDialogTest, OpensOnTheConfiguredPortAndLine) {
-  core_.config.com_port = 2;
-  core_.config.rs_control = 1;
+  config_.com_port = 2;
+  config_.rs_control = 1;
   selections_.hidden_access_count = 6;
   dialog_.OnInit(view_);
   EXPECT_EQ(view_.Items(SerialSettingsDialog::kPortList),
@@ -58,8 +59,8 @@ TEST_F(SerialSettingsDialogTest, ConfiguredPortIsShownEvenWhenAbsent) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.com_port);
-    core_.config.com_port = c.com_port;
-    core_.config.rs_control = 2;
+    config_.com_port = c.com_port;
+    config_.rs_control = 2;
     FakeDialogView view;
     dialog_.OnInit(view);
     EXPECT_EQ(view.SelectedText(SerialSettingsDialog::kPortList), c.shown);
@@ -69,7 +70,7 @@ TEST_F(SerialSettingsDialogTest, ConfiguredPortIsShownEvenWhenAbsent) {
               c.shown.empty() ? "" : "（見つかりません）");
     EXPECT_EQ(view.SelectedItem(SerialSettingsDialog::kLineList), kNoSelection);
     // Opening alone leaves the configuration as it was.
-    EXPECT_EQ(core_.config.com_port.load(), c.com_port);
+    EXPECT_EQ(config_.com_port.load(), c.com_port);
   }
   EXPECT_TRUE(profile_.writes.empty());
 }
@@ -79,7 +80,7 @@ TEST_F(SerialSettingsDialogTest, EveryPortTheSystemHasIsListed) {
                   {3, "USB Serial Port"},
                   {12, "USB-SERIAL CH340"},
                   {10, ""}};
-  core_.config.com_port = 2;
+  config_.com_port = 2;
   dialog_.OnInit(view_);
   EXPECT_EQ(
       view_.Items(SerialSettingsDialog::kPortList),
@@ -88,19 +89,19 @@ TEST_F(SerialSettingsDialogTest, EveryPortTheSystemHasIsListed) {
   EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
             "USB Serial Port");
   view_.Choose(dialog_, SerialSettingsDialog::kPortList, 7);
-  EXPECT_EQ(core_.config.com_port.load(), 11);  // COM12
+  EXPECT_EQ(config_.com_port.load(), 11);  // COM12
   EXPECT_EQ(profile_.writes,
             std::vector<std::string>{"[VQX-460J_Section] com_port=11"});
   EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
             "USB-SERIAL CH340");
   view_.Choose(dialog_, SerialSettingsDialog::kPortList, 1);
-  EXPECT_EQ(core_.config.com_port.load(), 1);
+  EXPECT_EQ(config_.com_port.load(), 1);
   EXPECT_EQ(view_.ControlText(SerialSettingsDialog::kPortDescription),
             "（見つかりません）");
 
   // The next opening shows the port chosen, present or not.
   ports_.ports = {};
-  core_.config.com_port = 11;
+  config_.com_port = 11;
   FakeDialogView again;
   dialog_.OnInit(again);
   EXPECT_EQ(again.SelectedText(SerialSettingsDialog::kPortList),
@@ -108,15 +109,15 @@ TEST_F(SerialSettingsDialogTest, EveryPortTheSystemHasIsListed) {
 }
 
 TEST_F(SerialSettingsDialogTest, ChoicesAreWrittenToMemoryAndFileAtOnce) {
-  core_.config.com_port = 7;
+  config_.com_port = 7;
   dialog_.OnInit(view_);
   view_.Choose(dialog_, SerialSettingsDialog::kPortList, 2);
-  EXPECT_EQ(core_.config.com_port.load(), 2);
+  EXPECT_EQ(config_.com_port.load(), 2);
   EXPECT_EQ(profile_.writes,
             std::vector<std::string>{"[VQX-460J_Section] com_port=2"});
 
   view_.Choose(dialog_, SerialSettingsDialog::kLineList, 1);
-  EXPECT_EQ(core_.config.rs_control.load(), 1);
+  EXPECT_EQ(config_.rs_control.load(), 1);
   EXPECT_EQ(profile_.writes,
             (std::vector<std::string>{"[VQX-460J_Section] com_port=2",
                                       "[VQX-460J_Section] rs_control=1"}));
@@ -129,13 +130,13 @@ TEST_F(SerialSettingsDialogTest, ChoicesAreWrittenToMemoryAndFileAtOnce) {
 }
 
 TEST_F(SerialSettingsDialogTest, EchoToleranceIsLiveAndKept) {
-  core_.config.echo = 1;
+  config_.echo = 1;
   dialog_.OnInit(view_);
   EXPECT_TRUE(view_.IsChecked(SerialSettingsDialog::kEchoBox));
   view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
-  EXPECT_EQ(core_.config.echo.load(), 0);
+  EXPECT_EQ(config_.echo.load(), 0);
   view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
-  EXPECT_EQ(core_.config.echo.load(), 1);
+  EXPECT_EQ(config_.echo.load(), 1);
   EXPECT_EQ(profile_.writes,
             (std::vector<std::string>{"[VQX-460J_Section] echo=0",
                                       "[VQX-460J_Section] echo=1"}));
@@ -147,20 +148,19 @@ TEST_F(SerialSettingsDialogTest, EchoToleranceIsLiveAndKept) {
 // Lines noted for their echo under one setting are forgotten when it
 // changes: turned off and on again, an old line must not swallow a reply.
 TEST_F(SerialSettingsDialogTest, ChangingEchoToleranceForgetsTheNotedLines) {
-  core_.config.echo = 1;
+  config_.echo = 1;
   dialog_.OnInit(view_);
-  core_.link.echoes.Note("ADON\r\n", std::chrono::milliseconds(0));
+  state_.echoes.Note("ADON\r\n", std::chrono::milliseconds(0));
   view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
   view_.Toggle(dialog_, SerialSettingsDialog::kEchoBox);
-  EXPECT_FALSE(
-      core_.link.echoes.Take("ADON\r\n", std::chrono::milliseconds(1)));
+  EXPECT_FALSE(state_.echoes.Take("ADON\r\n", std::chrono::milliseconds(1)));
 }
 
 TEST_F(SerialSettingsDialogTest, AFailedWriteStillChangesTheLiveValue) {
   profile_.writable = false;
   dialog_.OnInit(view_);
   view_.Choose(dialog_, SerialSettingsDialog::kLineList, 1);
-  EXPECT_EQ(core_.config.rs_control.load(), 1);
+  EXPECT_EQ(config_.rs_control.load(), 1);
   EXPECT_EQ(profile_.writes,
             std::vector<std::string>{"[VQX-460J_Section] rs_control=1"});
 }
@@ -170,7 +170,7 @@ TEST_F(SerialSettingsDialogTest, OtherNotificationsChangeNothing) {
   view_.SelectItem(SerialSettingsDialog::kPortList, 4);
   dialog_.OnCommand(view_, SerialSettingsDialog::kPortList,
                     ControlNotification::kOther);
-  EXPECT_EQ(core_.config.com_port.load(), 0);
+  EXPECT_EQ(config_.com_port.load(), 0);
   EXPECT_TRUE(profile_.writes.empty());
 }
 

@@ -8,7 +8,6 @@
 #include <span>
 #include <string_view>
 
-#include "base/core.h"
 #include "base/settings_catalogue.h"
 
 namespace vqx {
@@ -46,22 +45,6 @@ TEST(DeviceSettingsDefaults, NewStoreStartsAtDefaults) {
   LoadDefaultSettings(expected);
   const DeviceSettings actual = store.Snapshot();
   EXPECT_EQ(std::memcmp(&actual, &expected, sizeof expected), 0);
-}
-
-TEST(DeviceSettingsDefaults, LoadDefaultsKeepsTheSlaveAddress) {
-  Core core;
-  core.slave_address = 5;
-  core.link.sequence_step = 4;
-  core.settings.Update([](DeviceSettings& s) {
-    s.dirty = 1;
-    s.format_video[2] = 5;
-  });
-  LoadDefaults(core);
-  EXPECT_EQ(core.slave_address, 5);
-  EXPECT_EQ(core.link.sequence_step, 0);
-  const DeviceSettings s = core.settings.Snapshot();
-  EXPECT_EQ(s.dirty, 0);
-  EXPECT_EQ(s.format_video[2], 0);
 }
 
 }  // namespace

@@ -6,13 +6,45 @@
 #include <fstream>
 #include <sstream>
 
-#include "base/link_config.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The program's own section and a key of it, as the files hold them.
+constexpr std::string_view kSection = "VQX-460J_Section";
+constexpr std::string_view kComPort = "com_port";
+constexpr std::string_view kRsControl = "rs_control";
+
+TEST(ParseProfileInteger, ConvertsLikeTheProgramAlwaysHas) {
+  struct Case {
+    const char* text;
+    int value;
+  };
+  const Case cases[] = {
+      {"0", 0},
+      {"2", 2},
+      {"  7", 7},
+      {"\t-1", -1},
+      {"+3", 3},
+      {"12abc", 12},
+      {"abc", 0},
+      {"", 0},
+      {"-", 0},
+      {"1 2", 1},
+      {"123456789", 123456789},
+      {"1234567890", 123456789},  // only nine characters count
+      {"99999999999999", 999999999},
+      {"-99999999999", -99999999},
+      {"        5", 5},
+      {"         5", 0},  // the digit is the tenth character
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseProfileInteger(c.text), c.value) << '"' << c.text << '"';
+  }
+}
 
 TEST(FindIniValue, ToleratesHandEdits) {
   const std::string text =
@@ -84,43 +116,12 @@ class IniFileOnDisk : public ::testing::Test {
   testing::ScratchFolder folder_{"vqx_ini"};
 };
 
-TEST_F(IniFileOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
-  IniFileProfileStore store(PathOf("vqx460j.ini"));
-  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "0");
-  LinkConfig config;
-  config.select_number = 5;
-  ReadLinkConfig(store, config);
-  EXPECT_EQ(config.com_port, 0);
-  EXPECT_EQ(config.rs_control, 0);
-  EXPECT_EQ(config.select_number, 0);
-}
-
-TEST_F(IniFileOnDisk, TypicalFileAndDialogWrites) {
-  Put("vqx460j.ini",
-      "[VQX-460J_Section]\r\ncom_port=2\r\nrs_control=1\r\n"
-      "select_number=-1\r\n");
-  IniFileProfileStore store(PathOf("vqx460j.ini"));
-  LinkConfig config;
-  ReadLinkConfig(store, config);
-  EXPECT_EQ(config.com_port, 2);
-  EXPECT_EQ(config.rs_control, 1);
-  EXPECT_EQ(config.select_number, -1);
-
-  EXPECT_TRUE(WriteComPort(store, config, 4));
-  EXPECT_TRUE(WriteRsControl(store, config, 0));
-  EXPECT_EQ(Contents("vqx460j.ini"),
-            "[VQX-460J_Section]\r\ncom_port=4\r\nrs_control=0\r\n"
-            "select_number=-1\r\n");
-  // No temporary file is left behind.
-  EXPECT_EQ(folder_.EntryCount(), 1u);
-}
-
 TEST_F(IniFileOnDisk, CreatesTheFileAndItsFolder) {
   IniFileProfileStore store(PathOf("config/vqx460/vqx460j.ini"));
-  ASSERT_TRUE(store.WriteString(kIniSection, kComPortKey, "3"));
+  ASSERT_TRUE(store.WriteString(kSection, kComPort, "3"));
   EXPECT_EQ(Contents("config/vqx460/vqx460j.ini"),
             "[VQX-460J_Section]\r\ncom_port=3\r\n");
-  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "3");
+  EXPECT_EQ(store.GetString(kSection, kComPort, "0"), "3");
 }
 
 TEST_F(IniFileOnDisk, RefusesWhatCannotBeStoredSafely) {
@@ -145,9 +146,9 @@ TEST_F(IniFileOnDisk, HugeFileIsReadInPartAndNeverRewritten) {
   huge += "\nrs_control=1\n";
   Put("vqx460j.ini", huge);
   IniFileProfileStore store(PathOf("vqx460j.ini"));
-  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "5");
-  EXPECT_EQ(store.GetString(kIniSection, kRsControlKey, "0"), "0");
-  EXPECT_FALSE(store.WriteString(kIniSection, kComPortKey, "1"));
+  EXPECT_EQ(store.GetString(kSection, kComPort, "0"), "5");
+  EXPECT_EQ(store.GetString(kSection, kRsControl, "0"), "0");
+  EXPECT_FALSE(store.WriteString(kSection, kComPort, "1"));
   EXPECT_EQ(fs::file_size(folder_ / "vqx460j.ini"), huge.size());
 }
 
@@ -161,18 +162,18 @@ TEST_F(IniFileOnDisk, LegacyFileIsReadUntilTheOwnFileExists) {
   Put("windows/vqx460j.ini", legacy);
   IniFileProfileStore store(PathOf("own/vqx460j.ini"),
                             PathOf("windows/vqx460j.ini"));
-  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
-  ASSERT_TRUE(store.WriteString(kIniSection, kRsControlKey, "1"));
+  EXPECT_EQ(store.GetString(kSection, kComPort, "0"), "6");
+  ASSERT_TRUE(store.WriteString(kSection, kRsControl, "1"));
   EXPECT_EQ(Contents("own/vqx460j.ini"),
             "[VQX-460J_Section]\r\ncom_port=6\r\nrs_control=1\r\n"
             "[Other]\r\nx=1\r\n");
   EXPECT_EQ(Contents("windows/vqx460j.ini"), legacy);
   Put("windows/vqx460j.ini", "[VQX-460J_Section]\r\ncom_port=8\r\n");
-  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "6");
+  EXPECT_EQ(store.GetString(kSection, kComPort, "0"), "6");
 
   IniFileProfileStore blocked(PathOf("own2/vqx460j.ini"),
                               PathOf("windows/blocked.ini"));
-  EXPECT_FALSE(blocked.WriteString(kIniSection, kComPortKey, "2"));
+  EXPECT_FALSE(blocked.WriteString(kSection, kComPort, "2"));
   EXPECT_FALSE(fs::exists(folder_ / "own2"));
 }
 

@@ -25,18 +25,16 @@ class AlarmDialogTest : public ::testing::Test {
 
   void Open() { dialog_.OnInit(view_); }
   void SetHoldTime(const char* text) {
-    fakes_.core.settings.Update([&](DeviceSettings& s) {
+    fakes_.settings.Update([&](DeviceSettings& s) {
       std::memset(s.alarm_hold_time, 0, sizeof s.alarm_hold_time);
       std::strncpy(s.alarm_hold_time, text, sizeof s.alarm_hold_time - 1);
     });
   }
-  std::string HoldTime() {
-    return fakes_.core.settings.Snapshot().alarm_hold_time;
-  }
+  std::string HoldTime() { return fakes_.settings.Snapshot().alarm_hold_time; }
 
   FakeDialogServices fakes_;
   FakePort port_;  // the live sending side writes to it
-  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address,
+  Link link_{fakes_.state, fakes_.config, fakes_.slave_address,
              fakes_.steady_clock};
   DialogServices services_ = fakes_.Using(link_, fakes_.codec);
   AlarmDialog dialog_{services_};
@@ -44,7 +42,7 @@ class AlarmDialogTest : public ::testing::Test {
 };
 
 TEST_F(AlarmDialogTest, OpensWithListsAndStoredChoices) {
-  fakes_.core.settings.Update([](DeviceSettings& s) {
+  fakes_.settings.Update([](DeviceSettings& s) {
     s.alarm_mode = 1;
     s.alarm_polarity = 1;
     s.alarm_display = 0;
@@ -75,13 +73,13 @@ TEST_F(AlarmDialogTest, OpensWithListsAndStoredChoices) {
 }
 
 TEST_F(AlarmDialogTest, TemplateCaptionStaysForSelectNumberMinusOne) {
-  fakes_.core.config.select_number = -1;
+  fakes_.config.select_number = -1;
   Open();
   EXPECT_EQ(view_.caption, "");
 }
 
 TEST_F(AlarmDialogTest, OutOfRangeStoredValuesShowNoSelection) {
-  fakes_.core.settings.Update([](DeviceSettings& s) {
+  fakes_.settings.Update([](DeviceSettings& s) {
     s.alarm_mode = 7;
     s.alarm_display = -3;
   });
@@ -111,21 +109,21 @@ TEST_P(AlarmSetButtonTest, SendsItsLineOnRs232c) {
 
 TEST_P(AlarmSetButtonTest, CarriesTheAddressChosenInTheDialogOnRs485) {
   const SetButtonCase& c = GetParam();
-  fakes_.core.config.rs_control = 1;
+  fakes_.config.rs_control = 1;
   Open();
   ASSERT_TRUE(view_.Enabled(kSlaveAddressCombo));
   view_.Choose(dialog_, kSlaveAddressCombo, 3);
   if (c.list != 0) view_.Choose(dialog_, c.list, c.index);
   view_.Click(dialog_, c.button);
   EXPECT_EQ(port_.written(), std::vector<std::string>{"03" + c.line});
-  EXPECT_EQ(fakes_.core.slave_address.load(), 3);
+  EXPECT_EQ(fakes_.slave_address.load(), 3);
 
   // Broadcast: "FF" in front and no reply awaited.
   port_.ClearWritten();
   view_.Choose(dialog_, kSlaveAddressCombo, 32);
   view_.Click(dialog_, c.button);
   EXPECT_EQ(port_.written(), std::vector<std::string>{"FF" + c.line});
-  EXPECT_EQ(fakes_.core.link.reply_awaited.load(), 0);
+  EXPECT_EQ(fakes_.state.reply_awaited.load(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -199,7 +197,7 @@ TEST_F(AlarmDialogTest, ChoicesAreStoredAtOnceAndCloseSendsNothing) {
   view_.Choose(dialog_, AlarmDialog::kPolarityList, 1);
   view_.Choose(dialog_, AlarmDialog::kDisplayList, 0);
   view_.Choose(dialog_, AlarmDialog::kReturnList, 0);
-  const DeviceSettings s = fakes_.core.settings.Snapshot();
+  const DeviceSettings s = fakes_.settings.Snapshot();
   EXPECT_EQ(s.alarm_mode, 1);
   EXPECT_EQ(s.alarm_polarity, 1);
   EXPECT_EQ(s.alarm_display, 0);
@@ -229,7 +227,7 @@ TEST_F(AlarmDialogTest, NotificationsOtherThanTheirOwnAreIgnored) {
   dialog_.OnCommand(view_, AlarmDialog::kModeList, ControlNotification::kOther);
   dialog_.OnCommand(view_, AlarmDialog::kModeSet,
                     ControlNotification::kSelectionChange);
-  EXPECT_EQ(fakes_.core.settings.Snapshot().alarm_mode, 0);
+  EXPECT_EQ(fakes_.settings.Snapshot().alarm_mode, 0);
   EXPECT_TRUE(port_.written().empty());
   EXPECT_FALSE(view_.ended);
 }

@@ -97,7 +97,7 @@ TEST_F(VideoFormatTest, CommonChoiceOutlivesTheDialogAndNew) {
   Open();
   Choose(VF::kCommonList, 5);
   EXPECT_EQ(view_.SelectedText(VF::kChannels[6].list), "CVI  720");
-  LoadDefaults(fakes_.core);  // File > New
+  fakes_.LoadDefaults();  // File > New
   fakes_.selections.ResetForNew();
   testing::FakeDialogView again;
   VideoFormatDialog reopened(fakes_.services);
@@ -161,7 +161,7 @@ TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
     testing::FakeDialogView view;
     std::unique_ptr<Dialog> dialog = c.make(fakes.services);
     dialog->OnInit(view);
-    const DeviceSettings before = fakes.core.settings.Snapshot();
+    const DeviceSettings before = fakes.settings.Snapshot();
     for (const ChannelRow& pair : c.pairs) {
       view.SelectItem(pair.list, view.SelectedItem(pair.list) == 1 ? 0 : 1);
       dialog->OnCommand(view, pair.list, ControlNotification::kOther);
@@ -169,8 +169,8 @@ TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
       dialog->OnCommand(view, pair.set, ControlNotification::kSelectionChange);
       dialog->OnCommand(view, pair.set, ControlNotification::kOther);
     }
-    EXPECT_TRUE(SameSavedSettings(before, fakes.core.settings.Snapshot()));
-    EXPECT_EQ(fakes.core.settings.Snapshot().dirty, 0);
+    EXPECT_TRUE(SameSavedSettings(before, fakes.settings.Snapshot()));
+    EXPECT_EQ(fakes.settings.Snapshot().dirty, 0);
     EXPECT_EQ(fakes.selections.format_common, 0);
     EXPECT_TRUE(fakes.sink.lines.empty());
     EXPECT_FALSE(view.ended);
@@ -178,7 +178,7 @@ TEST(ChannelSettingsDialogTest, EachControlHearsOnlyItsOwnNotification) {
       view.Choose(*dialog, pair.list, view.SelectedItem(pair.list));
       view.Click(*dialog, pair.set);
     }
-    EXPECT_FALSE(SameSavedSettings(before, fakes.core.settings.Snapshot()));
+    EXPECT_FALSE(SameSavedSettings(before, fakes.settings.Snapshot()));
     EXPECT_EQ(fakes.sink.lines.size(), c.pairs.size());
   }
 }
@@ -190,12 +190,12 @@ using SlaveAddressTest = DialogFixture<SlaveAddressDialog>;
 
 TEST_F(SlaveAddressTest, ChoosesTheAddressInAnyWiring) {
   fakes_.selections.hidden_access_count = 6;
-  fakes_.core.slave_address = 12;
+  fakes_.slave_address = 12;
   Open();
   EXPECT_EQ(fakes_.selections.hidden_access_count, 0);
   EXPECT_EQ(view_.SelectedText(kSlaveAddressCombo), "12");
   Choose(kSlaveAddressCombo, 32);
-  EXPECT_EQ(fakes_.core.slave_address.load(), 32);
+  EXPECT_EQ(fakes_.slave_address.load(), 32);
   EXPECT_TRUE(Lines().empty());
 }
 
@@ -273,7 +273,7 @@ TEST_F(OtherSettingsTest, ButtonLockLivesForTheRunOnly) {
   LoadDefaultSettings(defaults);
   const DeviceSettings now = Settings();
   EXPECT_EQ(std::memcmp(&defaults, &now, sizeof defaults), 0);
-  LoadDefaults(fakes_.core);  // File > New
+  fakes_.LoadDefaults();  // File > New
   fakes_.selections.ResetForNew();
   testing::FakeDialogView again;
   OtherSettingsDialog reopened(fakes_.services);

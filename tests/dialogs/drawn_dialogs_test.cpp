@@ -383,7 +383,7 @@ TEST_F(VideoAdjustmentTest, SetAllSendsFortyLinesAndKeepsCloseOff) {
   EXPECT_EQ(view_.controls[VA::kProgress].progress_position, 0);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_EQ(view_.timers.count(VA::kSetAllTimer), 0u);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
   Click(kIdClose);
   EXPECT_TRUE(view_.ended);
 }
@@ -394,25 +394,25 @@ TEST_F(VideoAdjustmentTest, ErrorReplyStopsTheRunAtTheNextTick) {
   for (int tick = 0; tick < 10; ++tick) {
     dialog_.OnTimer(view_, VA::kSetAllTimer);
   }
-  fakes_.core.link.reply_error = 1;  // "E3" to the tenth line
+  fakes_.state.reply_error = 1;  // "E3" to the tenth line
   dialog_.OnTimer(view_, VA::kSetAllTimer);
   EXPECT_EQ(Lines().size(), 10u);
   EXPECT_EQ(view_.controls[VA::kProgress].progress_position, 10);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_EQ(view_.timers.count(VA::kSetAllTimer), 0u);
-  EXPECT_EQ(fakes_.core.link.reply_error, 0);
+  EXPECT_EQ(fakes_.state.reply_error, 0);
 }
 
 TEST_F(VideoAdjustmentTest, SetAllRefusedWhileAnotherRunGoes) {
   Open();
-  fakes_.core.link.sequence_step = 30;  // the send-all dialog's run
+  fakes_.state.sequence_step = 30;  // the send-all dialog's run
   Click(VA::kSetAll);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_EQ(view_.timers.count(VA::kSetAllTimer), 0u);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 30);
-  fakes_.core.link.sequence_step = 0;
+  EXPECT_EQ(fakes_.state.sequence_step, 30);
+  fakes_.state.sequence_step = 0;
   // An error left from a single set stops the first tick without a line.
-  fakes_.core.link.reply_error = 1;
+  fakes_.state.reply_error = 1;
   Click(VA::kSetAll);
   dialog_.OnTimer(view_, VA::kSetAllTimer);
   EXPECT_TRUE(Lines().empty());

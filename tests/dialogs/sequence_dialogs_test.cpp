@@ -51,15 +51,15 @@ class TitleDialogTest : public ::testing::Test {
   }
   void Click(int control) { view_.Click(dialog_, control); }
   void SetTitle(int channel, std::string_view sjis) {
-    fakes_.core.settings.Update([&](DeviceSettings& s) {
+    fakes_.settings.Update([&](DeviceSettings& s) {
       std::memset(s.title_text[channel], 0, kTitleBufferBytes);
       std::memcpy(s.title_text[channel], sjis.data(), sjis.size());
     });
   }
   std::string Title(int channel) {
-    return fakes_.core.settings.Snapshot().title_text[channel];
+    return fakes_.settings.Snapshot().title_text[channel];
   }
-  bool Dirty() { return fakes_.core.settings.Snapshot().dirty != 0; }
+  bool Dirty() { return fakes_.settings.Snapshot().dirty != 0; }
   std::vector<std::string>& Lines() { return fakes_.sink.lines; }
 
   FakeDialogServices fakes_;
@@ -226,7 +226,7 @@ TEST_F(TitleDialogTest, SetAllRunsOnTheTimerAndKeepsTheDialogOpen) {
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_EQ(view_.controls[TitleDialog::kProgress].progress_position, 0);
   EXPECT_EQ(view_.timers.count(TitleDialog::kTimer), 0u);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
 }
 
 TEST_F(TitleDialogTest, SetAllStopsAtTheNextTickAfterAnErrorReply) {
@@ -236,16 +236,16 @@ TEST_F(TitleDialogTest, SetAllStopsAtTheNextTickAfterAnErrorReply) {
   dialog_.OnTimer(view_, TitleDialog::kTimer);
   EXPECT_TRUE(Lines().empty());
   dialog_.OnTimer(view_, TitleDialog::kTimer);
-  fakes_.core.link.reply_error = 1;
+  fakes_.state.reply_error = 1;
   dialog_.OnTimer(view_, TitleDialog::kTimer);
   EXPECT_EQ(Lines().size(), 1u);
   EXPECT_EQ(view_.ControlText(TitleDialog::kPercent), "12");
   EXPECT_TRUE(view_.Enabled(kIdClose));
   // Refused while another run goes on.
-  fakes_.core.link.sequence_step = 40;
+  fakes_.state.sequence_step = 40;
   Click(TitleDialog::kTitleSetAll);
   EXPECT_TRUE(view_.Enabled(kIdClose));
-  fakes_.core.link.sequence_step = 0;
+  fakes_.state.sequence_step = 0;
 }
 
 // The "高速" box belongs to read-all and send-all: the set-all buttons keep
@@ -276,7 +276,7 @@ TEST(SetAllPaceTest, TheFastBoxLeavesTheSetAllsAtTheFixedPace) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDialogServices fakes;
-    fakes.core.config.fast = 1;
+    fakes.config.fast = 1;
     std::unique_ptr<Dialog> dialog = c.make(fakes.services);
     FakeDialogView view;
     dialog->OnInit(view);
@@ -290,7 +290,7 @@ TEST(SetAllPaceTest, TheFastBoxLeavesTheSetAllsAtTheFixedPace) {
     EXPECT_EQ(ticks, c.lines);
     EXPECT_EQ(fakes.sink.lines.size(), static_cast<std::size_t>(c.lines));
     EXPECT_TRUE(view.Enabled(kIdClose));
-    EXPECT_EQ(fakes.core.link.sequence_step, 0);
+    EXPECT_EQ(fakes.state.sequence_step, 0);
   }
 }
 
@@ -304,8 +304,8 @@ class ReadAllDialogTest : public testing::DialogFixture<ReadAllDialog> {
 
 TEST_F(ReadAllDialogTest, OpensWithAddressesWithoutBroadcast) {
   fakes_.selections.hidden_access_count = 7;
-  fakes_.core.config.rs_control = 1;
-  fakes_.core.slave_address = 32;  // broadcast, chosen elsewhere
+  fakes_.config.rs_control = 1;
+  fakes_.slave_address = 32;  // broadcast, chosen elsewhere
   Open();
   EXPECT_EQ(view_.Items(kSlaveAddressCombo).size(), 32u);
   EXPECT_EQ(view_.Items(kSlaveAddressCombo).back(), "31");
@@ -338,14 +338,14 @@ TEST_F(ReadAllDialogTest, RunsSeventyNineCommandsAndClosesItself) {
   EXPECT_EQ(view_.ControlText(ReadAllDialog::kPercent), "   ");
   EXPECT_EQ(view_.controls[ReadAllDialog::kProgress].progress_position, 0);
   EXPECT_TRUE(view_.Enabled(kIdClose));
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
 }
 
 TEST_F(ReadAllDialogTest, ErrorReplyStopsTheRunAndTheDialogStays) {
   Open();
   Click(ReadAllDialog::kStart);
   for (int tick = 0; tick < 10; ++tick) Tick();
-  fakes_.core.link.reply_error = 1;
+  fakes_.state.reply_error = 1;
   Tick();
   EXPECT_FALSE(view_.ended);
   EXPECT_TRUE(view_.Enabled(kIdClose));
@@ -362,7 +362,7 @@ TEST_F(ReadAllDialogTest, ErrorReplyStopsTheRunAndTheDialogStays) {
 
 TEST_F(ReadAllDialogTest, RefusedWhileAnotherRunGoes) {
   Open();
-  fakes_.core.link.sequence_step = 3;
+  fakes_.state.sequence_step = 3;
   Click(ReadAllDialog::kStart);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
@@ -425,7 +425,7 @@ TEST_F(SendAllDialogTest, ErrorToTheTenthLineStopsWithTheBarAtTen) {
   Open();
   Click(SendAllDialog::kStart);
   for (int tick = 0; tick < 10; ++tick) Tick();
-  fakes_.core.link.reply_error = 1;
+  fakes_.state.reply_error = 1;
   Tick();
   EXPECT_EQ(Lines().size(), 10u);
   EXPECT_EQ(view_.controls[SendAllDialog::kProgress].progress_position, 10);
@@ -433,7 +433,7 @@ TEST_F(SendAllDialogTest, ErrorToTheTenthLineStopsWithTheBarAtTen) {
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_FALSE(view_.ended);
   // Refused while another run goes on.
-  fakes_.core.link.sequence_step = 5;
+  fakes_.state.sequence_step = 5;
   Click(SendAllDialog::kStart);
   EXPECT_EQ(view_.timers.count(SendAllDialog::kTimer), 0u);
 }
@@ -484,7 +484,7 @@ class LinkedRunTest : public ::testing::Test {
     };
   }
   std::vector<Box> BoxesAfterTheTimerDuty() {
-    RunLinkTimerDuty(fakes_.core.link, fakes_.boxes);
+    RunLinkTimerDuty(fakes_.state, fakes_.boxes);
     return fakes_.boxes.Take();
   }
   std::size_t Written() { return port_.written().size(); }
@@ -496,11 +496,10 @@ class LinkedRunTest : public ::testing::Test {
 
   testing::FakeDialogServices fakes_;
   testing::FakePort port_;
-  Link link_{fakes_.core.link, fakes_.core.config, fakes_.core.slave_address,
+  Link link_{fakes_.state, fakes_.config, fakes_.slave_address,
              fakes_.steady_clock};
-  ReplyDispatcher dispatcher_{fakes_.core.link, fakes_.core.config,
-                              fakes_.core.settings, fakes_.boxes,
-                              fakes_.steady_clock};
+  ReplyDispatcher dispatcher_{fakes_.state, fakes_.config, fakes_.settings,
+                              fakes_.boxes, fakes_.steady_clock};
   DialogServices services_ = fakes_.Using(link_, fakes_.codec);
   D dialog_{services_};
   testing::FakeDialogView view_;
@@ -520,7 +519,7 @@ using LinkedAdjustmentTest = LinkedRunTest<VideoAdjustmentDialog>;
 TEST_F(LinkedSendAllTest, RefusedLinesEndTheRunWithAWarningNamingThem) {
   for (const bool fast : {false, true}) {
     SCOPED_TRACE(fast ? "reply pace" : "fixed pace");
-    fakes_.core.config.fast = fast ? 1 : 0;
+    fakes_.config.fast = fast ? 1 : 0;
     view_.ended = false;
     ForgetLines();
     Refuse({3, 50, 78});
@@ -608,8 +607,8 @@ TEST_F(LinkedReadAllTest, AddressListIsLockedWhileReading) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fakes_.core.config.rs_control = c.rs_control;
-    fakes_.core.slave_address = 5;
+    fakes_.config.rs_control = c.rs_control;
+    fakes_.slave_address = 5;
     const std::string address = c.rs_control != 0 ? "05" : "";
     device_ = [&](int line) {
       if (line == 3 && !c.reply_to_third.empty()) return c.reply_to_third;
@@ -633,7 +632,7 @@ TEST_F(LinkedReadAllTest, AddressListIsLockedWhileReading) {
 // A refused read is named at the end of the run; the verdict on the
 // replies that never came then leaves it out.
 TEST_F(LinkedReadAllTest, RefusedReadIsNamedOnce) {
-  fakes_.core.config.fast = 1;
+  fakes_.config.fast = 1;
   device_ = [](int line) {
     return line == 57 ? std::string("GN\r\n")
                       : ReadAllExpectedReply(line) + "\r\n";
@@ -657,7 +656,7 @@ TEST_F(LinkedSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
   Open();
   EXPECT_FALSE(view_.IsChecked(SendAllDialog::kFastBox));
   view_.Toggle(dialog_, SendAllDialog::kFastBox);
-  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_EQ(fakes_.config.fast.load(), 1);
   EXPECT_EQ(fakes_.profile.writes, Strings{"[VQX-460J_Section] fast=1"});
 
   device_ = [](int) { return std::string(); };  // answered by hand
@@ -682,18 +681,50 @@ TEST_F(LinkedSendAllTest, TheBoxIsRememberedAndPacesTheRunByReplies) {
   EXPECT_LT(fakes_.steady_clock.Now(), 5s);
 }
 
+// The next start reads the box as the dialogs wrote it, or as a hand edit
+// left it: any non-zero number ticks it.
+TEST(FastChoiceTest, TheNextStartReadsTheBoxFromTheIniFile) {
+  struct Case {
+    const char* kept;  // nullptr: no such key
+    int fast;
+  };
+  const Case cases[] = {
+      {nullptr, 0}, {"0", 0}, {"1", 1}, {" 2x", 2}, {"on", 0}, {"-1", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kept == nullptr ? "absent" : c.kept);
+    testing::FakeDialogServices fakes;
+    if (c.kept != nullptr) {
+      fakes.profile.values[{"VQX-460J_Section", "fast"}] = c.kept;
+    }
+    fakes.config.fast = 5;
+    ReadFastChoice(fakes.profile, fakes.config);
+    EXPECT_EQ(fakes.config.fast.load(), c.fast);
+    SendAllDialog dialog(fakes.services);
+    FakeDialogView view;
+    dialog.OnInit(view);
+    EXPECT_EQ(view.IsChecked(SendAllDialog::kFastBox), c.fast != 0);
+  }
+  // What a tick of the box writes, the next start reads.
+  testing::FakeDialogServices fakes;
+  EXPECT_TRUE(WriteFastChoice(fakes.profile, fakes.config, true));
+  LinkConfig next_start;
+  ReadFastChoice(fakes.profile, next_start);
+  EXPECT_EQ(next_start.fast.load(), 1);
+}
+
 TEST_F(LinkedSendAllTest, TheBoxCannotChangeDuringARun) {
-  fakes_.core.config.fast = 1;
+  fakes_.config.fast = 1;
   Open();
   EXPECT_TRUE(view_.IsChecked(SendAllDialog::kFastBox));
   view_.Click(dialog_, SendAllDialog::kStart);
   view_.Toggle(dialog_, SendAllDialog::kFastBox);
-  EXPECT_EQ(fakes_.core.config.fast.load(), 1);
+  EXPECT_EQ(fakes_.config.fast.load(), 1);
   EXPECT_TRUE(fakes_.profile.writes.empty());
 }
 
 TEST_F(LinkedReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
-  fakes_.core.config.fast = 1;
+  fakes_.config.fast = 1;
   device_ = [](int) { return std::string(); };
   Open();
   EXPECT_TRUE(view_.IsChecked(ReadAllDialog::kFastBox));
@@ -701,13 +732,13 @@ TEST_F(LinkedReadAllTest, NoReplyEndsTheRunAndLeavesTheDialogOpen) {
   Tick();
   EXPECT_EQ(port_.written(), Strings{"RCJ01\r\n"});
   // The watchdog gives up on the reply ("No Connect").
-  ++fakes_.core.link.reply_timeouts;
+  ++fakes_.state.reply_timeouts;
   Tick();
   EXPECT_EQ(view_.timers.count(ReadAllDialog::kTimer), 0u);
   EXPECT_TRUE(view_.Enabled(kIdClose));
   EXPECT_TRUE(view_.Enabled(ReadAllDialog::kFastBox));
   EXPECT_FALSE(view_.ended);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
   EXPECT_EQ(Written(), 1u);
 }
 

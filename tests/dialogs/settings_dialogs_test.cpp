@@ -81,19 +81,19 @@ TEST_P(SettingsDialogTest, CaptionIsTheHeadingUnlessSelectNumberIsMinusOne) {
   EXPECT_EQ(dialog->template_id(), GetParam().template_id);
   EXPECT_EQ(view.caption, GetParam().heading);
 
-  fakes_.core.config.select_number = -1;
+  fakes_.config.select_number = -1;
   FakeDialogView kept;
   Open(kept);
   EXPECT_EQ(kept.caption, "");  // the template's caption stays
 
-  fakes_.core.config.select_number = 97;  // names no device entry
+  fakes_.config.select_number = 97;  // names no device entry
   FakeDialogView unknown;
   Open(unknown);
   EXPECT_EQ(unknown.caption, "");
 }
 
 TEST_P(SettingsDialogTest, SlaveAddressListFollowsTheWiring) {
-  fakes_.core.slave_address = 7;
+  fakes_.slave_address = 7;
   FakeDialogView rs232c;
   Open(rs232c);
   EXPECT_EQ(rs232c.Items(kSlaveAddressCombo).size(), GetParam().address_items);
@@ -106,15 +106,15 @@ TEST_P(SettingsDialogTest, SlaveAddressListFollowsTheWiring) {
   }
   // Any non-zero wiring is RS-485, as the line takes it.
   for (int rs_control : {1, 2}) {
-    fakes_.core.config.rs_control = rs_control;
+    fakes_.config.rs_control = rs_control;
     FakeDialogView rs485;
     std::unique_ptr<Dialog> dialog = Open(rs485);
     EXPECT_TRUE(rs485.Enabled(kSlaveAddressCombo));
     EXPECT_EQ(rs485.SelectedText(kSlaveAddressCombo), "07");
     const int last = static_cast<int>(GetParam().address_items) - 1;
     rs485.Choose(*dialog, kSlaveAddressCombo, last);
-    EXPECT_EQ(fakes_.core.slave_address.load(), last);
-    fakes_.core.slave_address = 7;
+    EXPECT_EQ(fakes_.slave_address.load(), last);
+    fakes_.slave_address = 7;
   }
   EXPECT_EQ(rs232c.insert_errors, 0);
 }
@@ -144,8 +144,8 @@ TEST_P(SettingsDialogTest, OpeningAndClosingSendNothingAndLeaveTheFileClean) {
   view.Click(*dialog, kIdClose);
   EXPECT_TRUE(fakes_.sink.lines.empty());
   EXPECT_TRUE(fakes_.boxes.shown.empty());
-  EXPECT_EQ(fakes_.core.settings.Snapshot().dirty, 0);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.settings.Snapshot().dirty, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
 }
 
 // A hand-edited settings file may hold anything: no list is indexed
@@ -154,7 +154,7 @@ TEST_P(SettingsDialogTest, OutOfRangeValuesNeverReachOutsideAList) {
   // Every int huge, then every int negative.
   for (unsigned char fill : {0x7F, 0x80}) {
     SCOPED_TRACE(static_cast<int>(fill));
-    fakes_.core.settings.Update([fill](DeviceSettings& s) {
+    fakes_.settings.Update([fill](DeviceSettings& s) {
       std::memset(&s, fill, sizeof s);
       for (auto& title : s.title_text) title[0] = '\0';
       s.alarm_hold_time[0] = '\0';
@@ -183,7 +183,7 @@ TEST_P(SettingsDialogTest, OutOfRangeValuesNeverReachOutsideAList) {
         EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) << line;
       }
     }
-    fakes_.core.link.sequence_step = 0;
+    fakes_.state.sequence_step = 0;
   }
 }
 

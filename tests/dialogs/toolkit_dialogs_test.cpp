@@ -28,7 +28,7 @@ using Strings = std::vector<std::string>;
 
 class AddressScanDialogTest : public DialogFixture<SlaveAddressDialog> {
  protected:
-  AddressScanDialogTest() { fakes_.core.config.rs_control = 1; }
+  AddressScanDialogTest() { fakes_.config.rs_control = 1; }
 
   // Ticks the scan as its timer would; the devices at `answering` reply to
   // the probe of their address at once.
@@ -69,9 +69,9 @@ TEST_F(AddressScanDialogTest, ALateAnswerTakesItsPlaceAmongTheRows) {
   EXPECT_EQ(view_.Items(list), (Strings{"02  VN0.90", "03  VN1.00"}));
   EXPECT_EQ(view_.SelectedText(list), "03  VN1.00");
   Choose(list, 0);
-  EXPECT_EQ(fakes_.core.slave_address.load(), 2);
+  EXPECT_EQ(fakes_.slave_address.load(), 2);
   Choose(list, 1);
-  EXPECT_EQ(fakes_.core.slave_address.load(), 3);
+  EXPECT_EQ(fakes_.slave_address.load(), 3);
   RunScan({});
   EXPECT_EQ(view_.Items(list), (Strings{"02  VN0.90", "03  VN1.00"}));
 }
@@ -94,10 +94,10 @@ TEST_F(AddressScanDialogTest, FindsTheDevicesAndChoosingOneSetsTheAddress) {
   EXPECT_EQ(Lines().back(), "31RVN\r\n");
   // A scan of 32 addresses with two answering takes seconds, not minutes.
   EXPECT_LT(fakes_.steady_clock.Now(), 20s);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
 
   Choose(SlaveAddressDialog::kAnswerList, 1);
-  EXPECT_EQ(fakes_.core.slave_address.load(), 17);
+  EXPECT_EQ(fakes_.slave_address.load(), 17);
   EXPECT_EQ(view_.SelectedText(kSlaveAddressCombo), "17");
 }
 
@@ -111,20 +111,20 @@ TEST_F(AddressScanDialogTest, CanBeStoppedAndReportsSilence) {
   EXPECT_EQ(view_.ControlText(SlaveAddressDialog::kScanStatus),
             "応答した機器はありません");
   EXPECT_LT(Lines().size(), 32u);
-  EXPECT_EQ(fakes_.core.link.sequence_step, 0);
+  EXPECT_EQ(fakes_.state.sequence_step, 0);
 }
 
 TEST_F(AddressScanDialogTest, NotOnRs232cNorWhileARunGoes) {
-  fakes_.core.config.rs_control = 0;
+  fakes_.config.rs_control = 0;
   Open();
   EXPECT_FALSE(view_.Enabled(SlaveAddressDialog::kScanButton));
   Click(SlaveAddressDialog::kScanButton);
   EXPECT_TRUE(view_.timers.empty());
 
-  fakes_.core.config.rs_control = 1;
+  fakes_.config.rs_control = 1;
   testing::FakeDialogView busy;
   dialog_.OnInit(busy);
-  fakes_.core.link.sequence_step = 7;  // send-all is running
+  fakes_.state.sequence_step = 7;  // send-all is running
   busy.Click(dialog_, SlaveAddressDialog::kScanButton);
   EXPECT_TRUE(busy.timers.empty());
   EXPECT_TRUE(Lines().empty());

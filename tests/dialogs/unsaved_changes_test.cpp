@@ -59,17 +59,17 @@ const DirtyCase kCases[] = {
 
 class UnsavedChangesTest : public ::testing::TestWithParam<DirtyCase> {
  protected:
-  bool Dirty() { return fakes_.core.settings.Snapshot().dirty != 0; }
+  bool Dirty() { return fakes_.settings.Snapshot().dirty != 0; }
 
   testing::FakeDialogServices fakes_;
   testing::FakeDialogView view_;
 };
 
 TEST_P(UnsavedChangesTest, OnlyTheUsersChangeOfAStoredValueCounts) {
-  fakes_.core.config.rs_control = 1;
+  fakes_.config.rs_control = 1;
   // The first title lacks its padding, which the title dialog adds as it
   // shows it: a change, but not the user's.
-  fakes_.core.settings.Update([](DeviceSettings& s) {
+  fakes_.settings.Update([](DeviceSettings& s) {
     std::memset(s.title_text[0], 0, sizeof s.title_text[0]);
     std::memcpy(s.title_text[0], "AB", 2);
   });
@@ -96,15 +96,14 @@ TEST_P(UnsavedChangesTest, OnlyTheUsersChangeOfAStoredValueCounts) {
   int storing = 0;
   for (int list : lists) {
     SCOPED_TRACE(list);
-    const DeviceSettings before = fakes_.core.settings.Snapshot();
+    const DeviceSettings before = fakes_.settings.Snapshot();
     const int count = view_.ItemCount(list);
     view_.Choose(*dialog, list,
                  (std::max(view_.SelectedItem(list), 0) + 1) % count);
-    const bool changed =
-        !SameSavedSettings(before, fakes_.core.settings.Snapshot());
+    const bool changed = !SameSavedSettings(before, fakes_.settings.Snapshot());
     EXPECT_EQ(Dirty(), changed);
     storing += changed ? 1 : 0;
-    fakes_.core.settings.Update([](DeviceSettings& s) { s.dirty = 0; });
+    fakes_.settings.Update([](DeviceSettings& s) { s.dirty = 0; });
   }
   EXPECT_EQ(storing, GetParam().storing_lists);
   for (const auto& [edit, text] : GetParam().edits) {

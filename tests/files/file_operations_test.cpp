@@ -31,8 +31,6 @@ struct Shown {
 
 class FileOperationsTest : public ::testing::Test {
  protected:
-  void SetUp() override { LoadDefaults(core_); }
-
   std::string PathOf(const std::string& name) const {
     return folder_.PathOf(name);
   }
@@ -48,25 +46,32 @@ class FileOperationsTest : public ::testing::Test {
 
   // A record that differs from the defaults, with a title edit pending.
   void EditTitle() {
-    core_.settings.Update([](DeviceSettings& s) {
+    settings_.Update([](DeviceSettings& s) {
       s.title_text[0][0] = '\0';
       s.format_video[3] = 5;
       s.dirty = 1;
     });
   }
-  DeviceSettings Record() { return core_.settings.Snapshot(); }
+  DeviceSettings Record() { return settings_.Snapshot(); }
   int Dirty() { return Record().dirty; }
 
-  Core core_;
+  // The file menu asks whether a run goes on; the link flags answer in
+  // the program.
+  struct Activity : SequenceActivity {
+    bool sequence_running() const override { return running; }
+    bool running = false;
+  };
+
+  SettingsStore settings_;
   RecordingBoxes boxes_;
   ScriptedChooser chooser_;
   testing::PassThroughCodec codec_;
   std::vector<Shown> shown_;
   int news_ = 0;  // times what else New resets was reset
   SettingsDocument document_;
-  LinkSequenceActivity sequences_{core_.link};
+  Activity sequences_;
   FileMenuServices services_{
-      core_,
+      settings_,
       document_,
       sequences_,
       boxes_,
@@ -87,7 +92,7 @@ const std::string kNoFileText =
 TEST_F(FileOperationsTest, NewResetsAndBlanksTheFileName) {
   ASSERT_EQ(kNoFileText.size(), 55u);
   document_.path = PathOf("old.dat");
-  core_.settings.Update([](DeviceSettings& s) { s.format_video[3] = 5; });
+  settings_.Update([](DeviceSettings& s) { s.format_video[3] = 5; });
   NewSettings(services_);
   EXPECT_TRUE(boxes_.shown.empty());  // nothing unsaved: no question
   EXPECT_EQ(Record().format_video[3], 0);
@@ -117,7 +122,7 @@ TEST_F(FileOperationsTest, NewAsksBeforeDiscardingATitleEdit) {
 
 TEST_F(FileOperationsTest, NewAndOpenDoNothingWhileASequenceRuns) {
   EditTitle();
-  core_.link.sequence_step = 12;
+  sequences_.running = true;
   NewSettings(services_);
   OpenSettings(services_);
   EXPECT_TRUE(boxes_.shown.empty());
@@ -125,7 +130,7 @@ TEST_F(FileOperationsTest, NewAndOpenDoNothingWhileASequenceRuns) {
   EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(Record().format_video[3], 5);
   EXPECT_EQ(news_, 0);
-  EXPECT_EQ(core_.link.sequence_step, 12);
+  EXPECT_TRUE(sequences_.running);
 }
 
 TEST_F(FileOperationsTest, OpenLoadsTheChosenFile) {

@@ -264,18 +264,18 @@ TEST(PosixSerialPortTest, WritesAndReadsWhatArrives) {
 TEST(PosixConnectionTest, ReceiveThreadStopsPromptlyWhileWaiting) {
   DeviceOnPty device;
   PosixSerialPort port(device.path());
-  Core core;
+  SettingsStore settings;
   ConsoleMessageBoxes boxes;
   PosixSteadyClock steady_clock;
   auto started = std::chrono::steady_clock::now();
   {
-    Connection connection(core, boxes, steady_clock);
+    Connection connection(settings, boxes, steady_clock);
     connection.Attach(&port);
     ASSERT_TRUE(connection.Start());
-    EXPECT_EQ(core.link.receive_running, 1);
+    EXPECT_EQ(connection.state().receive_running, 1);
     std::this_thread::sleep_for(50ms);
     EXPECT_TRUE(connection.Stop());
-    EXPECT_EQ(core.link.receive_running, 0);
+    EXPECT_EQ(connection.state().receive_running, 0);
   }
   EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
 }
@@ -349,7 +349,7 @@ TEST(DeviceSessionTest, ErrorReplyStopsSendAllBeforeTheNextLine) {
       << result.message;
   std::this_thread::sleep_for(150ms);
   EXPECT_EQ(device.commands_seen(), 10);
-  EXPECT_EQ(session.core().link.sequence_step, 0);
+  EXPECT_EQ(session.connection().state().sequence_step, 0);
 }
 
 TEST(DeviceSessionTest, MenuReplyStopsReadAll) {
@@ -456,7 +456,7 @@ TEST(DeviceSessionTest, SendLineReportsTheReply) {
   EXPECT_EQ(reply.text, "GO");
   EXPECT_TRUE(session.SendLine("RVAB03", 1s, reply).ok);
   EXPECT_EQ(reply.text, "VAB03127");
-  EXPECT_EQ(session.core().settings.Snapshot().adjust_brightness[2], 63);
+  EXPECT_EQ(session.settings().Snapshot().adjust_brightness[2], 63);
   EXPECT_FALSE(session.SendLine("VAB03128", 1s, reply).ok);
   EXPECT_EQ(reply.text, "E3");
 }
@@ -576,7 +576,7 @@ TEST(DeviceSessionTest, SilentDeviceEndsAReplyPacedReadAllWithNoConnect) {
   EXPECT_EQ(boxes.shown().back().text, "No Connect");
   EXPECT_EQ(read.alarm_mode, 7);
   EXPECT_EQ(device.commands_seen(), 1);
-  EXPECT_EQ(session.core().link.sequence_step, 0);
+  EXPECT_EQ(session.connection().state().sequence_step, 0);
 }
 
 // Through a line that echoes every byte: with echo tolerance both runs

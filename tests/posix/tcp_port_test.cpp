@@ -16,7 +16,7 @@
 #include <chrono>
 #include <thread>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "posix/platform_posix.h"
 #include "protocol/connection.h"
 #include "protocol/reply_dispatch.h"
@@ -42,7 +42,7 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-TEST(TcpPortTest, RawLineCarriesLinesToTheCoreThroughTheReceiveThread) {
+TEST(TcpPortTest, RawLineCarriesLinesToTheConnectionThroughTheReceiveThread) {
   RunningDevice device(RunningDevice::Line::kTcp);
   const auto started = Clock::now();
   TcpPort port(device.tcp_address());
@@ -53,20 +53,20 @@ TEST(TcpPortTest, RawLineCarriesLinesToTheCoreThroughTheReceiveThread) {
   ASSERT_EQ(ReadLine(port), "GO\r\n");
   EXPECT_EQ(device.alarm_mode(), 1);
 
-  Core core;
+  SettingsStore settings;
   ConsoleMessageBoxes boxes;
   PosixSteadyClock steady_clock;
-  Connection connection(core, boxes, steady_clock);
+  Connection connection(settings, boxes, steady_clock);
   connection.Attach(&port);
   ASSERT_TRUE(connection.Start());
   ASSERT_TRUE(port.Write("RAM\r\n"));
   const auto deadline = Clock::now() + 3s;
-  while (core.link.lines_received == 0 && Clock::now() < deadline) {
+  while (connection.state().lines_received == 0 && Clock::now() < deadline) {
     std::this_thread::sleep_for(5ms);
   }
   connection.Stop();
-  EXPECT_EQ(core.link.lines_received, 1u);
-  EXPECT_EQ(core.settings.Snapshot().alarm_mode, 1);
+  EXPECT_EQ(connection.state().lines_received, 1u);
+  EXPECT_EQ(settings.Snapshot().alarm_mode, 1);
 }
 
 TEST(TcpPortTest, FailuresToConnectNameHostPortAndReason) {

@@ -15,10 +15,7 @@ using std::chrono::milliseconds;
 
 class ConnectionTest : public ::testing::Test {
  protected:
-  ConnectionTest() {
-    LoadDefaults(core);
-    connection.SetTrafficLog(&log);
-  }
+  ConnectionTest() { connection.SetTrafficLog(&log); }
 
   std::vector<std::string> Logged() {
     std::vector<std::string> lines;
@@ -30,14 +27,14 @@ class ConnectionTest : public ::testing::Test {
     return lines;
   }
 
-  Core core;
+  SettingsStore settings;
   testing::RecordingBoxes boxes;
   testing::ManualSteadyClock steady_clock;
   testing::FixedClock clock;
   testing::PassThroughCodec codec;
   TrafficLog log{clock, codec};
   testing::FakePort port;
-  Connection connection{core, boxes, steady_clock};
+  Connection connection{settings, boxes, steady_clock};
 };
 
 // A command goes out through the attached port, its answer comes back on
@@ -47,7 +44,7 @@ TEST_F(ConnectionTest, CarriesACommandAndItsAnswerBothWays) {
   connection.Attach(&port);
   ASSERT_TRUE(connection.Start());
   EXPECT_TRUE(connection.receiving());
-  EXPECT_EQ(core.link.receive_running, 1);
+  EXPECT_EQ(connection.state().receive_running, 1);
   connection.link().SendCommand("RAM\r\n");
   EXPECT_EQ(port.written(), std::vector<std::string>{"RAM\r\n"});
   port.Receive("AM1\r\n");
@@ -55,8 +52,8 @@ TEST_F(ConnectionTest, CarriesACommandAndItsAnswerBothWays) {
   port.WaitUntilDrained();
   EXPECT_TRUE(connection.Stop());
   EXPECT_FALSE(connection.receiving());
-  EXPECT_EQ(core.link.receive_running, 0);
-  EXPECT_EQ(core.settings.Snapshot().alarm_mode, 1);
+  EXPECT_EQ(connection.state().receive_running, 0);
+  EXPECT_EQ(settings.Snapshot().alarm_mode, 1);
   EXPECT_EQ(boxes.Take(),
             (std::vector<testing::Box>{{"error", "Command Error"}}));
   const std::vector<std::string> logged = Logged();
@@ -73,7 +70,7 @@ TEST_F(ConnectionTest, AttachingAnotherPortStopsTheReceiveThreadFirst) {
   testing::FakePort other;
   connection.Attach(&other);
   EXPECT_FALSE(connection.receiving());
-  EXPECT_EQ(core.link.receive_running, 0);
+  EXPECT_EQ(connection.state().receive_running, 0);
   EXPECT_EQ(connection.port(), &other);
   connection.link().SendCommand("RVN\r\n");
   EXPECT_TRUE(port.written().empty());
@@ -82,12 +79,12 @@ TEST_F(ConnectionTest, AttachingAnotherPortStopsTheReceiveThreadFirst) {
   other.Receive("GO\r\n");
   other.WaitUntilDrained();
   EXPECT_TRUE(connection.Stop(milliseconds(2000)));
-  EXPECT_EQ(core.link.lines_received, 1u);
+  EXPECT_EQ(connection.state().lines_received, 1u);
 }
 
 TEST_F(ConnectionTest, NoThreadWithoutAPortAndStopIsHarmlessTwice) {
   EXPECT_FALSE(connection.Start());
-  EXPECT_EQ(core.link.receive_running, 0);
+  EXPECT_EQ(connection.state().receive_running, 0);
   EXPECT_TRUE(connection.Stop());
   connection.Attach(&port);
   ASSERT_TRUE(connection.Start());

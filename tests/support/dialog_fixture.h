@@ -33,9 +33,9 @@ class DialogFixture : public ::testing::Test {
  protected:
   void Open() { dialog_.OnInit(view_); }
   void Change(const std::function<void(DeviceSettings&)>& change) {
-    fakes_.core.settings.Update(change);
+    fakes_.settings.Update(change);
   }
-  DeviceSettings Settings() { return fakes_.core.settings.Snapshot(); }
+  DeviceSettings Settings() { return fakes_.settings.Snapshot(); }
   std::vector<std::string>& Lines() { return fakes_.sink.lines; }
   void Choose(int control, int index) { view_.Choose(dialog_, control, index); }
   void Click(int control) { view_.Click(dialog_, control); }

@@ -5,6 +5,7 @@
 // constructed with.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,10 +15,11 @@
 #include <utility>
 #include <vector>
 
-#include "base/core.h"
+#include "base/device_settings.h"
 #include "dialogs/dialog.h"
 #include "dialogs/dialog_view.h"
 #include "tests/support/link_fakes.h"
+#include "transport/link_state.h"
 
 namespace vqx::testing {
 
@@ -240,9 +242,14 @@ class FakeDialogRunner : public DialogRunner {
   int brought_to_front = 0;
 };
 
-// Everything a settings dialog is constructed with, recording.
+// Everything a settings dialog is constructed with, recording. The link
+// flags, configuration and slave address stand where the connection holds
+// them in the program.
 struct FakeDialogServices {
-  Core core;
+  SettingsStore settings;
+  LinkState state;
+  LinkConfig config;
+  std::atomic<int> slave_address{0};
   DialogSelections selections;
   RecordingSink sink;
   RecordingBoxes boxes;
@@ -258,9 +265,17 @@ struct FakeDialogServices {
 
   // The same services with another sending side or text codec.
   DialogServices Using(CommandSink& other_sink, TextCodec& other_codec) {
-    return {core,        selections, other_sink,   boxes, other_codec,
-            clock,       read_backs, steady_clock, sink,  versions,
-            traffic_log, profile,    chooser};
+    return {settings,
+            selections,
+            {other_sink, sink, state, config, slave_address, read_backs,
+             versions, traffic_log},
+            {boxes, other_codec, clock, steady_clock, profile, chooser}};
+  }
+
+  // What File > New does to the record and the link flags.
+  void LoadDefaults() {
+    settings.Update([](DeviceSettings& s) { LoadDefaultSettings(s); });
+    state.ResetFlags();
   }
 };
 

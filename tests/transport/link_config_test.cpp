@@ -1,4 +1,4 @@
-#include "base/link_config.h"
+#include "transport/link_config.h"
 
 #include <gtest/gtest.h>
 
@@ -6,40 +6,14 @@
 #include <string>
 #include <utility>
 
+#include "base/ini_file.h"
 #include "tests/support/fakes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
 
 using testing::MemoryProfile;
-
-TEST(ParseProfileInteger, ConvertsLikeTheProgramAlwaysHas) {
-  struct Case {
-    const char* text;
-    int value;
-  };
-  const Case cases[] = {
-      {"0", 0},
-      {"2", 2},
-      {"  7", 7},
-      {"\t-1", -1},
-      {"+3", 3},
-      {"12abc", 12},
-      {"abc", 0},
-      {"", 0},
-      {"-", 0},
-      {"1 2", 1},
-      {"123456789", 123456789},
-      {"1234567890", 123456789},  // only nine characters count
-      {"99999999999999", 999999999},
-      {"-99999999999", -99999999},
-      {"        5", 5},
-      {"         5", 0},  // the digit is the tenth character
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ParseProfileInteger(c.text), c.value) << '"' << c.text << '"';
-  }
-}
 
 TEST(ReadLinkConfig, MissingKeysGiveZero) {
   MemoryProfile profile;
@@ -81,6 +55,54 @@ TEST(WriteLinkConfig, ChangesMemoryAndFileAtOnce) {
   profile.writable = false;
   EXPECT_FALSE(WriteComPort(profile, config, 4));
   EXPECT_EQ(config.com_port, 4);
+}
+
+// The link's keys in a real INI file, as the program reads it at start and
+// the serial settings dialog writes it.
+class LinkConfigOnDisk : public ::testing::Test {
+ protected:
+  std::string PathOf(const std::string& name) const {
+    return folder_.PathOf(name);
+  }
+  void Put(const std::string& name, const std::string& bytes) {
+    folder_.Put(name, bytes);
+  }
+  std::string Contents(const std::string& name) {
+    return folder_.Contents(name);
+  }
+
+  testing::ScratchFolder folder_{"vqx_link_config"};
+};
+
+TEST_F(LinkConfigOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "0");
+  LinkConfig config;
+  config.select_number = 5;
+  ReadLinkConfig(store, config);
+  EXPECT_EQ(config.com_port, 0);
+  EXPECT_EQ(config.rs_control, 0);
+  EXPECT_EQ(config.select_number, 0);
+}
+
+TEST_F(LinkConfigOnDisk, TypicalFileAndDialogWrites) {
+  Put("vqx460j.ini",
+      "[VQX-460J_Section]\r\ncom_port=2\r\nrs_control=1\r\n"
+      "select_number=-1\r\n");
+  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  LinkConfig config;
+  ReadLinkConfig(store, config);
+  EXPECT_EQ(config.com_port, 2);
+  EXPECT_EQ(config.rs_control, 1);
+  EXPECT_EQ(config.select_number, -1);
+
+  EXPECT_TRUE(WriteComPort(store, config, 4));
+  EXPECT_TRUE(WriteRsControl(store, config, 0));
+  EXPECT_EQ(Contents("vqx460j.ini"),
+            "[VQX-460J_Section]\r\ncom_port=4\r\nrs_control=0\r\n"
+            "select_number=-1\r\n");
+  // No temporary file is left behind.
+  EXPECT_EQ(folder_.EntryCount(), 1u);
 }
 
 }  // namespace

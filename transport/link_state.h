@@ -1,5 +1,6 @@
-// Process-wide link flags shared by the user-interface thread and the
-// receive thread, the program's link configuration, and the slave address.
+// The link flags shared by the user-interface thread and the receive
+// thread, and the link's configuration; the connection (protocol/) holds
+// one of each.
 //
 // Every flag is an atomic: each has one writer per direction (see the
 // comments), and plain loads and stores are all the protocol needs. The
@@ -242,10 +243,10 @@ struct LinkConfig {
   std::atomic<int> rs_control{0};     // 0 RS-232C, non-zero RS-485
   std::atomic<int> select_number{0};  // -1 keeps template captions
   // Non-zero: the line adapter echoes every byte sent, and a received line
-  // equal to a line just sent is its echo, not a reply (INI key "echo").
+  // equal to a line just sent is its echo, not a reply (`kEchoKey`).
   std::atomic<int> echo{0};
   // Non-zero: read-all and send-all go on as soon as each line is answered
-  // (INI key "fast"), instead of one line per tick.
+  // (the "高速" box, `kFastKey` of dialogs/), instead of one line per tick.
   std::atomic<int> fast{0};
 };
 
@@ -257,24 +258,5 @@ constexpr bool IsRs485(int rs_control) { return rs_control != 0; }
 // Index chosen in the slave-address lists: 0..31 = "00".."31", 32 and above
 // = broadcast "FF". 0 when the program starts; never saved.
 inline constexpr int kBroadcastAddress = 32;
-
-// Whether a multi-command sequence (read-all, send-all, a set-all) is
-// running: the file menu does nothing meanwhile, so a file cannot replace
-// the record a run is sending or filling.
-class SequenceActivity {
- public:
-  virtual ~SequenceActivity() = default;
-  virtual bool sequence_running() const = 0;
-};
-
-// The answer of the link flags: a run holds `sequence_step` above 0.
-class LinkSequenceActivity : public SequenceActivity {
- public:
-  explicit LinkSequenceActivity(const LinkState& state) : state_(state) {}
-  bool sequence_running() const override { return state_.sequence_step != 0; }
-
- private:
-  const LinkState& state_;
-};
 
 }  // namespace vqx

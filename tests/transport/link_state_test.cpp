@@ -1,7 +1,7 @@
 // The memory of lines whose echo may come back, and the judge of which
 // received line answers which step of a fixed-pace run (the reply pace and
 // the dispatch are in tests/protocol/run_answers_test.cpp).
-#include "base/link_state.h"
+#include "transport/link_state.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +109,27 @@ TEST(AwaitedAnswersTest, FixedPaceTakesLateAnswersByWhatTheyCanAnswer) {
   answers.BeginRun(false);
   EXPECT_TRUE(answers.refusals().empty());
   EXPECT_EQ(answers.awaited(), 0u);
+}
+
+// File > New clears what a run and a reply leave in the flags, but the
+// receive thread goes on and the counters that waiters watch keep growing.
+TEST(LinkStateTest, ResetFlagsEndsTheRunButNotReception) {
+  LinkState state;
+  state.sequence_step = 4;
+  state.reply_awaited = 1;
+  state.reply_wait_ticks = 3;
+  state.success_pending = 1;
+  state.reply_error = 1;
+  state.receive_running = 1;
+  state.lines_received = 7;
+  state.ResetFlags();
+  EXPECT_EQ(state.sequence_step, 0);
+  EXPECT_EQ(state.reply_awaited, 0);
+  EXPECT_EQ(state.reply_wait_ticks, 0);
+  EXPECT_EQ(state.success_pending, 0);
+  EXPECT_EQ(state.reply_error, 0);
+  EXPECT_EQ(state.receive_running, 1);
+  EXPECT_EQ(state.lines_received, 7u);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "base/link_state.h"
+#include "transport/link_state.h"
 
 #include <algorithm>
 #include <utility>
