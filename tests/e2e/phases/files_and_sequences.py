@@ -3,7 +3,8 @@ typed in Japanese goes out as its "CJ" line and survives Save As, New and
 Open byte for byte; the File menu's dialogs, questions and messages;
 read-all from a device far from the factory state, checked through the file
 it saves; send-all of a file at both paces, checked against the device's
-own state; an error reply that stops a send-all; the question at exit."""
+own state; an error reply that stops a send-all; the question at exit.
+Phase 10: a send-all the device refuses in part, at both paces."""
 
 import re
 import signal
@@ -389,6 +390,16 @@ def run(s, only):
     with s.report.part("quit"):
         s.quit_check()
 
+
+def run_refused(s, only):
+    """Phase 10: send-all to a device that refuses some of its lines, at
+    both paces (a phase of its own: a fixed-pace send-all takes half a
+    minute, and the suite's groups are balanced by whole phases)."""
+    s.report.section("send-all refused in part (RS-232C)")
+    s.env.stop_device()
+    s.ini_set("rs_control", 0)
+    s.ini_set("com_port", 0)
+    s.ini_set("echo", 0)
     s.start_device("refused", *[a for n in (3, 78, 81, 156) for a in ("--reply", f"{n}=GN")])
     s.start_program()
     send_all_refused(s)
