@@ -61,21 +61,11 @@ TEST(WriteLinkConfig, ChangesMemoryAndFileAtOnce) {
 // the serial settings dialog writes it.
 class LinkConfigOnDisk : public ::testing::Test {
  protected:
-  std::string PathOf(const std::string& name) const {
-    return folder_.PathOf(name);
-  }
-  void Put(const std::string& name, const std::string& bytes) {
-    folder_.Put(name, bytes);
-  }
-  std::string Contents(const std::string& name) {
-    return folder_.Contents(name);
-  }
-
   testing::ScratchFolder folder_{"vqx_link_config"};
 };
 
 TEST_F(LinkConfigOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
-  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  IniFileProfileStore store(folder_.PathOf("vqx460j.ini"));
   EXPECT_EQ(store.GetString(kIniSection, kComPortKey, "0"), "0");
   LinkConfig config;
   config.select_number = 5;
@@ -86,10 +76,10 @@ TEST_F(LinkConfigOnDisk, MissingFileGivesTheFallbackAndZeroConfig) {
 }
 
 TEST_F(LinkConfigOnDisk, TypicalFileAndDialogWrites) {
-  Put("vqx460j.ini",
-      "[VQX-460J_Section]\r\ncom_port=2\r\nrs_control=1\r\n"
-      "select_number=-1\r\n");
-  IniFileProfileStore store(PathOf("vqx460j.ini"));
+  folder_.Put("vqx460j.ini",
+              "[VQX-460J_Section]\r\ncom_port=2\r\nrs_control=1\r\n"
+              "select_number=-1\r\n");
+  IniFileProfileStore store(folder_.PathOf("vqx460j.ini"));
   LinkConfig config;
   ReadLinkConfig(store, config);
   EXPECT_EQ(config.com_port, 2);
@@ -98,7 +88,7 @@ TEST_F(LinkConfigOnDisk, TypicalFileAndDialogWrites) {
 
   EXPECT_TRUE(WriteComPort(store, config, 4));
   EXPECT_TRUE(WriteRsControl(store, config, 0));
-  EXPECT_EQ(Contents("vqx460j.ini"),
+  EXPECT_EQ(folder_.Contents("vqx460j.ini"),
             "[VQX-460J_Section]\r\ncom_port=4\r\nrs_control=0\r\n"
             "select_number=-1\r\n");
   // No temporary file is left behind.
