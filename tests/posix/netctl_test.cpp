@@ -34,12 +34,7 @@ using testing::Start;
 using testing::Stderr;
 using testing::Wait;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadText;
 
 // The traffic of a --log without its times and connection notes: the
 // lines sent and received with their meaning, in order.

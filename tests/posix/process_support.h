@@ -7,6 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,14 @@ inline Child Start(const std::vector<std::string>& args,
   if (err[1] >= 0) close(err[1]);
   child.errors = err[0];
   return child;
+}
+
+// The whole of a file the program under test wrote ("" when there is none).
+inline std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 inline int Wait(pid_t pid) {

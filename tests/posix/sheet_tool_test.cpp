@@ -31,12 +31,7 @@ int RunTool(const std::vector<std::string>& args, std::string& output) {
   return vqx::testing::RunProgram(args, output);
 }
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using vqx::testing::ReadText;
 
 class SheetToolTest : public ::testing::Test {
  protected:
@@ -83,7 +78,7 @@ TEST_F(SheetToolTest, WritesThePageOfAFile) {
               output),
       0);
   EXPECT_EQ(output, "sheet written to " + page + "\n");
-  const std::string html = Contents(page);
+  const std::string html = ReadText(page);
   EXPECT_TRUE(html.starts_with("<!DOCTYPE html>")) << html.substr(0, 80);
   EXPECT_NE(html.find("<td>site.dat</td>"), std::string::npos);
   EXPECT_NE(html.find("Hall &lt;2&gt; &amp; &quot;B&quot;"), std::string::npos);
@@ -109,7 +104,7 @@ TEST_F(SheetToolTest, RefusedFilesWriteNothing) {
   std::ofstream(page, std::ios::binary) << "old";
   EXPECT_EQ(RunTool({kCtl, "sheet", Path("none.dat"), "-o", page}, output), 1);
   EXPECT_EQ(output, "vqx460ctl: cannot read " + Path("none.dat") + "\n");
-  EXPECT_EQ(Contents(page), "old");
+  EXPECT_EQ(ReadText(page), "old");
 }
 
 // After a read-all the page shows what the device holds, named after the
@@ -131,7 +126,7 @@ TEST_F(SheetToolTest, ReadAllWritesThePageWithTheDeviceVersion) {
     ASSERT_EQ(RunTool(args, output), 0) << output;
     EXPECT_NE(output.find("sheet written to " + page), std::string::npos)
         << output;
-    const std::string html = Contents(page);
+    const std::string html = ReadText(page);
     EXPECT_NE(html.find("<td>read.dat</td>"), std::string::npos);
     EXPECT_NE(html.find("<th>機器のバージョン</th><td>1.00</td>"),
               std::string::npos);

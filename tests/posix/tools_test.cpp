@@ -42,12 +42,7 @@ Child Start(const std::vector<std::string>& args, bool keep_stderr) {
                                        : vqx::testing::Stderr::kDiscarded);
 }
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using vqx::testing::ReadText;
 
 class ToolsTest : public ::testing::Test {
  protected:
