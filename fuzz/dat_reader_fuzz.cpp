@@ -15,18 +15,11 @@
 #include <vector>
 
 #include "files/settings_file.h"
+#include "quiet_services.h"
 
 namespace {
 
-class PassThroughCodec : public vqx::TextCodec {
- public:
-  std::string ShiftJisToUtf8(std::string_view sjis) override {
-    return std::string(sjis);
-  }
-  std::string Utf8ToShiftJis(std::string_view utf8) override {
-    return std::string(utf8);
-  }
-};
+using vqx::fuzzing::RawCodec;
 
 std::size_t CountLines(const std::string& text) {
   std::size_t lines = 0;
@@ -46,7 +39,7 @@ void Check(std::string_view text) {
   const vqx::SettingsFileRead read = vqx::ReadSettingsText(text, loaded);
   if (!read) {
     if (std::memcmp(&loaded, &before, sizeof loaded) != 0) std::abort();
-    PassThroughCodec codec;
+    RawCodec codec;
     if (vqx::DescribeSettingsFileError(*read.error, codec).empty()) {
       std::abort();
     }

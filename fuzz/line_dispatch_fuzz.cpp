@@ -12,41 +12,16 @@
 #include "base/platform.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/traffic_log.h"
+#include "quiet_services.h"
 #include "transport/line_assembler.h"
 #include "transport/link_state.h"
 
 namespace {
 
-class SilentBoxes : public vqx::MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view) override {}
-  void ShowErrorBox(std::string_view) override {}
-  void ShowWarningBox(std::string_view) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-};
-
-class StillClock : public vqx::Clock {
- public:
-  vqx::LocalTime Now() override { return {}; }
-};
-
-class StillSteadyClock : public vqx::SteadyClock {
- public:
-  std::chrono::milliseconds Now() override {
-    return std::chrono::milliseconds(0);
-  }
-};
-
-// Shift_JIS bytes pass as they are: the log must cope with any of them.
-class RawCodec : public vqx::TextCodec {
- public:
-  std::string ShiftJisToUtf8(std::string_view sjis) override {
-    return std::string(sjis);
-  }
-  std::string Utf8ToShiftJis(std::string_view utf8) override {
-    return std::string(utf8);
-  }
-};
+using vqx::fuzzing::HandClock;
+using vqx::fuzzing::RawCodec;
+using vqx::fuzzing::SilentBoxes;
+using vqx::fuzzing::StillClock;
 
 void Run(std::string_view bytes, int rs_control) {
   vqx::LinkState state;
@@ -59,7 +34,7 @@ void Run(std::string_view bytes, int rs_control) {
   StillClock clock;
   RawCodec codec;
   vqx::TrafficLog log(clock, codec);
-  StillSteadyClock steady_clock;
+  HandClock steady_clock;
   vqx::ReplyDispatcher dispatcher(state, config, settings, boxes, steady_clock);
   dispatcher.SetTrafficLog(&log);
   // The input's first line is also taken for a line sent, so that its echo

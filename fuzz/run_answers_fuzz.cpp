@@ -23,25 +23,15 @@
 #include "protocol/replies.h"
 #include "protocol/reply_dispatch.h"
 #include "protocol/send_all.h"
+#include "quiet_services.h"
 #include "transport/link.h"
 #include "transport/link_state.h"
 #include "transport/serial_port.h"
 
 namespace {
 
-class SilentBoxes : public vqx::MessageBoxes {
- public:
-  void ShowSuccessBox(std::string_view) override {}
-  void ShowErrorBox(std::string_view) override {}
-  void ShowWarningBox(std::string_view) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-};
-
-class HandClock : public vqx::SteadyClock {
- public:
-  std::chrono::milliseconds Now() override { return now; }
-  std::chrono::milliseconds now{0};
-};
+using vqx::fuzzing::HandClock;
+using vqx::fuzzing::SilentBoxes;
 
 // Keeps what is written; nothing is ever read from it.
 class RecordingPort : public vqx::SerialPort {
