@@ -109,7 +109,6 @@ enum class CommandAction {
 // What the dialogs of the main window are made from.
 struct DialogSources {
   DialogServices& services;
-  ProfileStore& profile;
   SerialPortList& ports;
 };
 
@@ -127,7 +126,7 @@ inline std::unique_ptr<Dialog> MakeDialog<SerialSettingsDialog>(
   DialogServices& services = sources.services;
   return std::make_unique<SerialSettingsDialog>(
       services.device.state, services.device.config, services.selections,
-      sources.profile, sources.ports);
+      services.platform.profile, sources.ports);
 }
 
 template <>

@@ -44,7 +44,7 @@ struct Program {
                         DeviceSideOf(connection, traffic_log), platform},
         behaviour({settings, dialog_services.device, platform, dialog_runner,
                    view, opener},
-                  {dialog_services, profile, ports}) {
+                  {dialog_services, ports}) {
     // Every line both ways, for the traffic log window.
     connection.SetTrafficLog(&traffic_log);
   }

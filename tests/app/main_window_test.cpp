@@ -181,7 +181,7 @@ class MainWindowTest : public ::testing::Test {
                       runner_,
                       view_,
                       opener_},
-                     {fakes_.services, profile_, ports_}};
+                     {fakes_.services, ports_}};
   testing::ScratchFolder folder_{"vqx_main_window"};
 };
 
