@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "protocol/reply_table.h"
 #include "transport/timed_sequence.h"
 
 namespace vqx {
@@ -29,6 +30,19 @@ std::optional<std::string> VersionReplies::Find(int address) const {
   if (!IsAddress(address)) return std::nullopt;
   std::lock_guard<std::mutex> lock(mutex_);
   return versions_[address];
+}
+
+void VersionReplies::NoteRunAnswer(std::string_view version) {
+  if (version.starts_with(kVersionReadBack.reply)) {
+    version.remove_prefix(kVersionReadBack.reply.size());
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  run_answer_ = std::string(version);
+}
+
+std::string VersionReplies::RunAnswer() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return run_answer_;
 }
 
 AddressScan::AddressScan(LinkState& link, const LinkConfig& config,

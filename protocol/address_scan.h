@@ -33,20 +33,28 @@ inline constexpr std::chrono::milliseconds kScanReplyTimeout{500};
 // How often a scan is ticked: the shortest Windows timer period.
 inline constexpr int kScanTickMs = 10;
 
-// The version lines that arrived, by the RS-485 address that sent them. The
-// reply dispatch notes each version read-back on the receive thread; an
-// address scan clears the record when it starts and reads it as it goes.
-// Safe to use from both threads.
+// The version lines that arrived, by the RS-485 address that sent them, and
+// the version that last answered a run's version step (the end of a
+// read-all, on either wiring). The reply dispatch notes each version
+// read-back on the receive thread; an address scan clears the record when
+// it starts and reads it as it goes. Safe to use from both threads.
 class VersionReplies {
  public:
+  // Forgets every address's version (not the run's answer).
   void Clear();
   // `address` 0..31; `version` the line without address and line end.
   void Note(int address, std::string_view version);
   std::optional<std::string> Find(int address) const;
 
+  // `version` the line without address and line end ("VN1.00").
+  void NoteRunAnswer(std::string_view version);
+  // The version number of the last run answer ("1.00"); "" before any.
+  std::string RunAnswer() const;
+
  private:
   mutable std::mutex mutex_;
   std::array<std::optional<std::string>, kScanAddresses> versions_;
+  std::string run_answer_;
 };
 
 // An address that answered, and its version line ("VN1.00").

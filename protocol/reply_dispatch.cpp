@@ -114,9 +114,9 @@ ReplyDispatcher::Dispatched ReplyDispatcher::Dispatch(
       // the read-back with "Success", which the run raises while it holds
       // the interlock. A version line that answers nothing the program
       // asked (an address scan's probe, however late) raises nothing.
-      if (reply.read_back->handler == kVersionReadBack.decode && answered &&
-          !sequence_running && !refused_run) {
-        state_.success_pending = 1;
+      if (reply.read_back->handler == kVersionReadBack.decode && answered) {
+        versions_.NoteRunAnswer(ReplyPayload(work_copy));
+        if (!sequence_running && !refused_run) state_.success_pending = 1;
       }
       break;
     case ReplyKind::kModeError:

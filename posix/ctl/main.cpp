@@ -276,21 +276,6 @@ int RunSheet(const std::string& input, const std::string& output,
   return 0;
 }
 
-// The version the device gave in the last "VN" line of the log.
-std::string DeviceVersionIn(const TrafficLog& log) {
-  constexpr std::string_view kLineEnd = "<CR><LF>";
-  std::string version;
-  for (const TrafficEntry& entry : log.Snapshot()) {
-    if (entry.direction != TrafficDirection::kReceived || entry.echo) continue;
-    std::string_view text = entry.text;
-    if (!text.starts_with("VN")) continue;
-    text.remove_prefix(2);
-    if (text.ends_with(kLineEnd)) text.remove_suffix(kLineEnd.size());
-    version = std::string(text);
-  }
-  return version;
-}
-
 constexpr int kDiffers = 1;
 constexpr int kUnreadable = 2;
 
@@ -380,18 +365,8 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
       return Fail("cannot write " + *path + ": the file is write-protected");
     }
   }
-  // The sheet names the device's version, which only the log keeps.
-  PosixClock log_clock;
-  IconvTextCodec log_codec;
-  std::unique_ptr<TrafficLog> own_log;
-  TrafficLog* saved_log = g_traffic_log;
-  if (!sheet.empty() && g_traffic_log == nullptr) {
-    own_log = std::make_unique<TrafficLog>(log_clock, log_codec);
-    g_traffic_log = own_log.get();
-  }
   ConsoleMessageBoxes boxes;
   DeviceSession session(Session(device, address), boxes);
-  g_traffic_log = saved_log;
   DeviceSettings settings;
   SessionResult result;
   {
@@ -406,9 +381,10 @@ int RunReadAll(const std::string& output, const DeviceArguments& device,
   if (int status = WriteOutput(output, settings); status != 0) return status;
   std::cout << result.message << ", written to " << output << "\n";
   if (sheet.empty()) return 0;
-  const TrafficLog& log = own_log ? *own_log : *g_traffic_log;
+  // The version that answered the read-all's last step.
   if (int status =
-          WriteSheet(sheet, settings, output, "", DeviceVersionIn(log));
+          WriteSheet(sheet, settings, output, "",
+                     session.connection().version_replies().RunAnswer());
       status != 0) {
     return status;
   }

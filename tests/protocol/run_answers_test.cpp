@@ -237,10 +237,11 @@ TEST_F(RunAnswersTest, EchoesExpire) {
   boxes.Take();
 }
 
-// The version answers "RVN": the read-all's last line raises "Success". A
-// version line that answers an address scan's probe raises nothing, even
-// when it comes after the scan is over.
-TEST_F(RunAnswersTest, OnlyTheReadAllsVersionRaisesSuccess) {
+// The version answers "RVN": the read-all's last line raises "Success" and
+// is kept as the device's version. A version line that answers an address
+// scan's probe raises nothing and is not kept, even when it comes after the
+// scan is over.
+TEST_F(RunAnswersTest, OnlyTheReadAllsVersionRaisesSuccessAndIsKept) {
   config.rs_control = 1;
   AddressScan scan(state, config, link, dispatcher.version_replies(), clock);
   ASSERT_EQ(scan.Start(), ScanStart::kStarted);
@@ -251,6 +252,7 @@ TEST_F(RunAnswersTest, OnlyTheReadAllsVersionRaisesSuccess) {
   dispatcher.DispatchReply("31VN1.00\r\n");  // the last probe's late answer
   RunLinkTimerDuty(state, boxes);
   EXPECT_EQ(boxes.Take(), std::vector<Box>{});
+  EXPECT_EQ(dispatcher.version_replies().RunAnswer(), "");
 
   slave = 31;
   port.ClearWritten();
@@ -258,12 +260,20 @@ TEST_F(RunAnswersTest, OnlyTheReadAllsVersionRaisesSuccess) {
   ReadAllSequence read_all(state, link);
   ASSERT_TRUE(read_all.PaceByReplies(clock));
   ASSERT_TRUE(read_all.Start());
-  EXPECT_EQ(
-      Run(read_all,
-          [&](int step) { return "31" + ReadAllExpectedReply(step) + "\r\n"; }),
-      SequenceTick::kFinished);
+  EXPECT_EQ(Run(read_all,
+                [&](int step) {
+                  return "31" +
+                         (step == kReadAllSteps ? std::string("VN2.10")
+                                                : ReadAllExpectedReply(step)) +
+                         "\r\n";
+                }),
+            SequenceTick::kFinished);
   RunLinkTimerDuty(state, boxes);
   EXPECT_EQ(boxes.Take(), (std::vector<Box>{{"success", "Success"}}));
+  EXPECT_EQ(dispatcher.version_replies().RunAnswer(), "2.10");
+  // A scan forgets the addresses' versions, not the read-all's.
+  dispatcher.version_replies().Clear();
+  EXPECT_EQ(dispatcher.version_replies().RunAnswer(), "2.10");
 }
 
 }  // namespace
