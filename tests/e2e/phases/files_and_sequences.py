@@ -1,6 +1,7 @@
 """Phase 4: titles, settings files, read-all and send-all end to end. A title
 typed in Japanese goes out as its "CJ" line and survives Save As, New and
-Open byte for byte; the File menu's dialogs, questions and messages;
+Open byte for byte; the File menu's dialogs, questions and messages; the
+settings sheet, written and refused;
 read-all from a device far from the factory state, checked through the file
 it saves; send-all of a file at both paces, checked against the device's
 own state; an error reply that stops a send-all; the question at exit.
@@ -11,8 +12,8 @@ import signal
 import subprocess
 import time
 
-from vqxe2e.driver import IDCANCEL, IDNO, IDYES, DriverError
-from vqxe2e.session import MAIN_CLASS
+from vqxe2e.driver import FILE_NAME_EDIT, IDCANCEL, IDNO, IDOK, IDYES, DriverError
+from vqxe2e.session import MAIN_CLASS, Window
 from vqxe2e.wire import poll
 
 from phases.settings_dialogs import open_by_toolbar
@@ -25,6 +26,7 @@ REFUSAL_WARNING = ("次の設定は機器が受け付けませんでした（Mod
                    "タイトル ch.03 (3)\n"
                    "オート・ゲイン・コントロール ch.01-ch.08 (78)")
 NOTES_TEXT = "VQX-460 設置メモ\r\nCOM1 9600\r\n".encode("cp932")
+OPEN_SHEET_QUESTION = "設定一覧を保存しました。ブラウザーで開きますか？"
 NOTES_REFUSAL = ("notes.txt は設定ファイルとして読み込めません。\n"
                  "1 行目（alarm_mode）は整数のはずですが、「VQX-460」です。\n"
                  "設定は変更していません。")
@@ -262,6 +264,75 @@ def files(s):
         s.equal("notes.txt is left as it was", notes.read_bytes(), NOTES_TEXT)
 
 
+def replace_file(s, caption, path):
+    """The file dialog is given an existing file and confirmed; its own
+    question whether to replace it (the system's text) gets Yes."""
+    name = f"file dialog \"{caption}\" takes {path.name}, replacing it"
+    try:
+        chooser = s.find_dialog(caption, 10)
+        chooser.set_text(FILE_NAME_EDIT, s.env.winepath(path))
+        chooser.command(IDOK)
+    except DriverError as error:
+        return s.check(name, False, str(error))
+    # The question has the dialog's caption and comes in front of it.
+    question = {}
+
+    def asked():
+        question["answer"] = s.drv("box", caption, 0)
+        return question["answer"].word(0) != chooser.hwnd and question["answer"].word(1)
+
+    if s.wait_for(f"file dialog \"{caption}\" asks before replacing {path.name}", asked,
+                  until=bool):
+        Window(s, question["answer"].word(0)).click(IDYES)
+    return s.check(name, chooser.is_gone(5), "still open after 5 s")
+
+
+def settings_sheet(s):
+    """File > 設定一覧を保存…: the page of the settings held now, named after
+    the current file, in UTF-8; No to the offer to open it launches
+    nothing. A target the program may not write gives "Can't file open" and
+    stays as it was, without the page's temporary file beside it."""
+    ids = s.ids
+    work = s.env.work
+    with s.report.part("the settings sheet"):
+        sheet = work / "sheet.html"
+        s.main.menu(ids.IDM_FILE_SAVE_SHEET)
+        # Typed without ".html": the chooser adds it.
+        s.file_dialog("設定一覧の保存", work / "sheet")
+        s.answer_question(OPEN_SHEET_QUESTION, IDNO, "51-box-open-sheet")
+        s.check("the sheet is written as sheet.html", wait_for_file(sheet), "no sheet.html")
+        try:
+            page = sheet.read_bytes().decode("utf-8") if sheet.exists() else ""
+        except UnicodeDecodeError as error:
+            page = ""
+            s.check("the sheet is UTF-8", False, str(error))
+        s.check("it is an HTML page declaring UTF-8",
+                page.startswith("<!DOCTYPE html>") and '<meta charset="utf-8">' in page,
+                repr(page[:120]))
+        s.check("it names the current file",
+                "<title>VQX-460 設定一覧 again.dat</title>" in page
+                and "<td>again.dat</td>" in page, repr(page[:600]))
+        titles = re.findall(r'<td class="title">([^<]*)</td>', page)
+        s.equal("its channel table holds the eight titles, the typed one first",
+                [title.rstrip("　") for title in titles],
+                [KANJI_TITLE] + [FACTORY_TITLE_1.replace("１", d).rstrip("　")
+                                 for d in "２３４５６７８"])
+        s.wait_for("the settings stay unchanged: the caption still names again.dat",
+                   s.main.text, "VQX-460 - again.dat", timeout=1)
+
+        # Read-only: the program refuses it as Save does.
+        locked = work / "locked.html"
+        locked.write_bytes(b"kept\r\n")
+        locked.chmod(0o444)
+        s.main.menu(ids.IDM_FILE_SAVE_SHEET)
+        replace_file(s, "設定一覧の保存", locked)
+        s.expect_box("Error", "Can't file open", 5)
+        s.no_question("no offer to open a sheet that was not written")
+        s.equal("the read-only file is left as it was", locked.read_bytes(), b"kept\r\n")
+        s.equal("no temporary file is left beside it",
+                sorted(p.name for p in work.glob("locked.html*")), ["locked.html"])
+
+
 def send_all(s):
     ids = s.ids
     work = s.env.work
@@ -379,6 +450,7 @@ def run(s, only):
     s.main.menu(ids.IDM_FILE_NEW)  # back to the factory settings
     title_dialog(s)
     files(s)
+    settings_sheet(s)
     send_all(s)
     fast_send_all(s)
     with s.report.part("quit"):
