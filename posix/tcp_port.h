@@ -16,19 +16,19 @@
 // and negotiation time-outs) and then sends; when that fails it returns
 // false with the reason in last_error(). Reconnect() does the same without
 // sending.
+//
+// The connection's state, the negotiation and the notes are the
+// NetworkSession's; this port makes the sockets and waits on them.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "transport/network_session.h"
 #include "transport/port_address.h"
 #include "transport/serial_port.h"
 #include "transport/telnet_codec.h"
@@ -42,17 +42,7 @@ class TcpPortError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct TcpPortOptions {
-  int connect_timeout_ms = 3000;
-  int negotiation_timeout_ms = 1000;
-  // Gets each note about the connection and the Telnet negotiation
-  // ("connected to ::1 port 4001 (rfc2217)", "server refused
-  // COM-PORT-OPTION: plain Telnet, ...", "connection to ... lost: closed by
-  // the server"), on the thread that noticed it, without the port's lock.
-  std::function<void(const std::string& note)> on_note;
-};
-
-class TcpPort : public SerialPort {
+class TcpPort : public SerialPort, private NetworkPlatform {
  public:
   // Connects to `address`, which must be a network address. Throws
   // TcpPortError.
@@ -71,42 +61,28 @@ class TcpPort : public SerialPort {
   void CancelRead() override;
 
   // Connects again if the connection was lost; true when connected.
-  bool Reconnect();
+  bool Reconnect() { return session_.Reconnect(); }
 
-  const PortAddress& address() const { return address_; }
-  bool connected() const;
+  const PortAddress& address() const { return session_.address(); }
+  bool connected() const { return session_.connected(); }
   // The text of the last failure (connecting, sending, a lost connection),
   // "" if none.
-  std::string last_error() const;
+  std::string last_error() const { return session_.last_error(); }
   // rfc2217 only: how the server took the COM port option.
-  std::optional<ComPortOptionState> com_port_option() const;
+  std::optional<ComPortOptionState> com_port_option() const {
+    return session_.com_port_option();
+  }
 
  private:
-  struct Connection {
-    int fd = -1;
-    std::unique_ptr<TelnetCodec> codec;
-    std::string pending;  // device bytes that came during the negotiation
-  };
+  std::unique_ptr<NetworkChannel> Connect(std::string& error) override;
+  bool Install(NetworkChannel& fresh, std::string& error) override;
+  void WakeReader() override;
+  Wake WaitForReader(bool connected, std::string& error) override;
 
-  // Connects and negotiates; throws TcpPortError. Notes go to `notes`.
-  Connection Connect(std::vector<std::string>& notes) const;
-  void Negotiate(Connection& connection, std::vector<std::string>& notes) const;
-  // With mutex_ held: marks the connection lost.
-  void Lose(std::string reason, std::vector<std::string>& notes);
-  void Tell(const std::vector<std::string>& notes) const;
-
-  const PortAddress address_;
-  const TcpPortOptions options_;
-  std::mutex connect_mutex_;  // one connection attempt at a time
-  mutable std::mutex mutex_;  // everything below
-  int fd_ = -1;               // the same number for every connection
-  std::unique_ptr<TelnetCodec> codec_;
-  std::string pending_;
-  bool connected_ = false;
-  std::uint64_t generation_ = 0;
-  std::string last_error_;
+  int fd_ = -1;  // the same number for every connection
   int cancel_pipe_[2] = {-1, -1};
   int wake_pipe_[2] = {-1, -1};  // a new connection while the reader waits
+  NetworkSession session_;
 };
 
 }  // namespace vqx
