@@ -54,8 +54,6 @@ class SocketChannel final : public NetworkChannel {
   ~SocketChannel() override {
     if (owned_) close(fd_);
   }
-  SocketChannel(const SocketChannel&) = delete;
-  SocketChannel& operator=(const SocketChannel&) = delete;
 
   // The port keeps the socket as it is and closes it itself.
   int Release() {
@@ -118,7 +116,7 @@ void Drain(int fd) {
 }  // namespace
 
 TcpPort::TcpPort(const PortAddress& address, TcpPortOptions options)
-    : session_(address, std::move(options), *this) {
+    : NetworkPort(address, std::move(options)) {
   if (!address.is_network()) {
     throw TcpPortError(address.ToString() + ": not a network address");
   }
@@ -262,12 +260,6 @@ NetworkPlatform::Wake TcpPort::WaitForReader(bool connected,
     return Wake::kAgain;
   }
   return fds[0].revents == 0 ? Wake::kAgain : Wake::kReadable;
-}
-
-bool TcpPort::Write(std::string_view bytes) { return session_.Write(bytes); }
-
-std::size_t TcpPort::WaitAndRead(std::span<char> buffer) {
-  return session_.WaitAndRead(buffer);
 }
 
 void TcpPort::CancelRead() {

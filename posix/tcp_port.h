@@ -17,21 +17,17 @@
 // false with the reason in last_error(). Reconnect() does the same without
 // sending.
 //
-// The connection's state, the negotiation and the notes are the
-// NetworkSession's; this port makes the sockets and waits on them.
+// The connection's state, the negotiation and the notes are NetworkPort's
+// (transport/network_session.h); this port makes the sockets and waits on
+// them.
 #pragma once
 
 #include <memory>
-#include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 #include "transport/network_session.h"
 #include "transport/port_address.h"
-#include "transport/serial_port.h"
-#include "transport/telnet_codec.h"
 
 namespace vqx {
 
@@ -42,7 +38,7 @@ class TcpPortError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-class TcpPort : public SerialPort, private NetworkPlatform {
+class TcpPort : public NetworkPort {
  public:
   // Connects to `address`, which must be a network address. Throws
   // TcpPortError.
@@ -51,27 +47,10 @@ class TcpPort : public SerialPort, private NetworkPlatform {
   TcpPort(const TcpPort&) = delete;
   TcpPort& operator=(const TcpPort&) = delete;
 
-  // Sends every byte (IAC doubled for rfc2217), waiting at most the line
-  // settings' write time-out for room; connects again first after a lost
-  // connection.
-  bool Write(std::string_view bytes) override;
-  // Returns the device's bytes as they arrive (Telnet commands taken out and
-  // answered); 0 after CancelRead and once when the connection is lost.
-  std::size_t WaitAndRead(std::span<char> buffer) override;
   void CancelRead() override;
 
   // Connects again if the connection was lost; true when connected.
   bool Reconnect() { return session_.Reconnect(); }
-
-  const PortAddress& address() const { return session_.address(); }
-  bool connected() const { return session_.connected(); }
-  // The text of the last failure (connecting, sending, a lost connection),
-  // "" if none.
-  std::string last_error() const { return session_.last_error(); }
-  // rfc2217 only: how the server took the COM port option.
-  std::optional<ComPortOptionState> com_port_option() const {
-    return session_.com_port_option();
-  }
 
  private:
   std::unique_ptr<NetworkChannel> Connect(std::string& error) override;
@@ -82,7 +61,6 @@ class TcpPort : public SerialPort, private NetworkPlatform {
   int fd_ = -1;  // the same number for every connection
   int cancel_pipe_[2] = {-1, -1};
   int wake_pipe_[2] = {-1, -1};  // a new connection while the reader waits
-  NetworkSession session_;
 };
 
 }  // namespace vqx

@@ -4,8 +4,9 @@
 // connected flag, a generation per connection, the last failure), the
 // Telnet negotiation after a connect, encoding on the way out, decoding and
 // answering on the way in, the lost connection, and the notes told to
-// `TcpPortOptions::on_note`. The ports keep what is their platform's: making
-// a socket and connecting it, waiting, and the system's texts of errors.
+// `TcpPortOptions::on_note`. The ports derive from NetworkPort and keep
+// what is their platform's: making a socket and connecting it, waiting, and
+// the system's texts of errors.
 //
 // Every text here is one the user sees in a box, on the console or in the
 // traffic log: "connected to rfc2217://HOST:PORT", "connection to HOST port
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "transport/port_address.h"
+#include "transport/serial_port.h"
 #include "transport/telnet_codec.h"
 
 namespace vqx {
@@ -73,6 +75,9 @@ struct IoResult {
 // from one thread at a time.
 class NetworkChannel {
  public:
+  NetworkChannel() = default;
+  NetworkChannel(const NetworkChannel&) = delete;
+  NetworkChannel& operator=(const NetworkChannel&) = delete;
   virtual ~NetworkChannel() = default;
   // Sends every byte, waiting at most `timeout_ms` for room.
   virtual IoResult SendAll(std::string_view bytes, int timeout_ms) = 0;
@@ -173,6 +178,37 @@ class NetworkSession {
   bool connected_ = false;
   std::uint64_t generation_ = 0;
   std::string last_error_;
+};
+
+// The link's SerialPort over a network connection, as both front ends have
+// it: a port of a platform derives from it and is its own NetworkPlatform.
+class NetworkPort : public SerialPort, protected NetworkPlatform {
+ public:
+  // Sends every byte (IAC doubled for rfc2217), waiting at most the line
+  // settings' write time-out for room; connects again first after a lost
+  // connection.
+  bool Write(std::string_view bytes) final { return session_.Write(bytes); }
+  // Returns the device's bytes as they arrive (Telnet commands taken out and
+  // answered); 0 after CancelRead and once when the connection is lost.
+  std::size_t WaitAndRead(std::span<char> buffer) final {
+    return session_.WaitAndRead(buffer);
+  }
+
+  const PortAddress& address() const { return session_.address(); }
+  bool connected() const { return session_.connected(); }
+  // The text of the last failure (connecting, sending, a lost connection),
+  // "" if none.
+  std::string last_error() const { return session_.last_error(); }
+  // rfc2217 only: how the server took the COM port option.
+  std::optional<ComPortOptionState> com_port_option() const {
+    return session_.com_port_option();
+  }
+
+ protected:
+  NetworkPort(const PortAddress& address, TcpPortOptions options)
+      : session_(address, std::move(options), *this) {}
+
+  NetworkSession session_;
 };
 
 }  // namespace vqx
