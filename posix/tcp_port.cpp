@@ -8,7 +8,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -21,25 +20,11 @@ namespace {
 
 using SteadyTime = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Bytes held from the negotiation until the first read: the device says
-// nothing before it is asked, so more than this is not a device.
-constexpr std::size_t kMaxPendingBytes = 4096;
-
-int MillisecondsLeft(SteadyTime::time_point deadline) {
-  const auto left =
-      std::chrono::ceil<milliseconds>(deadline - SteadyTime::now()).count();
-  return static_cast<int>(std::max<long long>(left, 0));
-}
-
-std::string Seconds(int ms) {
-  return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s"
-                        : std::to_string(ms) + " ms";
-}
+using Status = IoResult::Status;
 
 // Sends all of `bytes`; 0, or the errno of the failure (ETIMEDOUT when no
 // room came within `timeout_ms`).
-int SendAll(int fd, std::string_view bytes, int timeout_ms) {
+int SendBytes(int fd, std::string_view bytes, int timeout_ms) {
   const auto deadline = SteadyTime::now() + milliseconds(timeout_ms);
   while (!bytes.empty()) {
     const ssize_t sent =
@@ -57,6 +42,71 @@ int SendAll(int fd, std::string_view bytes, int timeout_ms) {
   return 0;
 }
 
+IoResult Failure(Status status, int error) {
+  return {status, 0, std::strerror(error)};
+}
+
+// One connected socket; it closes the socket until the port takes it.
+class SocketChannel final : public NetworkChannel {
+ public:
+  SocketChannel(int fd, std::string endpoint)
+      : fd_(fd), endpoint_(std::move(endpoint)) {}
+  ~SocketChannel() override {
+    if (owned_) close(fd_);
+  }
+
+  // The port keeps the socket as it is and closes it itself.
+  int Release() {
+    owned_ = false;
+    return fd_;
+  }
+  // The port keeps the connection under its number `fd`, closing what that
+  // number held before; 0, or the errno of the failure.
+  int MoveTo(int fd) {
+    if (dup3(fd_, fd, O_CLOEXEC) < 0) return errno;
+    close(fd_);
+    fd_ = fd;
+    owned_ = false;
+    return 0;
+  }
+
+  IoResult SendAll(std::string_view bytes, int timeout_ms) override {
+    const int error = SendBytes(fd_, bytes, timeout_ms);
+    if (error == 0) return {};
+    return Failure(error == ETIMEDOUT ? Status::kTimedOut : Status::kFailed,
+                   error);
+  }
+
+  IoResult WaitReadable(SteadyTime::time_point deadline) override {
+    for (;;) {
+      pollfd wait{fd_, POLLIN, 0};
+      const int ready = poll(&wait, 1, MillisecondsLeft(deadline));
+      if (ready > 0) return {};
+      if (ready == 0) return {Status::kTimedOut};
+      if (errno != EINTR) {
+        return {Status::kFailed, 0, DescribeError("poll " + endpoint_, errno)};
+      }
+    }
+  }
+
+  IoResult Receive(std::span<char> buffer) override {
+    const ssize_t got = recv(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (got > 0) return {Status::kDone, static_cast<std::size_t>(got)};
+    if (got == 0) return {Status::kClosed};
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+      return {Status::kWouldBlock};
+    }
+    return Failure(Status::kFailed, errno);
+  }
+
+  void Shutdown() override { shutdown(fd_, SHUT_RDWR); }
+
+ private:
+  int fd_;
+  bool owned_ = true;
+  const std::string endpoint_;
+};
+
 void Drain(int fd) {
   char drained[64];
   while (read(fd, drained, sizeof drained) > 0) {
@@ -66,9 +116,9 @@ void Drain(int fd) {
 }  // namespace
 
 TcpPort::TcpPort(const PortAddress& address, TcpPortOptions options)
-    : address_(address), options_(std::move(options)) {
-  if (!address_.is_network()) {
-    throw TcpPortError(address_.ToString() + ": not a network address");
+    : NetworkPort(address, std::move(options)) {
+  if (!address.is_network()) {
+    throw TcpPortError(address.ToString() + ": not a network address");
   }
   if (pipe2(cancel_pipe_, O_CLOEXEC | O_NONBLOCK) != 0 ||
       pipe2(wake_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -78,21 +128,23 @@ TcpPort::TcpPort(const PortAddress& address, TcpPortOptions options)
     }
     throw TcpPortError(DescribeError("pipe2", error));
   }
-  std::vector<std::string> notes;
-  try {
-    Connection connection = Connect(notes);
-    fd_ = connection.fd;
-    codec_ = std::move(connection.codec);
-    pending_ = std::move(connection.pending);
-    connected_ = true;
-  } catch (...) {
+  const auto close_pipes = [this] {
     for (int fd :
          {cancel_pipe_[0], cancel_pipe_[1], wake_pipe_[0], wake_pipe_[1]}) {
       close(fd);
     }
+  };
+  std::string error;
+  try {
+    error = session_.ConnectFirst();
+  } catch (...) {
+    close_pipes();
     throw;
   }
-  Tell(notes);
+  if (!error.empty()) {
+    close_pipes();
+    throw TcpPortError(error);
+  }
 }
 
 TcpPort::~TcpPort() {
@@ -103,25 +155,27 @@ TcpPort::~TcpPort() {
   }
 }
 
-TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
-  const std::string endpoint = address_.Endpoint();
+std::unique_ptr<NetworkChannel> TcpPort::Connect(std::string& error) {
+  const PortAddress& address = session_.address();
+  const std::string endpoint = address.Endpoint();
   const auto deadline =
-      SteadyTime::now() + milliseconds(options_.connect_timeout_ms);
+      SteadyTime::now() + milliseconds(session_.options().connect_timeout_ms);
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  const std::string service = std::to_string(address_.port);
+  const std::string service = std::to_string(address.port);
   const int resolved =
-      getaddrinfo(address_.host.c_str(), service.c_str(), &hints, &found);
+      getaddrinfo(address.host.c_str(), service.c_str(), &hints, &found);
   if (resolved != 0) {
-    throw TcpPortError("resolve " + endpoint + ": " +
-                       (resolved == EAI_SYSTEM ? std::strerror(errno)
-                                               : gai_strerror(resolved)));
+    error = "resolve " + endpoint + ": " +
+            (resolved == EAI_SYSTEM ? std::strerror(errno)
+                                    : gai_strerror(resolved));
+    return nullptr;
   }
   int fd = -1;
-  int error = 0;
+  int failure = 0;
   bool timed_out = false;
   for (addrinfo* candidate = found; candidate != nullptr && fd < 0;
        candidate = candidate->ai_next) {
@@ -129,7 +183,7 @@ TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
                 candidate->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                 candidate->ai_protocol);
     if (fd < 0) {
-      error = errno;
+      failure = errno;
       continue;
     }
     if (connect(fd, candidate->ai_addr, candidate->ai_addrlen) == 0) break;
@@ -139,16 +193,16 @@ TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
       do {
         ready = poll(&wait, 1, MillisecondsLeft(deadline));
       } while (ready < 0 && errno == EINTR);
-      socklen_t length = sizeof error;
+      socklen_t length = sizeof failure;
       if (ready > 0 &&
-          getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
-          error == 0) {
+          getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) == 0 &&
+          failure == 0) {
         break;
       }
       if (ready == 0) timed_out = true;
-      if (ready < 0) error = errno;
+      if (ready < 0) failure = errno;
     } else {
-      error = errno;
+      failure = errno;
     }
     close(fd);
     fd = -1;
@@ -156,248 +210,56 @@ TcpPort::Connection TcpPort::Connect(std::vector<std::string>& notes) const {
   }
   freeaddrinfo(found);
   if (fd < 0) {
-    throw TcpPortError(
-        "connect to " + endpoint + ": " +
-        (timed_out ? "no answer within " + Seconds(options_.connect_timeout_ms)
-                   : std::string(std::strerror(error))));
+    error = "connect to " + endpoint + ": " +
+            (timed_out ? "no answer within " +
+                             TimeoutText(session_.options().connect_timeout_ms)
+                       : std::string(std::strerror(failure)));
+    return nullptr;
   }
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 
-  Connection connection;
-  connection.fd = fd;
-  try {
-    if (address_.kind == PortKind::kRfc2217) Negotiate(connection, notes);
-  } catch (...) {
-    close(fd);
-    throw;
+  return std::make_unique<SocketChannel>(fd, endpoint);
+}
+
+bool TcpPort::Install(NetworkChannel& fresh, std::string& error) {
+  auto& socket = static_cast<SocketChannel&>(fresh);
+  if (fd_ < 0) {
+    fd_ = socket.Release();
+    return true;
   }
-  notes.insert(notes.begin(), "connected to " + address_.ToString());
-  return connection;
-}
-
-void TcpPort::Negotiate(Connection& connection,
-                        std::vector<std::string>& notes) const {
-  const std::string endpoint = address_.Endpoint();
-  connection.codec = std::make_unique<TelnetCodec>();
-  TelnetCodec& codec = *connection.codec;
-  if (int error = SendAll(connection.fd, codec.Start(),
-                          kLineSettings.write_timeout_ms)) {
-    throw TcpPortError(DescribeError("send to " + endpoint, error));
-  }
-  const auto deadline =
-      SteadyTime::now() + milliseconds(options_.negotiation_timeout_ms);
-  while (!codec.negotiation_settled()) {
-    pollfd wait{connection.fd, POLLIN, 0};
-    const int ready = poll(&wait, 1, MillisecondsLeft(deadline));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) throw TcpPortError(DescribeError("poll " + endpoint, errno));
-    if (ready == 0) {
-      notes.push_back(codec.com_port_option() == ComPortOptionState::kAsked
-                          ? "server did not answer COM-PORT-OPTION within " +
-                                Seconds(options_.negotiation_timeout_ms) +
-                                "; going on without it"
-                          : "server did not answer every line setting within " +
-                                Seconds(options_.negotiation_timeout_ms) +
-                                "; going on");
-      break;
-    }
-    char raw[2048];
-    const ssize_t got = recv(connection.fd, raw, sizeof raw, MSG_DONTWAIT);
-    if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    if (got <= 0) {
-      throw TcpPortError(
-          "connect to " + endpoint + ": " +
-          (got == 0 ? std::string("closed by the server while negotiating")
-                    : std::string(std::strerror(errno))));
-    }
-    std::string data, answers;
-    codec.Decode(std::string_view(raw, static_cast<std::size_t>(got)), data,
-                 answers);
-    if (!answers.empty()) {
-      if (int error =
-              SendAll(connection.fd, answers, kLineSettings.write_timeout_ms)) {
-        throw TcpPortError(DescribeError("send to " + endpoint, error));
-      }
-    }
-    connection.pending.append(
-        data, 0,
-        std::min(data.size(), kMaxPendingBytes - connection.pending.size()));
-    for (std::string& note : codec.TakeNotes()) notes.push_back(note);
-  }
-}
-
-void TcpPort::Tell(const std::vector<std::string>& notes) const {
-  if (!options_.on_note) return;
-  for (const std::string& note : notes) options_.on_note(note);
-}
-
-void TcpPort::Lose(std::string reason, std::vector<std::string>& notes) {
-  if (!connected_) return;
-  connected_ = false;
-  last_error_ = "connection to " + address_.Endpoint() + " lost: " + reason;
-  notes.push_back(last_error_);
-  // Wakes a reader still waiting on the old connection.
-  shutdown(fd_, SHUT_RDWR);
-}
-
-bool TcpPort::connected() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return connected_;
-}
-
-std::string TcpPort::last_error() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return last_error_;
-}
-
-std::optional<ComPortOptionState> TcpPort::com_port_option() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!codec_) return std::nullopt;
-  return codec_->com_port_option();
-}
-
-bool TcpPort::Reconnect() {
-  std::lock_guard<std::mutex> connecting(connect_mutex_);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (connected_) return true;
-  }
-  std::vector<std::string> notes;
-  Connection connection;
-  try {
-    connection = Connect(notes);
-  } catch (const TcpPortError& error) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      last_error_ = error.what();
-    }
-    notes.push_back(error.what());
-    Tell(notes);
+  // The new connection takes the old one's number, so a reader still
+  // polling that number never sees a descriptor of something else.
+  if (const int failure = socket.MoveTo(fd_)) {
+    error = DescribeError("dup3", failure);
     return false;
   }
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    // The new connection takes the old one's number, so a reader still
-    // polling that number never sees a descriptor of something else.
-    if (dup3(connection.fd, fd_, O_CLOEXEC) < 0) {
-      const int error = errno;
-      close(connection.fd);
-      last_error_ = DescribeError("dup3", error);
-      return false;
-    }
-    close(connection.fd);
-    codec_ = std::move(connection.codec);
-    pending_ = std::move(connection.pending);
-    connected_ = true;
-    ++generation_;
-  }
-  char byte = 1;
-  [[maybe_unused]] ssize_t written = write(wake_pipe_[1], &byte, 1);
-  Tell(notes);
   return true;
 }
 
-bool TcpPort::Write(std::string_view bytes) {
-  if (!connected() && !Reconnect()) return false;
-  std::vector<std::string> notes;
-  bool ok = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected_) return false;
-    std::string encoded;
-    if (codec_) {
-      codec_->Encode(bytes, encoded);
-      bytes = encoded;
-    }
-    const int error = SendAll(fd_, bytes, kLineSettings.write_timeout_ms);
-    if (error == 0) {
-      ok = true;
-    } else if (error == ETIMEDOUT) {
-      last_error_ = "send to " + address_.Endpoint() + ": no room within " +
-                    Seconds(kLineSettings.write_timeout_ms);
-    } else {
-      Lose(std::strerror(error), notes);
-    }
-  }
-  Tell(notes);
-  return ok;
+void TcpPort::WakeReader() {
+  char byte = 1;
+  [[maybe_unused]] ssize_t written = write(wake_pipe_[1], &byte, 1);
 }
 
-std::size_t TcpPort::WaitAndRead(std::span<char> buffer) {
-  if (buffer.empty()) return 0;
-  for (;;) {
-    bool connected;
-    std::uint64_t generation;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!pending_.empty()) {
-        const std::size_t count = std::min(buffer.size(), pending_.size());
-        std::copy_n(pending_.begin(), count, buffer.begin());
-        pending_.erase(0, count);
-        return count;
-      }
-      connected = connected_;
-      generation = generation_;
-    }
-    pollfd fds[2] = {{connected ? fd_ : wake_pipe_[0], POLLIN, 0},
-                     {cancel_pipe_[0], POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      std::lock_guard<std::mutex> lock(mutex_);
-      last_error_ = DescribeError("poll", errno);
-      return 0;
-    }
-    if (fds[1].revents != 0) {
-      Drain(cancel_pipe_[0]);
-      return 0;
-    }
-    if (!connected) {
-      Drain(wake_pipe_[0]);
-      continue;
-    }
-    if (fds[0].revents == 0) continue;
-
-    std::vector<std::string> notes;
-    std::size_t count = 0;
-    bool lost = false;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (generation != generation_) continue;  // connected again meanwhile
-      if (!connected_) return 0;  // the connection read from was lost
-      // Telnet only ever shrinks what it carries, so the device bytes of
-      // this many received bytes fit the buffer.
-      char raw[2048];
-      const std::size_t wanted = std::min(buffer.size(), sizeof raw);
-      char* target = codec_ ? raw : buffer.data();
-      const ssize_t got = recv(fd_, target, wanted, MSG_DONTWAIT);
-      if (got > 0 && !codec_) {
-        count = static_cast<std::size_t>(got);
-      } else if (got > 0) {
-        std::string data, answers;
-        codec_->Decode(std::string_view(raw, static_cast<std::size_t>(got)),
-                       data, answers);
-        notes = codec_->TakeNotes();
-        std::copy(data.begin(), data.end(), buffer.begin());
-        count = data.size();
-        if (!answers.empty()) {
-          const int error =
-              SendAll(fd_, answers, kLineSettings.write_timeout_ms);
-          if (error != 0 && error != ETIMEDOUT) {
-            Lose(std::strerror(error), notes);
-          }
-        }
-      } else if (got == 0) {
-        Lose("closed by the server", notes);
-      } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-        Lose(std::strerror(errno), notes);
-      }
-      lost = !connected_;
-    }
-    Tell(notes);
-    if (count > 0) return count;
-    if (lost) return 0;
+NetworkPlatform::Wake TcpPort::WaitForReader(bool connected,
+                                             std::string& error) {
+  pollfd fds[2] = {{connected ? fd_ : wake_pipe_[0], POLLIN, 0},
+                   {cancel_pipe_[0], POLLIN, 0}};
+  if (poll(fds, 2, -1) < 0) {
+    if (errno == EINTR) return Wake::kAgain;
+    error = DescribeError("poll", errno);
+    return Wake::kFailed;
   }
+  if (fds[1].revents != 0) {
+    Drain(cancel_pipe_[0]);
+    return Wake::kStopped;
+  }
+  if (!connected) {
+    Drain(wake_pipe_[0]);
+    return Wake::kAgain;
+  }
+  return fds[0].revents == 0 ? Wake::kAgain : Wake::kReadable;
 }
 
 void TcpPort::CancelRead() {

@@ -16,22 +16,18 @@
 // and negotiation time-outs) and then sends; when that fails it returns
 // false with the reason in last_error(). Reconnect() does the same without
 // sending.
+//
+// The connection's state, the negotiation and the notes are NetworkPort's
+// (transport/network_session.h); this port makes the sockets and waits on
+// them.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "transport/network_session.h"
 #include "transport/port_address.h"
-#include "transport/serial_port.h"
-#include "transport/telnet_codec.h"
 
 namespace vqx {
 
@@ -42,17 +38,7 @@ class TcpPortError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct TcpPortOptions {
-  int connect_timeout_ms = 3000;
-  int negotiation_timeout_ms = 1000;
-  // Gets each note about the connection and the Telnet negotiation
-  // ("connected to ::1 port 4001 (rfc2217)", "server refused
-  // COM-PORT-OPTION: plain Telnet, ...", "connection to ... lost: closed by
-  // the server"), on the thread that noticed it, without the port's lock.
-  std::function<void(const std::string& note)> on_note;
-};
-
-class TcpPort : public SerialPort {
+class TcpPort : public NetworkPort {
  public:
   // Connects to `address`, which must be a network address. Throws
   // TcpPortError.
@@ -61,50 +47,18 @@ class TcpPort : public SerialPort {
   TcpPort(const TcpPort&) = delete;
   TcpPort& operator=(const TcpPort&) = delete;
 
-  // Sends every byte (IAC doubled for rfc2217), waiting at most the line
-  // settings' write time-out for room; connects again first after a lost
-  // connection.
-  bool Write(std::string_view bytes) override;
-  // Returns the device's bytes as they arrive (Telnet commands taken out and
-  // answered); 0 after CancelRead and once when the connection is lost.
-  std::size_t WaitAndRead(std::span<char> buffer) override;
   void CancelRead() override;
 
   // Connects again if the connection was lost; true when connected.
-  bool Reconnect();
-
-  const PortAddress& address() const { return address_; }
-  bool connected() const;
-  // The text of the last failure (connecting, sending, a lost connection),
-  // "" if none.
-  std::string last_error() const;
-  // rfc2217 only: how the server took the COM port option.
-  std::optional<ComPortOptionState> com_port_option() const;
+  bool Reconnect() { return session_.Reconnect(); }
 
  private:
-  struct Connection {
-    int fd = -1;
-    std::unique_ptr<TelnetCodec> codec;
-    std::string pending;  // device bytes that came during the negotiation
-  };
+  std::unique_ptr<NetworkChannel> Connect(std::string& error) override;
+  bool Install(NetworkChannel& fresh, std::string& error) override;
+  void WakeReader() override;
+  Wake WaitForReader(bool connected, std::string& error) override;
 
-  // Connects and negotiates; throws TcpPortError. Notes go to `notes`.
-  Connection Connect(std::vector<std::string>& notes) const;
-  void Negotiate(Connection& connection, std::vector<std::string>& notes) const;
-  // With mutex_ held: marks the connection lost.
-  void Lose(std::string reason, std::vector<std::string>& notes);
-  void Tell(const std::vector<std::string>& notes) const;
-
-  const PortAddress address_;
-  const TcpPortOptions options_;
-  std::mutex connect_mutex_;  // one connection attempt at a time
-  mutable std::mutex mutex_;  // everything below
-  int fd_ = -1;               // the same number for every connection
-  std::unique_ptr<TelnetCodec> codec_;
-  std::string pending_;
-  bool connected_ = false;
-  std::uint64_t generation_ = 0;
-  std::string last_error_;
+  int fd_ = -1;  // the same number for every connection
   int cancel_pipe_[2] = {-1, -1};
   int wake_pipe_[2] = {-1, -1};  // a new connection while the reader waits
 };

@@ -17,36 +17,24 @@
 // and negotiation time-outs) and then sends; Open() does the same without
 // sending. As with the COM port, CancelRead is for the end of the program:
 // every WaitAndRead after it returns 0.
+//
+// The connection's state, the negotiation and the notes are NetworkPort's
+// (transport/network_session.h); this port makes the sockets and waits on
+// their events.
 #pragma once
 
 #include <windows.h>
 #include <winsock2.h>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "transport/network_session.h"
 #include "transport/port_address.h"
-#include "transport/serial_port.h"
-#include "transport/telnet_codec.h"
 
 namespace vqx::win32 {
 
-struct TcpPortOptions {
-  int connect_timeout_ms = 3000;
-  int negotiation_timeout_ms = 1000;
-  // Gets each note about the connection and the Telnet negotiation, on the
-  // thread that noticed it, without the port's lock.
-  std::function<void(const std::string& note)> on_note;
-};
-
-class Win32TcpPort : public SerialPort {
+class Win32TcpPort : public NetworkPort {
  public:
   // Starts Winsock (once per process); connects only in Open().
   explicit Win32TcpPort(const PortAddress& address,
@@ -56,48 +44,19 @@ class Win32TcpPort : public SerialPort {
   Win32TcpPort& operator=(const Win32TcpPort&) = delete;
 
   // Connects if not connected; true when connected.
-  bool Open();
+  bool Open() { return session_.Reconnect(); }
 
-  bool Write(std::string_view bytes) override;
-  std::size_t WaitAndRead(std::span<char> buffer) override;
   void CancelRead() override;
 
-  const PortAddress& address() const { return address_; }
-  bool connected() const;
-  // The text of the last failure (connecting, sending, a lost connection),
-  // "" if none.
-  std::string last_error() const;
-  // rfc2217 only: how the server took the COM port option.
-  std::optional<ComPortOptionState> com_port_option() const;
-
  private:
-  struct Connection {
-    SOCKET socket = INVALID_SOCKET;
-    std::unique_ptr<TelnetCodec> codec;
-    std::string pending;
-  };
+  std::unique_ptr<NetworkChannel> Connect(std::string& error) override;
+  bool Install(NetworkChannel& fresh, std::string& error) override;
+  void WakeReader() override;
+  Wake WaitForReader(bool connected, std::string& error) override;
 
-  // Connects and negotiates; on failure returns INVALID_SOCKET in the
-  // connection and the reason in `error`.
-  Connection Connect(std::vector<std::string>& notes, std::string& error) const;
-  bool Negotiate(Connection& connection, std::vector<std::string>& notes,
-                 std::string& error) const;
-  // With mutex_ held: marks the connection lost.
-  void Lose(const std::string& reason, std::vector<std::string>& notes);
-  void Tell(const std::vector<std::string>& notes) const;
-
-  const PortAddress address_;
-  const TcpPortOptions options_;
   bool winsock_ready_ = false;
-  std::mutex connect_mutex_;  // one connection attempt at a time
-  mutable std::mutex mutex_;  // everything below
-  SOCKET socket_ = INVALID_SOCKET;
-  std::unique_ptr<TelnetCodec> codec_;
-  std::string pending_;
-  bool connected_ = false;
-  std::uint64_t generation_ = 0;
-  std::string last_error_;
-  HANDLE socket_event_ = nullptr;  // FD_READ and FD_CLOSE of the connection
+  SOCKET socket_ = INVALID_SOCKET;  // under the session's lock
+  HANDLE socket_event_ = nullptr;   // FD_READ and FD_CLOSE of the connection
   HANDLE stop_event_ = nullptr;
   HANDLE wake_event_ = nullptr;  // a new connection while the reader waits
 };

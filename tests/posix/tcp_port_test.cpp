@@ -21,6 +21,7 @@
 #include "protocol/connection.h"
 #include "protocol/reply_dispatch.h"
 #include "tests/posix/network_support.h"
+#include "tests/support/telnet_bytes.h"
 
 extern char** environ;
 
@@ -29,18 +30,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Address;
+using testing::Bytes;
 using testing::CancelAfter;
 using testing::FreePort;
 using testing::ReadLine;
 using testing::RunningDevice;
 using testing::ScriptedServer;
 using Clock = std::chrono::steady_clock;
-
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int value : values) bytes += static_cast<char>(value);
-  return bytes;
-}
 
 TEST(TcpPortTest, RawLineCarriesLinesToTheConnectionThroughTheReceiveThread) {
   RunningDevice device(RunningDevice::Line::kTcp);

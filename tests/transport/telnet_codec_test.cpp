@@ -5,16 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/telnet_bytes.h"
+
 namespace vqx {
 namespace {
 
 using namespace telnet;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int value : values) bytes += static_cast<char>(value);
-  return bytes;
-}
+using testing::Bytes;
 
 std::string Cmd(int verb, int option) { return Bytes({kIac, verb, option}); }
 

@@ -12,16 +12,15 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/telnet_bytes.h"
+
 namespace vqx::win32 {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int value : values) bytes += static_cast<char>(value);
-  return bytes;
-}
+using testing::Bytes;
+using testing::LineSettingAnswers;
 
 // A listening socket on 127.0.0.1, driven by hand.
 class Server {
@@ -134,15 +133,7 @@ TEST(Win32TcpPortTest, Rfc2217ServerTakesTheLineSettings) {
     // WILL COM-PORT-OPTION is answered by the line settings: 5
     // subnegotiations of 10, 7, 7, 7 and 7 bytes.
     Server::Receive(client, 38);
-    std::string answers;
-    for (const auto& [code, value] : {std::pair{101, Bytes({0, 0, 0x25, 0x80})},
-                                      {102, Bytes({8})},
-                                      {103, Bytes({3})},
-                                      {104, Bytes({1})},
-                                      {105, Bytes({1})}}) {
-      answers += Bytes({255, 250, 44, code}) + value + Bytes({255, 240});
-    }
-    Server::Send(client, answers);
+    Server::Send(client, LineSettingAnswers());
     line = Server::Receive(client, 5);
     Server::Send(client,
                  "\xFF\xFF"
