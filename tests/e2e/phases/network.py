@@ -160,8 +160,7 @@ def run(s, only):
     s.env.wine_env_command("com1", str(s.env.work / "com1"))
     s.start_device("network-com1")
     # The device here is on RS-232C without an echo, and the dialogs carry
-    # their usual captions, whatever the phases before left in the INI file
-    # (phase 6 leaves select_number at -1).
+    # their usual captions, whatever the phases before left in the INI file.
     s.ini_set("rs_control", 0)
     s.ini_set("echo", 0)
     s.ini_set("select_number", 0)
