@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -23,7 +25,9 @@
 #include "posix/sim/device_model.h"
 #include "posix/sim/pty_device.h"
 #include "protocol/connection.h"
+#include "tests/posix/process_support.h"
 #include "tests/support/default_settings.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vqx {
 namespace {
@@ -209,9 +213,35 @@ TEST(PosixSerialPortTest, LineSettingsInTermiosForm) {
   EXPECT_EQ(t.c_cc[VMIN], 0);
 }
 
+// The device resets the line settings once it sees the last peer go, on
+// its own thread, so each opening after the first waits until the device
+// has done that: a reset that came late would undo the new port's settings.
 TEST(PosixSerialPortTest, OpensAPseudoTerminalAgainAndAgain) {
-  DeviceOnPty device;
+  testing::ScratchFolder folder("vqx_reopen");
+  const std::filesystem::path log_path = folder / "device.log";
+  // Closed after the device, which writes to it until it stops.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(
+      std::fopen(log_path.c_str(), "w"), &std::fclose);
+  ASSERT_NE(log, nullptr);
+  sim::PtyDeviceOptions options;
+  options.log = log.get();
+  DeviceOnPty device({}, nullptr, options);
+  const auto resets_logged = [&] {
+    const std::string text = testing::ReadText(log_path);
+    int count = 0;
+    for (std::size_t at = text.find("line settings reset");
+         at != std::string::npos;
+         at = text.find("line settings reset", at + 1)) {
+      ++count;
+    }
+    return count;
+  };
   for (int i = 0; i < 3; ++i) {
+    // Without inotify the device never resets the line: then the wait
+    // simply runs out.
+    for (int tries = 0; tries < 200 && resets_logged() < i; ++tries) {
+      std::this_thread::sleep_for(10ms);
+    }
     PosixSerialPort port(device.path());
     int fd = open(device.path().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
